@@ -1,0 +1,16 @@
+# Fails unless the shared library LIB exports exactly one dynamic symbol,
+# OptimizationCompute.
+execute_process(COMMAND nm -D --defined-only ${LIB} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIB}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(names "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+if(NOT names STREQUAL "OptimizationCompute")
+  message(FATAL_ERROR "exported symbols: ${names}")
+endif()
+message(STATUS "exports: ${names}")

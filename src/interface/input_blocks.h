@@ -1,0 +1,19 @@
+// Unpacking of the two input blocks into the workspace.
+#pragma once
+
+namespace sawline {
+
+// Copies the parameter block into the named settings and order-row columns; integer
+// entries are truncated toward zero, float entries copied bit for bit. Sets
+// OptimizeTimeLimit to 0.35 (index 2089 is never read).
+void UnpackParameterBlock(const float* parameters);
+
+// Copies the 201 mark floats into BoardMarks and counts both halves.
+void CopyBoardMarks(const float* marks);
+
+// Decides whether the board can be planned safely and records the answer in
+// ws.InputRefused: a board whose used values include NaN or infinity, a negative
+// kerf or a negative mark length is refused as a whole.
+void ScreenInputs();
+
+}  // namespace sawline

@@ -1,0 +1,66 @@
+#include "interface/run_sequence.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "interface/input_blocks.h"
+#include "optimize/optimize.h"
+#include "platform/platform.h"
+#include "prepare/prepare.h"
+#include "report/report.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+namespace {
+
+void ClearPlanCounts() {
+  std::fill(std::begin(ws.SegmentPieceCount), std::end(ws.SegmentPieceCount), 0);
+  ws.PieceCount = 0;
+}
+
+void LogClosingRecord(int64_t startMs) {
+  const int64_t endMs = platform::ClockMilliseconds();
+  const double elapsedSeconds = static_cast<double>(endMs - startMs) / 1000.0;
+  LogClosing(elapsedSeconds, platform::LocalTime());
+}
+
+}  // namespace
+
+void DispatchPlanDriver() {
+  if (ws.OptimizeMode == 4) {
+    PlanDefectSawing();
+  } else if (ws.PriorityDowngrade == 1) {
+    PlanBoardWithDowngrade();
+  } else {
+    PlanBoard();
+  }
+}
+
+int32_t RunOptimization(const float* parameterBlock, const float* boardMarkBlock,
+                        float* resultBlock) {
+  const int64_t startMs = platform::ClockMilliseconds();
+  platform::TruncateLog();
+  UnpackParameterBlock(parameterBlock);
+  CopyBoardMarks(boardMarkBlock);
+  ScreenInputs();
+  BuildOrderLists();
+  ConvertBoardMarks();
+  TrimHeadAndTail();
+  LogSettings();
+  if (ws.InputRefused != kAccepted) {
+    LogRefusal();
+    return 0;
+  }
+  ClearPlanCounts();
+  DispatchPlanDriver();
+  if (ws.PieceCount == 0) return 0;
+  FinishPieceList();
+  BuildTransferList();
+  ComputeStatistics();
+  FillResultBlock(resultBlock);
+  LogResults();
+  LogClosingRecord(startMs);
+  return ws.PieceCount;
+}
+
+}  // namespace sawline

@@ -1,0 +1,61 @@
+// The platform layer: everything the optimizer needs from the operating system and
+// the C runtime, with one meaning on Linux and on Windows.
+//
+// - a wall clock in milliseconds (never CPU time);
+// - calendar seconds and local time;
+// - the 15-bit linear congruential generator the search draws from;
+// - the run-log file "BackupData.txt", opened and closed around each section.
+//
+// Tests fix the clock, the seed and the log path through the seam at the end; the
+// shared library exports none of it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+namespace sawline::platform {
+
+// Elapsed wall time in milliseconds from an arbitrary origin; never goes backward.
+int64_t ClockMilliseconds();
+
+// Calendar time in whole seconds (what C's time() returns).
+int64_t CalendarSeconds();
+
+// Local broken-down time of the current calendar time.
+std::tm LocalTime();
+
+// The generator: state = state * 214013 + 2531011 (mod 2^32), draw = (state >> 16) & 0x7FFF.
+void SeedRandom(uint32_t seed);
+int32_t NextRandom();  // 0..32767
+
+// Seed the search uses: the calendar seconds, or the fixed seed of the test seam.
+uint32_t RandomSeed();
+
+// ---- Run log ----
+// The run log's file name, in the current directory.
+inline constexpr const char* kLogFileName = "BackupData.txt";
+
+// Truncates the run log (opens it for writing and closes it at once).
+void TruncateLog();
+
+// Opens the run log for appending in text mode; nullptr when it cannot be opened.
+// Every writer closes it again with CloseLog before returning.
+std::FILE* OpenLogForAppend();
+void CloseLog(std::FILE* file);
+
+// ---- Test seam (not part of the library's interface) ----
+// Freezes the clock at `ms`; every read then advances it by `stepPerRead` ms.
+void FixClock(int64_t ms, int64_t stepPerRead = 0);
+// Makes RandomSeed() return `seed` instead of the calendar seconds.
+void FixSeed(uint32_t seed);
+// Makes LocalTime() return `when`.
+void FixLocalTime(const std::tm& when);
+// Writes the run log to `path` instead of "BackupData.txt" (nullptr restores it).
+void SetLogPath(const char* path);
+// The path the run log is written to now.
+const char* LogPath();
+// Undoes every fix above.
+void ReleaseFixes();
+
+}  // namespace sawline::platform

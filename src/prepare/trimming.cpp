@@ -1,0 +1,8 @@
+#include "prepare/prepare.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+
+void TrimHeadAndTail() {}
+
+}  // namespace sawline

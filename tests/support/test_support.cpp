@@ -1,0 +1,88 @@
+#include "support/test_support.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#if !defined(_WIN32)
+#include <iconv.h>
+#include <unistd.h>
+#endif
+
+#include "interface/sawline.h"
+#include "platform/platform.h"
+#include "workspace/workspace.h"
+
+namespace sawline::test {
+
+void WorkspaceTest::SetUp() {
+  ResetWorkspace();
+  platform::ReleaseFixes();
+  platform::FixClock(0);
+  platform::FixSeed(1);
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+#if defined(_WIN32)
+  logPath_ = "BackupData." + name + ".txt";
+#else
+  logPath_ = "BackupData." + name + "." + std::to_string(getpid()) + ".txt";
+#endif
+  platform::SetLogPath(logPath_.c_str());
+}
+
+void WorkspaceTest::TearDown() {
+  std::remove(logPath_.c_str());
+  platform::ReleaseFixes();
+}
+
+std::string WorkspaceTest::LogBytes() const {
+  return ReadFileBytes(logPath_);
+}
+
+int RunJob(const tools::JobBlocks& job, std::array<float, kResultBlockFloats>& result) {
+  return OptimizationCompute(job.parameters.data(), job.marks.data(), result.data());
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "";
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string GbkToUtf8(const std::string& gbk) {
+#if defined(_WIN32)
+  return gbk;  // only the Linux suites decode the log
+#else
+  iconv_t cd = iconv_open("UTF-8", "GBK");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return "";
+  std::string in = gbk;
+  std::string out(in.size() * 2 + 16, '\0');
+  char* inPtr = in.data();
+  size_t inLeft = in.size();
+  char* outPtr = out.data();
+  size_t outLeft = out.size();
+  const size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+  iconv_close(cd);
+  if (rc == static_cast<size_t>(-1)) return "";
+  out.resize(out.size() - outLeft);
+  return out;
+#endif
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::istringstream in(text);
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace sawline::test
