@@ -1,9 +1,66 @@
+// The result block: everything the host reads back after a call.
+#include <algorithm>
+
 #include "interface/block_layout.h"
 #include "interface/run_sequence.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
+namespace {
 
-void FillResultBlock(float*) {}
+constexpr int kTotalEntry = 9;         // total entry of the per-kind value tables
+constexpr int kCodeFieldStride = 100;  // code field k + 1 starts at kCodeField1 + k * stride
+static_assert(result::kCodeField1 + 4 * kCodeFieldStride == result::kFixedOrderPieces);
+static_assert(kMaxTransferRecords <= kCodeFieldStride);
+
+}  // namespace
+
+// Clears the whole block, then writes the converted segments, the cut list with its
+// controller records, the pieces per fixed-length order row, the length statistics
+// and (only value optimization fills them) the value statistics. The per-piece
+// columns hold kMaxTransferRecords pieces each; FinishPieceList never leaves more,
+// and the bounds below keep any longer list from writing into the next column.
+void FillResultBlock(float* block) {
+  std::fill(block, block + kResultBlockFloats, 0.0f);
+
+  const int32_t segments = std::clamp(ws.ConvertedCount, 0, kMaxSegments);
+  for (int32_t i = 0; i < segments; ++i) {
+    block[result::kSegmentGrade + i] = ws.ConvertedSegments[i].grade;
+    block[result::kSegmentLength + i] = ws.ConvertedSegments[i].length;
+  }
+
+  const int32_t pieces = std::clamp(ws.PieceCount, 0, kMaxTransferRecords);
+  for (int32_t i = 0; i < pieces; ++i) {
+    block[result::kPieceGradeCode + i] = ws.PieceList[i].gradeCode;
+    block[result::kPieceLength + i] = ws.PieceList[i].length;
+    block[result::kFeedLength + i] = ws.TransferList[i].feedLength;
+    for (int field = 0; field < 4; ++field)
+      block[result::kCodeField1 + field * kCodeFieldStride + i] = ws.TransferList[i].field[field];
+  }
+
+  for (int32_t j = 0; j < kFixedOrderRows; ++j)
+    block[result::kFixedOrderPieces + j] = static_cast<float>(ws.FixedOrderPieces[j]);
+
+  for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
+    block[result::kGradeTotalLength + g] = ws.GradeTotalLength[g];
+    block[result::kGradeSpecLength + g] = ws.GradeSpecLength[g];
+    block[result::kGradeVarLength + g] = ws.GradeVarLength[g];
+    block[result::kGradeUncutLength + g] = ws.GradeUncutLength[g];
+  }
+  block[result::kTotalUsefulLength] = ws.TotalUsefulLength;
+  for (int32_t g = 1; g <= kMaxOrderGrade; ++g)
+    block[result::kTotalUsefulLength + g] = ws.GradeUsefulLength[g];
+
+  block[result::kTotalValue] = ws.TotalValue;
+  block[result::kTotalFixedValue] = ws.GradeFixedValue[kTotalEntry];
+  block[result::kTotalVarValue] = ws.GradeVarValue[kTotalEntry];
+  for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
+    block[result::kTotalValue + g] = ws.GradeValue[g];
+    block[result::kTotalFixedValue + g] = ws.GradeFixedValue[g];
+    block[result::kTotalVarValue + g] = ws.GradeVarValue[g];
+  }
+
+  block[result::kBoardLength] = ws.BoardLength;
+}
 
 }  // namespace sawline
