@@ -1,6 +1,9 @@
 #include "interface/input_blocks.h"
 
+#include <cmath>
 #include <cstring>
+#include <initializer_list>
+#include <limits>
 
 #include "interface/block_layout.h"
 #include "workspace/numeric.h"
@@ -24,6 +27,101 @@ int32_t CountUntilZero(const float* entries, int count) {
     if (entries[i] == 0.0f) return i;
   }
   return count;
+}
+
+bool AllFinite(const float* entries, int first, int count) {
+  for (int i = first; i < first + count; ++i) {
+    if (!std::isfinite(entries[i])) return false;
+  }
+  return true;
+}
+
+bool AnyNegative(const float* entries, int first, int count) {
+  for (int i = first; i < first + count; ++i) {
+    if (entries[i] < 0.0f) return true;
+  }
+  return false;
+}
+
+// The mark entries a board's conversion reads. Grade/length pairs read the first
+// FirstHalfCount entries of both halves (the second half's own count plays no part)
+// and only the second half holds lengths; marking-line intervals read each half up to
+// its own count, and both halves are lengths.
+struct BoardMarkRanges {
+  int firstCount;        // entries 0.. of the first half
+  int secondCount;       // entries 100.. of the second half
+  int lengthFirst;       // where the first-half lengths start (the half's end when none)
+  int lengthFirstCount;  // first-half entries that are lengths
+};
+
+BoardMarkRanges UsedBoardMarks() {
+  const int n = ws.FirstHalfCount;
+  if (ws.BoardMarks[kMarkKindIndex] == 1.0f) return {n, n, kMarkHalf, 0};
+  return {n, ws.SecondHalfCount, 0, n};
+}
+
+// Parameter entries whose order row is switched on (exactly 1), by column.
+bool EnabledRowsFinite(const float* p, const int32_t* enabled, int rows,
+                       std::initializer_list<int> columns) {
+  for (int row = 0; row < rows; ++row) {
+    if (enabled[row] != 1) continue;
+    for (int column : columns) {
+      if (!std::isfinite(p[column + row])) return false;
+    }
+  }
+  return true;
+}
+
+// Every value the run reads must be a finite number: the scalar settings (index 2089 is
+// never read), CT and CB of grades 1 to 8, every column of the order rows that are
+// switched on, the mark kind and the used board marks. A row that is switched off is
+// not read, whatever it holds. The board's total length must stay finite as well,
+// since it becomes the sum of the feed lengths.
+RefusalReason ScreenForNonFinite(const float* p) {
+  static constexpr int kScalars[] = {
+      param::kWasteGateSelect,        param::kWasteKickerCode,
+      param::kWasteMaxLength,         param::kRemnantCentering,
+      param::kWasteMarkCount,         param::kTailUnmarkedLength,
+      param::kGradeMarkLength,        param::kGradeAMinLength,
+      param::kUnmarkedGrade,          param::kOptimizeMode,
+      param::kPriorityDowngrade,      param::kKerfWidth,
+      param::kFluorescentLineWidth,   param::kFrontMarkingMode,
+      param::kTopWasteSideGradeLines, param::kSeparateAdjacentSameGrade};
+  for (int index : kScalars) {
+    if (!std::isfinite(p[index])) return kRefusedNonFinite;
+  }
+  if (!AllFinite(p, param::kCT + 1, kMaxOrderGrade) ||
+      !AllFinite(p, param::kCB + 1, kMaxOrderGrade)) {
+    return kRefusedNonFinite;
+  }
+  const bool ordersFinite =
+      EnabledRowsFinite(
+          p, ws.FixedOrderEnabled, kFixedOrderRows,
+          {param::kFixedOrderGrade, param::kFixedOrderLength, param::kFixedOrderWeight,
+           param::kFixedOrderStartWeight, param::kFixedOrderValue, param::kFixedOrderQuantity,
+           param::kFixedOrderDone, param::kFixedOrderCode}) &&
+      EnabledRowsFinite(p, ws.VariableOrderEnabled, kVariableOrderRows,
+                        {param::kVariableOrderCode, param::kVariableOrderGrade,
+                         param::kVariableOrderMinLength, param::kVariableOrderMaxLength,
+                         param::kVariableOrderWeight, param::kVariableOrderValue}) &&
+      EnabledRowsFinite(
+          p, ws.UncutOrderEnabled, kUncutOrderRows,
+          {param::kUncutOrderCode, param::kUncutOrderMinLength, param::kUncutOrderMaxLength});
+  if (!ordersFinite) return kRefusedNonFinite;
+
+  const BoardMarkRanges marks = UsedBoardMarks();
+  if (!std::isfinite(ws.BoardMarks[kMarkKindIndex]) ||
+      !AllFinite(ws.BoardMarks, 0, marks.firstCount) ||
+      !AllFinite(ws.BoardMarks, kMarkHalf, marks.secondCount)) {
+    return kRefusedNonFinite;
+  }
+  double total = 0.0;
+  for (int i = 0; i < marks.lengthFirstCount; ++i)
+    total += std::fabs(static_cast<double>(ws.BoardMarks[marks.lengthFirst + i]));
+  for (int i = 0; i < marks.secondCount; ++i)
+    total += std::fabs(static_cast<double>(ws.BoardMarks[kMarkHalf + i]));
+  if (total > static_cast<double>(std::numeric_limits<float>::max())) return kRefusedNonFinite;
+  return kAccepted;
 }
 
 }  // namespace
@@ -78,8 +176,18 @@ void CopyBoardMarks(const float* marks) {
   ws.SecondHalfCount = CountUntilZero(ws.BoardMarks + kMarkHalf, kMarkHalf);
 }
 
-void ScreenInputs() {
-  ws.InputRefused = kAccepted;
+void ScreenInputs(const float* parameters) {
+  ws.InputRefused = ScreenForNonFinite(parameters);
+  if (ws.InputRefused != kAccepted) return;
+  if (ws.KerfWidth < 0.0f) {
+    ws.InputRefused = kRefusedNegativeKerf;
+    return;
+  }
+  const BoardMarkRanges marks = UsedBoardMarks();
+  if (AnyNegative(ws.BoardMarks, marks.lengthFirst, marks.lengthFirstCount) ||
+      AnyNegative(ws.BoardMarks, kMarkHalf, marks.secondCount)) {
+    ws.InputRefused = kRefusedNegativeMark;
+  }
 }
 
 }  // namespace sawline

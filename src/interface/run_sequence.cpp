@@ -42,7 +42,7 @@ int32_t RunOptimization(const float* parameterBlock, const float* boardMarkBlock
   platform::TruncateLog();
   UnpackParameterBlock(parameterBlock);
   CopyBoardMarks(boardMarkBlock);
-  ScreenInputs();
+  ScreenInputs(parameterBlock);
   BuildOrderLists();
   ConvertBoardMarks();
   TrimHeadAndTail();
