@@ -2,14 +2,170 @@
 // priority-downgrade section. Every run_log*.cpp file is compiled with a GBK
 // execution character set, so its string literals reach the file as GBK bytes while
 // the source stays UTF-8.
+//
+// Each section opens the log for appending, writes and closes it again; a log that
+// cannot be opened is skipped without a trace, and nothing else depends on it.
+#include <algorithm>
+#include <cstdio>
+
 #include "platform/platform.h"
 #include "report/report.h"
+#include "workspace/numeric.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
+namespace {
 
-void LogSettings() {}
-void LogDowngradeSection(const int32_t*) {}
-void LogRefusal() {}
+double D(float value) {
+  return static_cast<double>(value);
+}
+
+void LogSystemSettings(std::FILE* f) {
+  std::fprintf(f,
+               "##################################  数据保存  "
+               "##################################\n");
+  std::fprintf(f, "系统参数：\n");
+  std::fprintf(f, "    废料门选择：%d              废料划线标记数：%d\n", ws.WasteGateSelect,
+               ws.WasteMarkCount);
+  std::fprintf(f, "    末尾未划线长度：%d         等级划线长度：%d\n", ws.TailUnmarkedLength,
+               ws.GradeMarkLength);
+  std::fprintf(f, "    A等级最小长度：%d          未划线等级：%d\n", ws.GradeAMinLength,
+               ws.UnmarkedGrade);
+  std::fprintf(f, "    锯口宽度：%.1f              荧光线宽度：%d\n", D(ws.KerfWidth),
+               ws.FluorescentLineWidth);
+  std::fprintf(f, "    是否前端划线方式：%d        是否上端划废料线、侧面画等级线：%d\n",
+               ws.FrontMarkingMode, ws.TopWasteSideGradeLines);
+  std::fprintf(f, "    相邻同等级分开处理：%d\n\n", ws.SeparateAdjacentSameGrade);
+}
+
+void LogOptimizationSettings(std::FILE* f) {
+  std::fprintf(f, "优化算法参数：\n");
+  std::fprintf(f, "    余料对中：%d                算法优化时间：%.2fs\n", ws.RemnantCentering,
+               D(ws.OptimizeTimeLimit));
+  std::fprintf(f, "    优化方式：%d                优先降级：%d\n", ws.OptimizeMode,
+               ws.PriorityDowngrade);
+  std::fprintf(f,
+               "    优化方式注：0-长度、加权优化  1-价值优化  2-数量优化  3-长料锯切  "
+               "4-缺陷锯切\n");
+  std::fprintf(f, "    废料最大长度及踢腿：%d    %ld\n\n", ws.WasteMaxLength,
+               static_cast<long>(ws.WasteKickerCode));
+}
+
+// The fixed-length entries are listed only outside defect sawing, which has none.
+void LogOrderLists(std::FILE* f) {
+  std::fprintf(f, "定长清单：\n");
+  if (ws.OptimizeMode < 4) {
+    for (int g = 1; g <= kMaxOrderGrade; ++g) {
+      for (int j = 0; j < ws.FixedCount[g]; ++j) {
+        std::fprintf(f, "    %d Grade(第%d个，共%d个):  %d    %.3f    %.3f    %ld    %ld    %ld\n",
+                     g, j + 1, ws.FixedCount[g], ws.FixedLength[g][j], D(ws.FixedWeight[g][j]),
+                     D(ws.FixedStartWeight[g][j]), static_cast<long>(ws.FixedQuantity[g][j]),
+                     static_cast<long>(ws.FixedDone[g][j]), static_cast<long>(ws.FixedCode[g][j]));
+      }
+    }
+  }
+  std::fprintf(f, "不定长清单：\n");
+  for (int g = 1; g <= kMaxOrderGrade; ++g) {
+    for (int j = 0; j < ws.VariableCount[g]; ++j) {
+      std::fprintf(f, "    %d Grade(第%d个，共%d个):  %d    %d    %.3f    %ld\n", g, j + 1,
+                   ws.VariableCount[g], ws.VariableMinLength[g][j], ws.VariableMaxLength[g][j],
+                   D(ws.VariableWeight[g][j]), static_cast<long>(ws.VariableCode[g][j]));
+    }
+  }
+  std::fprintf(f, "固定不锯切清单：\n");
+  for (int g = 1; g <= kMaxOrderGrade; ++g) {
+    for (int j = 0; j < ws.UncutCount[g]; ++j) {
+      std::fprintf(f, "    %d Grade(第%d个，共%d个):  %d    %d    %ld\n", g, j + 1,
+                   ws.UncutCount[g], ws.UncutMinLength[g][j], ws.UncutMaxLength[g][j],
+                   static_cast<long>(ws.UncutCode[g][j]));
+    }
+  }
+  std::fprintf(f, "\n截头截尾：\n");
+  for (int g = 1; g <= kMaxOrderGrade; ++g)
+    std::fprintf(f, "    %d Grade:CT[%d]=%d    CB[%d]=%d\n", g, g, ws.CT[g], g, ws.CB[g]);
+}
+
+void LogSegmentLines(std::FILE* f, const Segment* segments, int32_t count) {
+  const int rows = std::clamp<int32_t>(count, 0, kMaxSegments);
+  for (int i = 0; i < rows; ++i) {
+    std::fprintf(f, "    等级：%d        长度：%.1f\n", GradeOf(segments[i].grade),
+                 D(segments[i].length));
+  }
+}
+
+// The marks are listed as pairs when the mark kind truncates to 1 (so 1.5 is listed as
+// pairs although the conversion read it as marking-line intervals), with the counts as
+// the conversion left them.
+void LogBoard(std::FILE* f) {
+  std::fprintf(f, "\n输入木材信息：共 %d 段\n", ws.FirstHalfCount);
+  const int rows =
+      std::clamp<int32_t>(std::max(ws.FirstHalfCount, ws.SecondHalfCount), 0, kMarkHalf);
+  const bool pairs = TruncToInt(ws.BoardMarks[kMarkKindIndex]) == 1;
+  for (int i = 0; i < rows; ++i) {
+    const float first = ws.BoardMarks[i];
+    const float second = ws.BoardMarks[kMarkHalf + i];
+    if (pairs) {
+      std::fprintf(f, "    等级：%d        长度：%.1f\n", TruncToInt(first), D(second));
+    } else {
+      std::fprintf(f, "    上端划线：%.1f        侧端划线：%.1f\n", D(first), D(second));
+    }
+  }
+
+  std::fprintf(f, "\n转化后木材信息：共 %d 段\n", ws.ConvertedCount);
+  LogSegmentLines(f, ws.ConvertedSegments, ws.ConvertedCount);
+  std::fprintf(f, "木材总长：%.1f\n", D(ws.BoardLength));
+  std::fprintf(f, "\n去头去尾情况：\n");
+  std::fprintf(f, "    去头：%d,  %d        去尾：%d,  %d\n", ws.TrimRecord[0], ws.TrimRecord[1],
+               ws.TrimRecord[2], ws.TrimRecord[3]);
+  std::fprintf(f, "\n木材信息去头去尾及考虑荧光线宽度：共 %d 段\n", ws.ConvertedCount);
+  LogSegmentLines(f, ws.Segments, ws.SegmentCount);
+}
+
+const char* RefusalText(int32_t reason) {
+  switch (reason) {
+    case kRefusedNonFinite:
+      return "a value it uses is not a finite number";
+    case kRefusedNegativeKerf:
+      return "the kerf width is negative";
+    case kRefusedNegativeMark:
+      return "a board mark length is negative";
+    default:
+      return "its inputs cannot be planned";
+  }
+}
+
+}  // namespace
+
+void LogSettings() {
+  std::FILE* f = platform::OpenLogForAppend();
+  if (f == nullptr) return;
+  LogSystemSettings(f);
+  LogOptimizationSettings(f);
+  LogOrderLists(f);
+  LogBoard(f);
+  platform::CloseLog(f);
+}
+
+// One row per segment as the downgrade pass left them; a missing flag table prints 0s.
+void LogDowngradeSection(const int32_t* neighbourFlags) {
+  std::FILE* f = platform::OpenLogForAppend();
+  if (f == nullptr) return;
+  std::fprintf(f, "\n\n优先降级降级处理后木材信息：\n");
+  const int rows = std::clamp<int32_t>(ws.SegmentCount, 0, kMaxSegments);
+  for (int i = 0; i < rows; ++i) {
+    const int32_t flag = neighbourFlags != nullptr ? neighbourFlags[i] : 0;
+    std::fprintf(f, "    等级：%d      长度：%.1f      降级标识：%d\n",
+                 GradeOf(ws.Segments[i].grade), D(ws.Segments[i].length), flag);
+  }
+  std::fprintf(f, "\n\n");
+  platform::CloseLog(f);
+}
+
+void LogRefusal() {
+  std::FILE* f = platform::OpenLogForAppend();
+  if (f == nullptr) return;
+  std::fprintf(f, "Board refused: %s\n", RefusalText(ws.InputRefused));
+  platform::CloseLog(f);
+}
 
 }  // namespace sawline
