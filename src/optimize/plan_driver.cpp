@@ -1,10 +1,159 @@
+// PlanBoard: plans the board segment by segment from its head, in modes 0 to 3
+// without priority downgrade.
+#include <algorithm>
+
 #include "optimize/optimize.h"
+#include "optimize/plan_steps.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
+namespace {
+
+// The plan rows that one initial segment ended up in: its first part and, when it
+// was split, the part after it (equal to `first` otherwise).
+struct SegmentGroup {
+  int32_t first;
+  int32_t second;
+};
+
+// Working data of one call of PlanBoard.
+struct BoardPlan {
+  Segment initial[kMaxSegments];  // the segments after the kerf adjustment
+  int32_t initialCount;
+  int32_t splitMark[kMaxSegments];   // 1: the row was split, its remainder is the next row
+  SegmentGroup group[kMaxSegments];  // per initial segment
+};
+
+// Settles what row `i` has left after its pieces. A remainder long enough for a piece
+// of a worse grade becomes a new row right after it (not below grade 8, and not when
+// Segments is full); otherwise it goes to the next row when that one is worse and
+// ordered, or becomes waste. Less than 0.1 is dropped.
+void SettleRemainder(int32_t i, BoardPlan& plan) {
+  const double remainder = ws.RemainderLength;
+  const Segment& segment = ws.Segments[i];
+  const int32_t grade = GradeOf(segment.grade);
+  if (remainder >= static_cast<double>(ws.KerfWidth) + 49.0 && grade != kMaxOrderGrade &&
+      plan::InsertSegmentRow(i + 1, plan::NextGrade(segment.grade), ws.RemainderLength)) {
+    plan.splitMark[i] = 1;
+    return;
+  }
+  if (remainder < 0.1) return;
+  if (i + 1 < ws.SegmentCount) {
+    const int32_t nextGrade = GradeOf(ws.Segments[i + 1].grade);
+    if (grade < nextGrade && nextGrade < ws.OrderedGradeLimit) {
+      plan::AddLength(i + 1, remainder);
+      return;
+    }
+  }
+  plan::AppendWaste(i, remainder);
+}
+
+// Plans row `i`. A row that fits nothing of its grade is downgraded one grade at a
+// time: into the next row when that one has the new grade, to waste when the new
+// grade is waste, or classified again.
+void PlanRow(int32_t i, BoardPlan& plan) {
+  const double kerf = ws.KerfWidth;
+  for (;;) {
+    Segment& segment = ws.Segments[i];
+    ws.CurSegGrade = GradeOf(segment.grade);
+    ws.CurSegLength = segment.length;
+    const int32_t grade = ws.CurSegGrade;
+    const float pieceLength = ToFloat(static_cast<double>(ws.CurSegLength) - kerf);
+    if (!plan::IsPlannableGrade(segment.grade)) {
+      plan::SetSingleEntry(i, static_cast<float>(kWasteGrade), pieceLength, 0.0f);
+      return;
+    }
+    const int32_t c = ClassifyPiece(grade, ws.CurSegLength);
+    ws.RemainderLength = 0.0f;
+    ws.SearchFirstEntry = 0;
+    ws.FillRowCount = 0;
+    const int32_t kind = c % 10;
+    const int32_t x = c / 10;
+    if (kind == 1 && x >= 1 && x <= kMaxUncutOrders) {
+      plan::SetSingleEntry(i, static_cast<float>(grade * 10 + 1), pieceLength,
+                           static_cast<float>(ws.UncutCode[grade][x - 1]));
+      return;
+    }
+    if (kind == 2 && x >= 1 && x <= kMaxVariableOrders) {
+      plan::SetSingleEntry(i, static_cast<float>(grade * 10 + 2), pieceLength,
+                           static_cast<float>(ws.VariableCode[grade][x - 1]));
+      return;
+    }
+    if (kind == 2 && x == 0) {
+      FillSegment(grade, ws.CurSegLength);
+      ws.RemainderLength = plan::RemainderAfterFill(ws.CurSegLength);
+      plan::AppendFillRows(i, grade);
+      SettleRemainder(i, plan);
+      return;
+    }
+    if (kind == 3) {
+      SearchCombination(grade, ws.CurSegLength, 0);
+      plan::AppendSearchPieces(i, grade);
+      plan::AppendFillRows(i, grade);
+      SettleRemainder(i, plan);
+      return;
+    }
+    // Nothing of this grade fits (kind 4, or a class value outside the classifier's
+    // range): one grade worse.
+    segment.grade = plan::NextGrade(segment.grade);
+    const int32_t newGrade = GradeOf(segment.grade);
+    const bool hasNext = i + 1 < ws.SegmentCount;
+    if (hasNext && newGrade != kWasteGrade && GradeOf(ws.Segments[i + 1].grade) == newGrade) {
+      plan::AddLength(i + 1, segment.length);
+      return;
+    }
+    if (hasNext && newGrade == kWasteGrade) {
+      plan::AppendWaste(i, segment.length);
+      return;
+    }
+  }
+}
+
+// Remnant centering: an initial segment that lies between two zones without orders
+// gets its trailing waste halved, one half at each end of the segment.
+void CenterRemnants(const BoardPlan& plan) {
+  for (int32_t j = 1; j + 1 < plan.initialCount; ++j) {
+    if (GradeOf(plan.initial[j].grade) == kWasteGrade) continue;
+    if (GradeOf(plan.initial[j - 1].grade) < ws.OrderedGradeLimit ||
+        GradeOf(plan.initial[j + 1].grade) < ws.OrderedGradeLimit) {
+      continue;
+    }
+    const SegmentGroup& group = plan.group[j];
+    if (group.first == group.second) {
+      plan::CenterWasteInRow(group.first);
+    } else if (group.first < group.second) {
+      plan::CenterWasteBetween(group.first, group.second);
+    }
+  }
+}
+
+}  // namespace
 
 void PlanBoard() {
-  ws.PieceCount = 0;
+  plan::ClearPlan();
+  plan::AdjustKerf();
+  BoardPlan plan{};
+  plan.initialCount = std::clamp(ws.SegmentCount, 0, kMaxSegments);
+  std::copy_n(ws.Segments, plan.initialCount, plan.initial);
+
+  // Rows inserted by splits follow the row they were split from, so every initial
+  // segment owns exactly one group.
+  int32_t groupNumber = 0;
+  for (int32_t i = 0; i < ws.SegmentCount; ++i) {
+    if (i >= 1 && groupNumber < kMaxSegments) {
+      if (plan.splitMark[i - 1] == 0) {
+        ++groupNumber;
+        if (groupNumber < kMaxSegments) plan.group[groupNumber] = SegmentGroup{i, i};
+      } else {
+        plan.group[groupNumber].second = plan.group[groupNumber].first + 1;
+      }
+    }
+    PlanRow(i, plan);
+  }
+
+  if (ws.RemnantCentering == 1) CenterRemnants(plan);
+  if (ws.SegmentCount >= 2 && plan.splitMark[ws.SegmentCount - 2] == 1) plan::ExchangeTailRows();
+  plan::FlattenPlan();
 }
 
 }  // namespace sawline

@@ -1,0 +1,191 @@
+#include "optimize/plan_steps.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace sawline::plan {
+namespace {
+
+double Kerf() {
+  return static_cast<double>(ws.KerfWidth);
+}
+
+// The board length that `pieces` pieces of `length` take with their kerfs.
+double ExtentOf(double pieces, float length) {
+  return pieces * (static_cast<double>(length) + Kerf());
+}
+
+void HalveWaste(PlanEntry& entry) {
+  entry.length = ToFloat((static_cast<double>(entry.length) - Kerf()) / 2.0);
+}
+
+}  // namespace
+
+void AdjustKerf() {
+  const int32_t count = std::min(ws.SegmentCount, kMaxSegments);
+  if (count <= 0) return;
+  const double kerf = Kerf();
+  for (int32_t i = 0; i + 1 < count; ++i) {
+    Segment& here = ws.Segments[i];
+    Segment& next = ws.Segments[i + 1];
+    if (GradeOf(here.grade) < GradeOf(next.grade) &&
+        static_cast<double>(next.length) > kerf + 0.1) {
+      here.length = ToFloat(static_cast<double>(here.length) + kerf);
+      next.length = ToFloat(static_cast<double>(next.length) - kerf);
+    }
+  }
+  Segment& last = ws.Segments[count - 1];
+  last.length = ToFloat(static_cast<double>(last.length) + kerf);
+}
+
+void ClearPlan() {
+  std::fill(std::begin(ws.SegmentPieceCount), std::end(ws.SegmentPieceCount), 0);
+}
+
+double PiecesOf(float count) {
+  if (!(count > 0.0f)) return 0.0;
+  return std::ceil(static_cast<double>(count));
+}
+
+void AppendPlanEntry(int32_t row, float count, float gradeCode, float length, float tag) {
+  int32_t& entries = ws.SegmentPieceCount[row];
+  if (entries < kMaxPlanEntries) {
+    ws.SegmentPlan[row][entries] = PlanEntry{count, gradeCode, length, tag};
+    ++entries;
+    return;
+  }
+  // No room: the last entry and the new one become one waste piece of their extent.
+  PlanEntry& last = ws.SegmentPlan[row][kMaxPlanEntries - 1];
+  const double extent =
+      ExtentOf(PiecesOf(last.count), last.length) + ExtentOf(PiecesOf(count), length);
+  last = PlanEntry{1.0f, static_cast<float>(kWasteGrade), ToFloat(extent - Kerf()), 0.0f};
+}
+
+void SetSingleEntry(int32_t row, float gradeCode, float length, float tag) {
+  ws.SegmentPlan[row][0] = PlanEntry{1.0f, gradeCode, length, tag};
+  ws.SegmentPieceCount[row] = 1;
+}
+
+void AppendWaste(int32_t row, double extent) {
+  AppendPlanEntry(row, 1.0f, static_cast<float>(kWasteGrade), ToFloat(extent - Kerf()), 0.0f);
+}
+
+void AppendFillRows(int32_t row, int32_t grade) {
+  const int32_t rows = std::clamp(ws.FillRowCount, 0, kMaxFillRows);
+  const float gradeCode = static_cast<float>(grade * 10 + 2);
+  for (int32_t r = 0; r < rows; ++r) {
+    const FillRow& fill = ws.FillRows[r];
+    AppendPlanEntry(row, fill.count, gradeCode, fill.length, fill.tag);
+  }
+}
+
+void AppendSearchPieces(int32_t row, int32_t grade) {
+  const int32_t first = std::max(ws.SearchFirstEntry, 0);
+  const int32_t end = std::min(ws.FixedCount[grade], kMaxFixedOrders);
+  for (int32_t k = first; k < end; ++k) {
+    if (ws.SearchPieceCount[k] <= 0) continue;
+    AppendPlanEntry(row, static_cast<float>(ws.SearchPieceCount[k]), static_cast<float>(grade),
+                    static_cast<float>(ws.FixedLength[grade][k]),
+                    static_cast<float>(ws.FixedCode[grade][k]));
+  }
+}
+
+float RemainderAfterFill(float segmentLength) {
+  const int32_t rows = std::clamp(ws.FillRowCount, 0, kMaxFillRows);
+  double used = 0.0;
+  for (int32_t r = 0; r < rows; ++r) {
+    const FillRow& fill = ws.FillRows[r];
+    used += (Kerf() + static_cast<double>(fill.length)) * static_cast<double>(fill.count);
+  }
+  const float remainder = ToFloat(static_cast<double>(segmentLength) - used);
+  return remainder < 0.1 ? 0.0f : remainder;
+}
+
+void AddLength(int32_t row, double extent) {
+  Segment& segment = ws.Segments[row];
+  segment.length = ToFloat(static_cast<double>(segment.length) + extent);
+}
+
+bool InsertSegmentRow(int32_t at, float grade, float length) {
+  if (ws.SegmentCount >= kMaxSegments || at < 0 || at > ws.SegmentCount) return false;
+  for (int32_t j = ws.SegmentCount; j > at; --j) {
+    ws.Segments[j] = ws.Segments[j - 1];
+  }
+  ws.Segments[at] = Segment{grade, length};
+  ++ws.SegmentCount;
+  return true;
+}
+
+void MovePlanRow(int32_t from, int32_t to) {
+  const int32_t entries = std::clamp(ws.SegmentPieceCount[from], 0, kMaxPlanEntries);
+  std::copy_n(ws.SegmentPlan[from], entries, ws.SegmentPlan[to]);
+  ws.SegmentPieceCount[to] = entries;
+}
+
+bool IsMovableWaste(const PlanEntry& entry) {
+  return GradeOf(entry.gradeCode) == kWasteGrade &&
+         static_cast<double>(entry.length) > 0.2 - Kerf();
+}
+
+void CenterWasteInRow(int32_t row) {
+  const int32_t entries = ws.SegmentPieceCount[row];
+  // A full row has no slot for the second half; its waste stays where it is.
+  if (entries < 2 || entries >= kMaxPlanEntries) return;
+  PlanEntry* plan = ws.SegmentPlan[row];
+  if (!IsMovableWaste(plan[entries - 1])) return;
+  HalveWaste(plan[entries - 1]);
+  std::copy_backward(plan, plan + entries, plan + entries + 1);
+  plan[0] = plan[entries];
+  ws.SegmentPieceCount[row] = entries + 1;
+}
+
+void CenterWasteBetween(int32_t firstRow, int32_t lastRow) {
+  const int32_t entries = ws.SegmentPieceCount[lastRow];
+  if (entries < 1 || ws.SegmentPieceCount[firstRow] >= kMaxPlanEntries) return;
+  PlanEntry& waste = ws.SegmentPlan[lastRow][entries - 1];
+  if (!IsMovableWaste(waste)) return;
+  HalveWaste(waste);
+  ws.SegmentPlan[firstRow][ws.SegmentPieceCount[firstRow]] = waste;
+  ++ws.SegmentPieceCount[firstRow];
+}
+
+void ExchangeTailRows() {
+  const int32_t a = ws.SegmentCount - 2;
+  const int32_t b = ws.SegmentCount - 1;
+  const int32_t entries =
+      std::clamp(std::max(ws.SegmentPieceCount[a], ws.SegmentPieceCount[b]), 0, kMaxPlanEntries);
+  std::swap_ranges(ws.SegmentPlan[a], ws.SegmentPlan[a] + entries, ws.SegmentPlan[b]);
+  std::swap(ws.SegmentPieceCount[a], ws.SegmentPieceCount[b]);
+}
+
+void FlattenPlan() {
+  ws.PieceCount = 0;
+  bool folding = false;       // the list is full and more pieces follow
+  double foldedExtent = 0.0;  // board length of the pieces folded into the last row
+  const int32_t rows = std::min(ws.SegmentCount, kMaxPlanRows);
+  for (int32_t i = 0; i < rows; ++i) {
+    const int32_t entries = std::clamp(ws.SegmentPieceCount[i], 0, kMaxPlanEntries);
+    for (int32_t e = 0; e < entries; ++e) {
+      const PlanEntry& entry = ws.SegmentPlan[i][e];
+      const double pieces = PiecesOf(entry.count);
+      double placed = 0.0;
+      while (!folding && placed < pieces) {
+        if (ws.PieceCount < kMaxPieces) {
+          ws.PieceList[ws.PieceCount++] = PieceRow{entry.gradeCode, entry.length, entry.tag};
+          placed += 1.0;
+        } else {
+          folding = true;
+          foldedExtent = ExtentOf(1.0, ws.PieceList[kMaxPieces - 1].length);
+        }
+      }
+      if (folding) foldedExtent += ExtentOf(pieces - placed, entry.length);
+    }
+  }
+  if (folding) {
+    ws.PieceList[kMaxPieces - 1] =
+        PieceRow{static_cast<float>(kWasteGrade), ToFloat(foldedExtent - Kerf()), 0.0f};
+  }
+}
+
+}  // namespace sawline::plan

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "optimize/optimize.h"
+#include "support/test_support.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+namespace {
+
+using test::kLengthTolerance;
+
+class DefectSawing : public test::WorkspaceTest {
+ protected:
+  void SetUp() override {
+    WorkspaceTest::SetUp();
+    ws.KerfWidth = 5.0f;
+  }
+  static void SetSegments(const std::vector<Segment>& segments) {
+    ws.SegmentCount = static_cast<int32_t>(segments.size());
+    for (size_t i = 0; i < segments.size(); ++i)
+      ws.Segments[i] = segments[i];
+  }
+  static void AddGrade1Range(int32_t minLength, int32_t maxLength, int32_t code) {
+    const int32_t k = ws.VariableCount[1]++;
+    ws.VariableMinLength[1][k] = minLength;
+    ws.VariableMaxLength[1][k] = maxLength;
+    ws.VariableCode[1][k] = code;
+  }
+};
+
+TEST_F(DefectSawing, SingleSegmentIsOnePieceOfItsLength) {
+  SetSegments({{1, 2400}});
+  PlanDefectSawing();
+  ASSERT_EQ(ws.PieceCount, 1);
+  EXPECT_EQ(ws.PieceList[0].gradeCode, 1.0f);
+  EXPECT_NEAR(ws.PieceList[0].length, 2400.0f, kLengthTolerance);
+  EXPECT_EQ(ws.SegmentPieceCount[0], 0);  // no plan rows in this mode
+}
+
+TEST_F(DefectSawing, BoundaryMovesOneKerfIntoTheFollowingDefect) {
+  SetSegments({{1, 1000}, {9, 300}, {1, 800}, {9, 5.1f}});
+  PlanDefectSawing();
+  ASSERT_EQ(ws.PieceCount, 4);
+  // The last defect is too short to give up a kerf, so the sound piece before it
+  // carries its own kerf.
+  const float lengths[] = {1000, 290, 795, 5.1f};
+  for (int32_t i = 0; i < 4; ++i) {
+    EXPECT_NEAR(ws.PieceList[i].length, lengths[i], kLengthTolerance) << i;
+  }
+}
+
+TEST_F(DefectSawing, SoundPiecesTakeTheCodeOfTheFirstRangeHoldingThem) {
+  AddGrade1Range(500, 1000, 11223344);
+  AddGrade1Range(900, 2000, 55667788);
+  struct Case {
+    float grade;
+    float length;  // piece length (the single row gets and loses one kerf)
+    float tag;
+  };
+  const Case cases[] = {
+      {1, 500, 11223344.0f},   // minimum included
+      {1, 1000, 11223344.0f},  // maximum included; the earlier row wins the overlap
+      {1, 1001, 55667788.0f}, {1, 2000, 55667788.0f}, {1, 2001, 0.0f},  // in no range
+      {1, 499, 0.0f},         {9, 700, 0.0f},  // defects never carry a code
+  };
+  for (const Case& c : cases) {
+    SetSegments({{c.grade, c.length}});
+    PlanDefectSawing();
+    ASSERT_EQ(ws.PieceCount, 1);
+    EXPECT_EQ(ws.PieceList[0].tag, c.tag) << c.grade << " " << c.length;
+  }
+}
+
+}  // namespace
+}  // namespace sawline

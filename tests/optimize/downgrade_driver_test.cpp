@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "optimize/optimize.h"
+#include "optimize/plan_steps.h"
+#include "support/test_support.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+namespace {
+
+using test::kLengthTolerance;
+
+class DowngradeDriver : public test::WorkspaceTest {
+ protected:
+  void SetUp() override {
+    WorkspaceTest::SetUp();
+    ws.KerfWidth = 5.0f;
+    ws.OrderedGradeLimit = 1;
+  }
+  static void SetGrades(const std::vector<float>& grades, float length = 1000.0f) {
+    ws.SegmentCount = static_cast<int32_t>(grades.size());
+    for (size_t i = 0; i < grades.size(); ++i)
+      ws.Segments[i] = Segment{grades[i], length};
+  }
+  static std::vector<int32_t> Flags() {
+    int32_t flags[kMaxPlanRows];
+    plan::ComputeNeighbourFlags(flags);
+    return std::vector<int32_t>(flags, flags + ws.SegmentCount);
+  }
+  static std::vector<int32_t> Grades() {
+    std::vector<int32_t> grades;
+    for (int32_t i = 0; i < ws.SegmentCount; ++i)
+      grades.push_back(GradeOf(ws.Segments[i].grade));
+    return grades;
+  }
+};
+
+TEST_F(DowngradeDriver, NeighbourFlagsMarkWhichNeighboursAreWorse) {
+  struct Case {
+    std::vector<float> grades;
+    std::vector<int32_t> flags;
+  };
+  const std::vector<Case> cases = {
+      {{2}, {0}},
+      {{1, 3}, {2, 0}},
+      {{3, 1}, {0, 1}},
+      {{3, 1, 3}, {0, 3, 0}},
+      {{2, 2, 3}, {0, 2, 0}},
+      {{3, 2, 2}, {0, 1, 0}},
+      {{1, 2, 9}, {2, 2, 0}},
+      {{2, 2, 2}, {0, 0, 0}},
+      {{4, 1.9f, 2.5f}, {0, 3, 0}},  // compared truncated: 4, 1, 2
+  };
+  for (const Case& c : cases) {
+    SetGrades(c.grades);
+    EXPECT_EQ(Flags(), c.flags) << ::testing::PrintToString(c.grades);
+  }
+}
+
+TEST_F(DowngradeDriver, DowngradePassMergesIntoTheBetterOfTheWorseNeighbours) {
+  // Without orders every row fits nothing, so each row with a worse neighbour below
+  // waste merges into it, best grade first.
+  struct Case {
+    const char* name;
+    std::vector<float> grades;
+    std::vector<int32_t> after;
+    std::vector<float> lengths;
+  };
+  const std::vector<Case> cases = {
+      {"three-way merge", {3, 1, 3}, {3}, {3000}},
+      {"only waste neighbours", {9, 1, 9}, {9, 1, 9}, {1000, 1000, 1000}},
+      {"grade 8 stays", {9, 8, 9}, {9, 8, 9}, {1000, 1000, 1000}},
+      {"into the better worse neighbour", {4, 2, 3}, {4, 3}, {1000, 2000}},
+      {"merges cascade toward the worse end", {5, 3, 1}, {5}, {3000}},
+      {"first row into the next", {2, 5, 9}, {5, 9}, {2000, 1000}},
+      {"chain of better rows", {1, 2, 3, 9}, {3, 9}, {3000, 1000}},
+  };
+  for (const Case& c : cases) {
+    SetGrades(c.grades);
+    int32_t flags[kMaxPlanRows];
+    plan::ComputeNeighbourFlags(flags);
+    plan::MergeDowngradedRows(flags);
+    EXPECT_EQ(Grades(), c.after) << c.name;
+    for (size_t i = 0; i < c.lengths.size() && i < static_cast<size_t>(ws.SegmentCount); ++i) {
+      EXPECT_NEAR(ws.Segments[i].length, c.lengths[i], kLengthTolerance) << c.name << " " << i;
+    }
+  }
+}
+
+TEST_F(DowngradeDriver, LogShowsRowsAfterTheDowngradePass) {
+  SetGrades({9, 3, 1, 3, 9});
+  PlanBoardWithDowngrade();
+  const std::vector<std::string> lines = test::SplitLines(test::GbkToUtf8(LogBytes()));
+  std::vector<std::string> rows;
+  for (const std::string& line : lines) {
+    if (line.find("降级标识") != std::string::npos) rows.push_back(line);
+  }
+  // Two rows fewer: the grade-1 row and one grade-3 row merged into the other.
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_NE(rows[1].find("等级：3"), std::string::npos);
+  EXPECT_NE(rows[1].find("长度：3005.0"), std::string::npos);  // 1000 + 1005 + 1000
+  EXPECT_NE(rows[1].find("降级标识：1"), std::string::npos);   // its flag stays
+}
+
+TEST_F(DowngradeDriver, OneSegmentBoardIsLoggedWithFlagZero) {
+  SetGrades({2});
+  PlanBoardWithDowngrade();
+  const std::string log = test::GbkToUtf8(LogBytes());
+  EXPECT_NE(log.find("    等级：2      长度：1005.0      降级标识：0\n"), std::string::npos);
+  ASSERT_EQ(ws.PieceCount, 1);
+  EXPECT_EQ(ws.PieceList[0].gradeCode, 9.0f);
+  EXPECT_NEAR(ws.PieceList[0].length, 1000.0f, kLengthTolerance);
+}
+
+TEST_F(DowngradeDriver, SplitGroupsCollapseToTheirRowCounts) {
+  struct Case {
+    const char* name;
+    std::vector<int32_t> part;
+    std::vector<int32_t> first;
+    std::vector<int32_t> groups;
+  };
+  const std::vector<Case> cases = {
+      {"no split", {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+      {"one split", {0, 1, 1, 0}, {0, 1, 0, 0}, {0, 2, 0, 0}},
+      {"split of a split", {1, 1, 1, 0}, {1, 1, 0, 0}, {3, 0, 0, 0}},
+      {"two adjacent splits", {1, 1, 1, 1}, {1, 0, 1, 0}, {2, 2, 0, 0}},
+      {"split then split of a split", {1, 1, 1, 1, 1}, {1, 0, 1, 1, 0}, {2, 3, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    int32_t part[kMaxSegments] = {};
+    int32_t first[kMaxSegments] = {};
+    std::copy(c.part.begin(), c.part.end(), part);
+    std::copy(c.first.begin(), c.first.end(), first);
+    plan::CollapseSplitGroups(part, first);
+    EXPECT_EQ(std::vector<int32_t>(part, part + c.groups.size()), c.groups) << c.name;
+  }
+}
+
+TEST_F(DowngradeDriver, BoardWithoutOrdersCoversItsLengthInBoardOrder) {
+  SetGrades({9, 2, 9, 4, 3, 9}, 500.0f);
+  PlanBoardWithDowngrade();
+  double covered = -5.0;
+  for (int32_t i = 0; i < ws.PieceCount; ++i) {
+    EXPECT_EQ(ws.PieceList[i].gradeCode, 9.0f);
+    covered += ws.PieceList[i].length + 5.0;
+  }
+  EXPECT_NEAR(covered, 3000.0, kLengthTolerance);
+}
+
+}  // namespace
+}  // namespace sawline
