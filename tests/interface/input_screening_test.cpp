@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <limits>
+
+#include "interface/block_layout.h"
+#include "support/test_support.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+constexpr float kSentinel = -7.5f;
+
+// A plannable board: two fixed rows (0, 1), a variable row (0), an uncut row (3) and five
+// grade/length pairs.
+tools::JobBlocks BaseJob() {
+  tools::JobBlocks job;
+  job.SetSetting("KerfWidth", 4);
+  job.SetSetting("GradeMarkLength", 30);
+  job.SetSetting("GradeAMinLength", 200);
+  job.SetSetting("UnmarkedGrade", 5);
+  job.AddFixedOrder({1, 1200, 1.2f, 0, 10, 5, 0, 11010101});
+  job.AddFixedOrder({2, 900, 0.9f, 0, 6, 0, 0, 12010101});
+  job.AddVariableOrder({1, 300, 800, 0.7f, 2, 15010101});
+  job.SetUncutOrder(3, 900, 1000, 16020101);
+  job.SetHeadTail(1, 20, 20);
+  job.SetPairs({{2, 850}, {1, 2100}, {9, 180}, {2, 1300}, {3, 370}});
+  return job;
+}
+
+struct ScreeningCase {
+  const char* name;
+  std::function<void(tools::JobBlocks&)> edit;
+  RefusalReason reason;
+};
+
+void SetMark(tools::JobBlocks& job, int index, float value) {
+  job.marks[static_cast<size_t>(index)] = value;
+}
+
+class InputScreening : public test::WorkspaceTest {};
+
+TEST_F(InputScreening, UsedValuesDecideWhetherTheBoardIsRefused) {
+  const ScreeningCase cases[] = {
+      {"a clean board", [](tools::JobBlocks&) {}, kAccepted},
+      // Scalar settings.
+      {"NaN kerf", [](auto& j) { j.Set(param::kKerfWidth, kNaN); }, kRefusedNonFinite},
+      {"infinite kerf", [](auto& j) { j.Set(param::kKerfWidth, kInf); }, kRefusedNonFinite},
+      {"negative kerf", [](auto& j) { j.Set(param::kKerfWidth, -0.5f); }, kRefusedNegativeKerf},
+      {"kerf -0.0 is not negative", [](auto& j) { j.Set(param::kKerfWidth, -0.0f); }, kAccepted},
+      {"NaN mode", [](auto& j) { j.Set(param::kOptimizeMode, kNaN); }, kRefusedNonFinite},
+      {"infinite waste kicker code", [](auto& j) { j.Set(param::kWasteKickerCode, -kInf); },
+       kRefusedNonFinite},
+      {"NaN waste gate", [](auto& j) { j.Set(param::kWasteGateSelect, kNaN); }, kRefusedNonFinite},
+      {"NaN logged-only setting", [](auto& j) { j.Set(param::kTailUnmarkedLength, kNaN); },
+       kRefusedNonFinite},
+      {"index 2089 is never read", [](auto& j) { j.Set(param::kUnusedTimeLimit, kNaN); },
+       kAccepted},
+      {"indices 0 to 4 are never read", [](auto& j) { j.Set(2, kInf); }, kAccepted},
+      {"NaN head cut of grade 3", [](auto& j) { j.Set(param::kCT + 3, kNaN); }, kRefusedNonFinite},
+      {"infinite tail cut of grade 8", [](auto& j) { j.Set(param::kCB + 8, kInf); },
+       kRefusedNonFinite},
+      {"index 2070 belongs to a disabled uncut row", [](auto& j) { j.Set(param::kCT, kNaN); },
+       kAccepted},
+      // Order rows: every column of an enabled row counts, integer columns included.
+      {"infinite weight of an enabled fixed row",
+       [](auto& j) { j.Set(param::kFixedOrderWeight + 1, kInf); }, kRefusedNonFinite},
+      {"NaN length of an enabled fixed row",
+       [](auto& j) { j.Set(param::kFixedOrderLength + 0, kNaN); }, kRefusedNonFinite},
+      {"NaN start weight of an enabled fixed row, unused in this mode",
+       [](auto& j) { j.Set(param::kFixedOrderStartWeight + 0, kNaN); }, kRefusedNonFinite},
+      {"infinite code of an enabled fixed row",
+       [](auto& j) { j.Set(param::kFixedOrderCode + 1, kInf); }, kRefusedNonFinite},
+      {"NaN in a disabled fixed row",
+       [](auto& j) {
+         j.Set(param::kFixedOrderEnabled + 1, 0);
+         j.Set(param::kFixedOrderWeight + 1, kNaN);
+       },
+       kAccepted},
+      {"NaN in an unused fixed row", [](auto& j) { j.Set(param::kFixedOrderValue + 150, kNaN); },
+       kAccepted},
+      {"NaN enabled flag disables the row",
+       [](auto& j) {
+         j.Set(param::kFixedOrderEnabled + 1, kNaN);
+         j.Set(param::kFixedOrderLength + 1, kNaN);
+       },
+       kAccepted},
+      {"NaN value of an enabled variable row",
+       [](auto& j) { j.Set(param::kVariableOrderValue + 0, kNaN); }, kRefusedNonFinite},
+      {"infinite code of an enabled variable row",
+       [](auto& j) { j.Set(param::kVariableOrderCode + 0, kInf); }, kRefusedNonFinite},
+      {"NaN in a disabled variable row",
+       [](auto& j) { j.Set(param::kVariableOrderMaxLength + 5, kNaN); }, kAccepted},
+      {"NaN minimum of an enabled uncut row",
+       [](auto& j) { j.Set(param::kUncutOrderMinLength + 3, kNaN); }, kRefusedNonFinite},
+      {"infinite code of an enabled uncut row",
+       [](auto& j) { j.Set(param::kUncutOrderCode + 3, kInf); }, kRefusedNonFinite},
+      {"NaN code of a disabled uncut row", [](auto& j) { j.Set(param::kUncutOrderCode + 4, kNaN); },
+       kAccepted},
+      // Board marks: only the entries the conversion reads.
+      {"NaN grade of a pair", [](auto& j) { SetMark(j, 1, kNaN); }, kRefusedNonFinite},
+      {"infinite length of a pair", [](auto& j) { SetMark(j, kMarkHalf + 4, kInf); },
+       kRefusedNonFinite},
+      {"negative length of a pair", [](auto& j) { SetMark(j, kMarkHalf + 2, -180); },
+       kRefusedNegativeMark},
+      {"negative grade of a pair is only an odd grade", [](auto& j) { SetMark(j, 0, -3); },
+       kAccepted},
+      {"pairs read lengths past the second half's own count",
+       [](auto& j) {
+         SetMark(j, kMarkHalf + 2, 0);
+         SetMark(j, kMarkHalf + 3, -1300);
+       },
+       kRefusedNegativeMark},
+      {"NaN after the first half's end", [](auto& j) { SetMark(j, 6, kNaN); }, kAccepted},
+      {"negative entry after both halves end", [](auto& j) { SetMark(j, kMarkHalf + 7, -5); },
+       kAccepted},
+      {"NaN mark kind", [](auto& j) { SetMark(j, kMarkKindIndex, kNaN); }, kRefusedNonFinite},
+      {"negative interval on the top face",
+       [](auto& j) {
+         j.SetIntervals({1000, -20, 800}, {});
+       },
+       kRefusedNegativeMark},
+      {"negative interval on the side face",
+       [](auto& j) {
+         j.SetIntervals({1000, 800}, {500, -20, 800});
+       },
+       kRefusedNegativeMark},
+      {"infinite interval on the side face",
+       [](auto& j) {
+         j.SetIntervals({1000, 800}, {500, kInf});
+       },
+       kRefusedNonFinite},
+      {"side entries past their count are not read",
+       [](auto& j) {
+         j.SetIntervals({1000, 800}, {500});
+         SetMark(j, kMarkHalf + 3, kNaN);
+       },
+       kAccepted},
+      {"a board too long for a float length",
+       [](auto& j) {
+         j.SetPairs({{1, 3e38f}, {2, 3e38f}});
+       },
+       kRefusedNonFinite},
+      {"non-finite comes before a negative kerf",
+       [](auto& j) {
+         j.Set(param::kKerfWidth, -1);
+         SetMark(j, 0, kNaN);
+       },
+       kRefusedNonFinite},
+      {"negative kerf comes before a negative mark",
+       [](auto& j) {
+         j.Set(param::kKerfWidth, -1);
+         SetMark(j, kMarkHalf, -850);
+       },
+       kRefusedNegativeKerf},
+  };
+  for (const ScreeningCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    tools::JobBlocks job = BaseJob();
+    c.edit(job);
+    std::array<float, kResultBlockFloats> result;
+    result.fill(kSentinel);
+    const int count = test::RunJob(job, result);
+    EXPECT_EQ(ws.InputRefused, c.reason);
+    if (c.reason != kAccepted) {
+      EXPECT_EQ(count, 0);
+      for (float value : result)
+        ASSERT_EQ(value, kSentinel);
+    }
+  }
+}
+
+TEST_F(InputScreening, AcceptanceIsDecidedAfreshOnEveryCall) {
+  tools::JobBlocks job = BaseJob();
+  job.Set(param::kKerfWidth, kNaN);
+  std::array<float, kResultBlockFloats> result{};
+  test::RunJob(job, result);
+  EXPECT_EQ(ws.InputRefused, kRefusedNonFinite);
+  test::RunJob(BaseJob(), result);
+  EXPECT_EQ(ws.InputRefused, kAccepted);
+}
+
+}  // namespace
+}  // namespace sawline
