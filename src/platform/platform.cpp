@@ -3,10 +3,15 @@
 #include <string>
 
 #if defined(_WIN32)
-#include <time.h>
-#else
-#include <time.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
 #endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+#include <time.h>
 
 namespace sawline::platform {
 namespace {
@@ -39,9 +44,18 @@ int64_t ClockMilliseconds() {
     return now;
   }
 #if defined(_WIN32)
-  // The Windows C runtime's clock() counts wall-clock milliseconds since the process
-  // started (CLOCKS_PER_SEC is 1000 there).
-  return static_cast<int64_t>(clock()) * 1000 / CLOCKS_PER_SEC;
+  // The Windows C runtime's clock() is this wall-clock time since the process started,
+  // but it is a 32-bit count of milliseconds: in a host that runs longer than 24.8
+  // days it overflows, and the search would never see its time share run out. The
+  // performance counter gives the same elapsed wall time in 64 bits and never goes
+  // backward.
+  LARGE_INTEGER counter{};
+  LARGE_INTEGER frequency{};
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  const int64_t ticks = counter.QuadPart;
+  const int64_t perSecond = frequency.QuadPart;
+  return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
 #else
   // clock() is processor time on POSIX systems; the search budget is wall time.
   timespec now{};
@@ -87,13 +101,24 @@ const char* LogPath() {
   return seam.logPath.empty() ? kLogFileName : seam.logPath.c_str();
 }
 
+// On Windows the log is written in text mode, so every "\n" becomes CR LF; the 't' is
+// explicit because a host may have switched the C runtime's default mode to binary.
+// Text mode changes no other byte of GBK text: no lead or trail byte is a line feed.
+#if defined(_WIN32)
+constexpr const char* kTruncateMode = "wt";
+constexpr const char* kAppendMode = "at";
+#else
+constexpr const char* kTruncateMode = "w";
+constexpr const char* kAppendMode = "a";
+#endif
+
 void TruncateLog() {
-  std::FILE* file = std::fopen(LogPath(), "w");
+  std::FILE* file = std::fopen(LogPath(), kTruncateMode);
   if (file != nullptr) std::fclose(file);
 }
 
 std::FILE* OpenLogForAppend() {
-  return std::fopen(LogPath(), "a");
+  return std::fopen(LogPath(), kAppendMode);
 }
 
 void CloseLog(std::FILE* file) {

@@ -4,7 +4,12 @@
 #include <fstream>
 #include <sstream>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #include <iconv.h>
 #include <unistd.h>
 #endif
@@ -39,7 +44,19 @@ void WorkspaceTest::TearDown() {
 }
 
 std::string WorkspaceTest::LogBytes() const {
+#if defined(_WIN32)
+  // The log is written in text mode: fold its CR LF line ends back to "\n" so that the
+  // suites compare the same text on every platform.
+  std::string bytes = ReadFileBytes(logPath_);
+  std::string folded;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    folded.push_back(bytes[i]);
+  }
+  return folded;
+#else
   return ReadFileBytes(logPath_);
+#endif
 }
 
 int RunJob(const tools::JobBlocks& job, std::array<float, kResultBlockFloats>& result) {
@@ -56,7 +73,20 @@ std::string ReadFileBytes(const std::string& path) {
 
 std::string GbkToUtf8(const std::string& gbk) {
 #if defined(_WIN32)
-  return gbk;  // only the Linux suites decode the log
+  if (gbk.empty()) return "";
+  constexpr UINT kGbk = 936;
+  const int wide = MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(),
+                                       static_cast<int>(gbk.size()), nullptr, 0);
+  if (wide <= 0) return "";
+  std::wstring utf16(static_cast<size_t>(wide), L'\0');
+  MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()),
+                      utf16.data(), wide);
+  const int narrow =
+      WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+  if (narrow <= 0) return "";
+  std::string out(static_cast<size_t>(narrow), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, out.data(), narrow, nullptr, nullptr);
+  return out;
 #else
   iconv_t cd = iconv_open("UTF-8", "GBK");
   if (cd == reinterpret_cast<iconv_t>(-1)) return "";

@@ -1,0 +1,21 @@
+# Shared part of the MinGW-w64 toolchain files: SAWLINE_MINGW_TRIPLE names the target,
+# SAWLINE_MINGW_THREADS the compiler flavour (win32 or posix) to prefer.
+find_program(SAWLINE_MINGW_CC
+             NAMES ${SAWLINE_MINGW_TRIPLE}-gcc-${SAWLINE_MINGW_THREADS} ${SAWLINE_MINGW_TRIPLE}-gcc
+             REQUIRED)
+find_program(SAWLINE_MINGW_CXX
+             NAMES ${SAWLINE_MINGW_TRIPLE}-g++-${SAWLINE_MINGW_THREADS} ${SAWLINE_MINGW_TRIPLE}-g++
+             REQUIRED)
+find_program(SAWLINE_MINGW_RC NAMES ${SAWLINE_MINGW_TRIPLE}-windres)
+set(CMAKE_C_COMPILER ${SAWLINE_MINGW_CC})
+set(CMAKE_CXX_COMPILER ${SAWLINE_MINGW_CXX})
+if(SAWLINE_MINGW_RC)
+  set(CMAKE_RC_COMPILER ${SAWLINE_MINGW_RC})
+endif()
+
+# Look for libraries and headers only in the target's tree; programs come from the host.
+set(CMAKE_FIND_ROOT_PATH /usr/${SAWLINE_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
