@@ -4,6 +4,11 @@
 // builds of the library (Linux and Windows) can be compared byte for byte.
 //
 //   sawline_host LIBRARY JOB...
+//   sawline_seeded_host --linked JOB...
+//
+// sawline_seeded_host has the optimizer linked in instead, with its clock frozen and
+// its generator seed fixed through the test seam before every call, so that boards
+// whose answer comes from the genetic search give one answer on every platform too.
 //
 // For each JOB, written to the current directory (where the library writes its run
 // log):
@@ -34,6 +39,9 @@
 
 #include "interface/sawline.h"
 #include "job_file.h"
+#if defined(SAWLINE_HOST_LINKED)
+#include "platform/platform.h"
+#endif
 
 namespace {
 
@@ -46,7 +54,13 @@ using ResultBlock = std::array<float, SAWLINE_RESULT_BLOCK_FLOATS>;
 constexpr const char* kLogName = "BackupData.txt";
 
 ComputeFunction LoadEntry(const std::string& libraryPath) {
-#if defined(_WIN32)
+#if defined(SAWLINE_HOST_LINKED)
+  if (libraryPath != "--linked") {
+    std::fprintf(stderr, "sawline_seeded_host: the optimizer is linked in; pass --linked\n");
+    return nullptr;
+  }
+  return &OptimizationCompute;
+#elif defined(_WIN32)
   std::string path = libraryPath;
   for (char& c : path) {
     if (c == '/') c = '\\';
@@ -120,6 +134,10 @@ Call RunOnce(ComputeFunction compute, const sawline::tools::JobBlocks& job) {
   Call call;
   call.block = PatternBlock();
   std::remove(kLogName);
+#if defined(SAWLINE_HOST_LINKED)
+  sawline::platform::FixClock(0);
+  sawline::platform::FixSeed(20240101u);
+#endif
   call.pieces = compute(job.parameters.data(), job.marks.data(), call.block.data());
   call.log = ReadBytes(kLogName);
   return call;
