@@ -67,6 +67,16 @@ void RemoveRows(int32_t at, int32_t n, int32_t* flags) {
   ws.SegmentCount = count - n;
 }
 
+// The neighbour an inner row of `grade` merges into when its neighbours' grades
+// differ: the worse one, and when both are worse the better of the two.
+int32_t InnerMergeTarget(int32_t i, int32_t grade, int32_t prev, int32_t next) {
+  if (grade < next && next <= prev) return i + 1;
+  if (next <= grade) return i - 1;
+  if (grade < prev && prev < next) return i - 1;
+  return i + 1;
+}
+
+// Merges row `i` into its neighbours as the downgrade pass decides, and removes it.
 void MergeIntoNeighbour(int32_t i, int32_t grade, int32_t* flags) {
   const double length = ws.Segments[i].length;
   if (i == 0) {
@@ -83,16 +93,7 @@ void MergeIntoNeighbour(int32_t i, int32_t grade, int32_t* flags) {
       RemoveRows(i, 2, flags);
       return;
     }
-    // Into the worse neighbour; when both are worse, into the better of the two.
-    bool toNext = true;
-    if (grade < next && next <= prev) {
-      toNext = true;
-    } else if (next <= grade) {
-      toNext = false;
-    } else if (grade < prev && prev < next) {
-      toNext = false;
-    }
-    plan::AddLength(toNext ? i + 1 : i - 1, length);
+    plan::AddLength(InnerMergeTarget(i, grade, prev, next), length);
   }
   RemoveRows(i, 1, flags);
 }
