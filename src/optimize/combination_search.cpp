@@ -1,12 +1,459 @@
+// The combination search: how many pieces of each fixed-length order of one grade a
+// segment yields, found by a genetic search bounded by time and by 500 generations,
+// with greedy combinations as a last word; long-stock mode takes the greedy
+// combination of the longest pieces directly.
+//
+// Every individual is a vector of piece counts (gene j for fixed-length entry
+// SearchFirstEntry + j) that fits into SearchLength with every gene within its limit.
+// The initial population, the operators and the greedy combinations keep to this.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
 #include "optimize/optimize.h"
+#include "optimize/search_steps.h"
+#include "platform/platform.h"
+#include "workspace/numeric.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
+namespace {
 
-void SearchCombination(int32_t, float, int32_t) {}
-void PrepareSearchWeights() {}
-void RunGeneticSearch(int32_t, float, int32_t) {}
-void FillRandomTable() {}
-void EvaluatePopulation(int32_t, int32_t) {}
+constexpr int32_t kUnlimitedOpenCount = 1000;  // open pieces of an order without quantity
+constexpr int32_t kLongStockMode = 3;
+constexpr int32_t kQuantityMode = 2;
+
+// Saturating sum for the done counts, which come from the host.
+int32_t AddCount(int32_t a, int32_t b) {
+  const int64_t sum = static_cast<int64_t>(a) + b;
+  return static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
+
+// Fills `genes` forward (ascending) or backward from gene `start`: each gene takes a
+// scaled draw of the pieces of its entry that still fit, capped by its limit.
+void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32_t individual,
+                    int32_t start, bool forward) {
+  const int32_t base = block + individual + 2;
+  const double length = ws.SearchLength;
+  genes[start] = ScaledDraw(ws.GeneLimit[start], ws.RandomTable[base]);
+  double used = genes[start] * table.lengthWithKerf[start];
+  const int32_t step = forward ? 1 : -1;
+  for (int32_t j = start + step; j >= 0 && j < table.count; j += step) {
+    const double fit = PiecesThatFit(length - used, table.lengthWithKerf[j]);
+    const int32_t drawn = TruncToInt(std::floor(fit * ws.RandomTable[base + j] / 32768.0 + 0.5));
+    genes[j] = std::min(drawn, ws.GeneLimit[j]);
+    used += genes[j] * table.lengthWithKerf[j];
+  }
+}
+
+void TakeAsBest(int32_t individual, int32_t fixedOnly, int32_t geneCount) {
+  std::memcpy(ws.BestGenes, ws.Population[individual], sizeof(int32_t) * geneCount);
+  if (fixedOnly != 1) {
+    ws.BestFillCount = ws.IndividualFillCount[individual];
+    std::memcpy(ws.BestFillRows, ws.IndividualFillRows[individual], sizeof ws.BestFillRows);
+  }
+}
+
+// Among equal fitness values the individual with more pieces of the longer entries
+// (the lexicographically greater gene vector) wins; identical vectors keep the first.
+void BreakTies(int32_t from, int32_t to, int32_t fixedOnly, int32_t geneCount) {
+  for (int32_t i = from; i < to; ++i) {
+    if (!(ws.Fitness[i] == ws.BestFitness)) continue;
+    const int32_t* genes = ws.Population[i];
+    int32_t j = 0;
+    while (j < geneCount && genes[j] == ws.BestGenes[j])
+      ++j;
+    if (j < geneCount && genes[j] > ws.BestGenes[j]) TakeAsBest(i, fixedOnly, geneCount);
+  }
+}
+
+// Mode 3: no search, the greedy combination of the longest fitting pieces first.
+void TakeLongStockCombination(int32_t fixedOnly) {
+  BuildGreedyCandidates(std::min(ws.GeneCount, 1));
+  EvaluatePopulation(fixedOnly, 1);
+  WriteBack(fixedOnly, ws.Population[0], ws.IndividualFillCount[0], ws.IndividualFillRows[0]);
+}
+
+// The grade's variable-length list as the evaluation of rests reads it.
+struct RestContext {
+  int32_t grade;
+  int32_t orders;
+  double kerf;
+  double length;  // SearchLength
+  double minPlusKerf[kMaxVariableOrders];
+  double maxPlusKerf[kMaxVariableOrders];
+  double shortestMaxPlusKerf;  // a longer rest goes to the segment filler
+};
+
+void LoadRestContext(RestContext& rest) {
+  rest.grade = ws.SearchGrade;
+  rest.orders = ListCount(rest.grade, ws.VariableCount, kMaxVariableOrders);
+  rest.kerf = ws.KerfWidth;
+  rest.length = ws.SearchLength;
+  rest.shortestMaxPlusKerf = INFINITY;
+  for (int32_t k = 0; k < rest.orders; ++k) {
+    rest.minPlusKerf[k] = ws.VariableMinLength[rest.grade][k] + rest.kerf;
+    rest.maxPlusKerf[k] = ws.VariableMaxLength[rest.grade][k] + rest.kerf;
+    rest.shortestMaxPlusKerf = std::min(rest.shortestMaxPlusKerf, rest.maxPlusKerf[k]);
+  }
+  PadRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders);
+}
+
+// Fitness (and, unless fixedOnly is 1, the rest rows) of Population row i. The rest is
+// the segment less the pieces with their kerfs: one piece of the first order whose range
+// covers it exactly, or else the segment filler's best fill when some order's longest
+// piece fits into it.
+void EvaluateIndividual(int32_t i, int32_t fixedOnly, const GeneTable& table,
+                        const RestContext& rest) {
+  const int32_t* row = ws.Population[i];
+  double used = 0.0;
+  double fitness = 0.0;
+  bool withinLimits = true;
+  // Genes of 0 add nothing to either sum, so only the others are visited.
+  ForEachNonzeroGene(row, table.count, [&](int32_t j) {
+    used += row[j] * table.lengthWithKerf[j];
+    fitness += static_cast<double>(int64_t{row[j]} * table.length[j]) * table.weight[j];
+    withinLimits &= row[j] > 0 && row[j] <= ws.GeneLimit[j];
+  });
+  ws.IndividualLength[i] = withinLimits ? used : -1.0;
+  ws.Fitness[i] = fitness;
+  if (fixedOnly == 1) return;
+
+  const double r = rest.length - used;
+  const int32_t grade = rest.grade;
+  if (49.0 + rest.kerf <= r) {
+    const uint32_t covering = InRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders, r);
+    if (covering != 0) {
+      const int32_t k = std::countr_zero(covering);
+      ws.Fitness[i] += (r - rest.kerf) * ws.VariableWeight[grade][k];
+      ws.IndividualFillRows[i][0] = FillRow{1.0f, static_cast<float>(r - rest.kerf),
+                                            static_cast<float>(ws.VariableCode[grade][k])};
+      ws.IndividualFillCount[i] = 1;
+      return;
+    }
+  }
+  if (rest.shortestMaxPlusKerf <= r) {
+    const FillRow* rows = nullptr;
+    int32_t rowCount = 0;
+    const float value = MemoizedFillSegment(grade, static_cast<float>(r), rows, rowCount);
+    if (value > 0.0f && rowCount > 0) {
+      ws.Fitness[i] += value;
+      std::memcpy(ws.IndividualFillRows[i], rows, sizeof(FillRow) * static_cast<size_t>(rowCount));
+      ws.IndividualFillCount[i] = rowCount;
+    }
+  }
+}
+
+}  // namespace
+
+void LoadGeneTable(GeneTable& genes) {
+  const int32_t grade = ws.SearchGrade;
+  const int32_t first = ws.SearchFirstEntry;
+  genes.count = UsableGeneCount();
+  const double kerf = ws.KerfWidth;
+  double fullRow = 0.0;
+  genes.whole = true;
+  for (int32_t j = 0; j < genes.count; ++j) {
+    genes.length[j] = ws.FixedLength[grade][first + j];
+    genes.lengthWithKerf[j] = genes.length[j] + kerf;
+    genes.weight[j] = ws.SearchWeight[first + j];
+    const double piece = genes.lengthWithKerf[j];
+    genes.wholeLengthWithKerf[j] = 0;
+    if (!(piece >= 0.0 && piece < static_cast<double>(kExactFloatIntegers)) ||
+        piece != std::floor(piece)) {
+      genes.whole = false;
+      continue;
+    }
+    genes.wholeLengthWithKerf[j] = static_cast<int64_t>(piece);
+    fullRow += std::max(0, ws.GeneLimit[j]) * piece;
+  }
+  if (!(fullRow < static_cast<double>(kExactFloatIntegers))) genes.whole = false;
+}
+
+void SearchCombination(int32_t grade, float length, int32_t fixedOnly) {
+  PrepareSearchWeights();
+  const int32_t entries = ListCount(grade, ws.FixedCount, kMaxFixedOrders);
+  for (int32_t i = 0; i < entries; ++i) {
+    ws.SearchWeight[i] = ws.FixedSearchWeight[grade][i];
+    const int32_t quantity = ws.FixedQuantity[grade][i];
+    const int32_t done = ws.FixedDone[grade][i];
+    if (quantity != 0 && quantity > done) {
+      ws.SearchOpenCount[i] =
+          static_cast<int32_t>(std::min<int64_t>(int64_t{quantity} - done, INT32_MAX));
+    } else {
+      ws.SearchOpenCount[i] = quantity == 0 ? kUnlimitedOpenCount : 0;
+    }
+  }
+  RunGeneticSearch(grade, length, fixedOnly);
+  for (int32_t i = 0; i < entries; ++i) {
+    if (ws.SearchPieceCount[i] > 0) {
+      ws.FixedDone[grade][i] = AddCount(ws.FixedDone[grade][i], ws.SearchPieceCount[i]);
+    }
+  }
+}
+
+// Modes 0 and 1 search with the orders' own weights; the quantity mode blends from the
+// start weight (nothing done) to the weight (order complete) by the share done. Other
+// modes leave the table as it is.
+void PrepareSearchWeights() {
+  const int32_t mode = ws.OptimizeMode;
+  if (mode > kQuantityMode) return;
+  for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
+    const int32_t entries = ListCount(g, ws.FixedCount, kMaxFixedOrders);
+    for (int32_t i = 0; i < entries; ++i) {
+      const float weight = ws.FixedWeight[g][i];
+      if (mode < kQuantityMode) {
+        ws.FixedSearchWeight[g][i] = weight;
+      } else if (ws.FixedQuantity[g][i] > 0) {
+        const double share =
+            static_cast<double>(ws.FixedDone[g][i]) / static_cast<double>(ws.FixedQuantity[g][i]);
+        ws.FixedSearchWeight[g][i] = static_cast<float>(
+            (static_cast<double>(ws.FixedStartWeight[g][i]) - weight) * (1.0 - share) + weight);
+      } else {
+        ws.FixedSearchWeight[g][i] = ws.FixedStartWeight[g][i];
+      }
+    }
+  }
+}
+
+void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
+  const int64_t start = platform::ClockMilliseconds();
+  BeginSearch(grade, length);
+  if (ws.OptimizeMode == kLongStockMode) {
+    TakeLongStockCombination(fixedOnly);
+    return;
+  }
+  FillRandomTable();
+  ClearPopulation();
+  BeginFillMemo();
+  BuildInitialPopulation();
+  EvaluatePopulation(fixedOnly, kPopulationSize);
+  KeepFirstBest(fixedOnly);
+  // At least one generation runs; the budget is compared once per generation.
+  ws.Generation = 0;
+  for (;;) {
+    RunGeneration(fixedOnly);
+    const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
+    if (!(ws.OptimizeTimeLimit > elapsed)) break;
+    if (++ws.Generation >= kMaxGenerations) break;
+  }
+  BuildGreedyCandidates(ws.GeneCount);
+  EvaluatePopulation(fixedOnly, ws.GeneCount);
+  KeepBest(fixedOnly, ws.GeneCount);
+  EndFillMemo();
+  WriteBack(fixedOnly, ws.BestGenes, ws.BestFillCount, ws.BestFillRows);
+}
+
+void FillRandomTable() {
+  platform::SeedRandom(platform::RandomSeed());
+  for (int32_t& draw : ws.RandomTable)
+    draw = platform::NextRandom();
+}
+
+void BeginSearch(int32_t grade, float length) {
+  ws.SearchGrade = grade;
+  ws.SearchLength = length;
+  std::memset(ws.GeneLimit, 0, sizeof ws.GeneLimit);
+  const int32_t entries = ListCount(grade, ws.FixedCount, kMaxFixedOrders);
+  const double kerf = ws.KerfWidth;
+  int32_t first = 0;
+  while (first < entries && !(ws.FixedLength[grade][first] + kerf <= length))
+    ++first;
+  // When nothing fits the caller's value stays, kept within the list so that the genes
+  // (all limited to 0) never reach past it.
+  if (first == entries) first = std::clamp(ws.SearchFirstEntry, 0, entries);
+  ws.SearchFirstEntry = first;
+  ws.GeneCount = entries - first;
+  for (int32_t j = 0; j < ws.GeneCount; ++j) {
+    const int32_t fit = PiecesThatFit(length, ws.FixedLength[grade][first + j] + kerf);
+    const int32_t open = std::max(0, ws.SearchOpenCount[first + j]);
+    ws.GeneLimit[j] = std::min(fit, open);
+  }
+}
+
+void ClearPopulation() {
+  const size_t bytes = sizeof(int32_t) * static_cast<size_t>(std::max(0, ws.GeneCount));
+  for (auto& individual : ws.Population)
+    std::memset(individual, 0, bytes);
+  std::memset(ws.BestGenes, 0, bytes);
+}
+
+// Few genes: everyone fills forward from the longest entry. More: blocks start at
+// evenly spaced genes, half of them walking towards the longer entries and half towards
+// the shorter, so the population begins with long, middle and short pieces alike.
+void BuildInitialPopulation() {
+  GeneTable table;
+  LoadGeneTable(table);
+  const int32_t n = table.count;
+  if (n == 0) return;
+  for (int32_t i = 0; i < kPopulationSize; ++i) {
+    int32_t block = 0;
+    int32_t start = 0;
+    bool forward = true;
+    if (n >= 13 && n <= 39) {
+      const int32_t q = TruncToInt(std::floor(n / 4.0));
+      block = i / 50;
+      forward = block < 2;
+      start = forward ? block * q : n - (block - 2) * q - 1;
+    } else if (n >= 40) {
+      const int32_t q = TruncToInt(std::floor(n / 10.0));
+      block = i / 20;
+      forward = block < 5;
+      start = forward ? block * q : n - (block - 5) * q - 1;
+    }
+    FillIndividual(ws.Population[i], table, block, i, start, forward);
+  }
+}
+
+void EvaluatePopulation(int32_t fixedOnly, int32_t n) {
+  GeneTable table;
+  LoadGeneTable(table);
+  RestContext rest{};
+  if (fixedOnly != 1) {
+    std::memset(ws.IndividualFillCount, 0, sizeof ws.IndividualFillCount);
+    LoadRestContext(rest);
+  }
+  const int32_t count = std::clamp(n, 0, kPopulationSize);
+  for (int32_t i = 0; i < count; ++i)
+    EvaluateIndividual(i, fixedOnly, table, rest);
+}
+
+void KeepFirstBest(int32_t fixedOnly) {
+  const int32_t genes = UsableGeneCount();
+  int32_t first = 0;
+  for (int32_t i = 1; i < kPopulationSize; ++i) {
+    if (ws.Fitness[i] > ws.Fitness[first]) first = i;
+  }
+  TakeAsBest(first, fixedOnly, genes);
+  ws.BestFitness = ws.Fitness[first];
+  BreakTies(first + 1, kPopulationSize, fixedOnly, genes);
+}
+
+void KeepBest(int32_t fixedOnly, int32_t n) {
+  const int32_t genes = UsableGeneCount();
+  const int32_t count = std::clamp(n, 0, kPopulationSize);
+  for (int32_t i = 0; i < count; ++i) {
+    if (ws.Fitness[i] > ws.BestFitness) {
+      TakeAsBest(i, fixedOnly, genes);
+      ws.BestFitness = ws.Fitness[i];
+    }
+  }
+  BreakTies(0, count, fixedOnly, genes);
+}
+
+// Rows that are still exact copies of a Population row keep that row's fitness and rest
+// rows instead of being evaluated again: both depend on the genes alone.
+void RunGeneration(int32_t fixedOnly) {
+  GenerationState state;
+  LoadGeneTable(state.genes);
+  // Selection writes every row of NextPopulation (a copy or zeros), which also clears it.
+  SelectInto(state, true);
+  CrossOver(state);
+  Mutate(state);
+
+  double fitness[kPopulationSize];
+  double length[kPopulationSize];
+  int32_t fillCount[kPopulationSize];
+  FillRow fills[kPopulationSize][kMaxFillRows];
+  bool kept[kPopulationSize] = {};
+  for (int32_t i = 0; i < kPopulationSize; ++i) {
+    const int32_t k = state.origin[i];
+    if (k < 0 || kept[k]) continue;
+    kept[k] = true;
+    fitness[k] = ws.Fitness[k];
+    length[k] = ws.IndividualLength[k];
+    fillCount[k] = std::clamp(ws.IndividualFillCount[k], 0, kMaxFillRows);
+    std::memcpy(fills[k], ws.IndividualFillRows[k],
+                sizeof(FillRow) * static_cast<size_t>(fillCount[k]));
+  }
+
+  for (int32_t i = 0; i < kPopulationSize; ++i)
+    CopyGenes(ws.Population[i], ws.NextPopulation[i], state.genes.count);
+
+  RestContext rest{};
+  if (fixedOnly != 1) {
+    std::memset(ws.IndividualFillCount, 0, sizeof ws.IndividualFillCount);
+    LoadRestContext(rest);
+  }
+  for (int32_t i = 0; i < kPopulationSize; ++i) {
+    const int32_t k = state.origin[i];
+    if (k < 0) {
+      EvaluateIndividual(i, fixedOnly, state.genes, rest);
+      continue;
+    }
+    ws.Fitness[i] = fitness[k];
+    ws.IndividualLength[i] = length[k];
+    if (fixedOnly != 1) {
+      ws.IndividualFillCount[i] = fillCount[k];
+      std::memcpy(ws.IndividualFillRows[i], fills[k],
+                  sizeof(FillRow) * static_cast<size_t>(fillCount[k]));
+    }
+  }
+  KeepBest(fixedOnly, kPopulationSize);
+}
+
+// Each greedy combination takes as many pieces of its starting entry as fit (within
+// the limit), then as many of each shorter entry in turn as fit into what is left.
+void BuildGreedyCandidates(int32_t count) {
+  GeneTable table;
+  LoadGeneTable(table);
+  const int32_t individuals = std::clamp(count, 0, std::min(table.count, kPopulationSize));
+  for (int32_t o = 0; o < individuals; ++o) {
+    int32_t* genes = ws.Population[o];
+    std::memset(genes, 0, sizeof(int32_t) * static_cast<size_t>(o));
+    double rest = ws.SearchLength;
+    for (int32_t j = o; j < table.count; ++j) {
+      genes[j] = std::min(PiecesThatFit(rest, table.lengthWithKerf[j]), ws.GeneLimit[j]);
+      rest -= genes[j] * table.lengthWithKerf[j];
+    }
+  }
+}
+
+// The remainder is the segment less every piece with its kerf, rounded to single
+// precision after each step.
+void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const FillRow* fills) {
+  GeneTable table;
+  LoadGeneTable(table);
+  std::memset(ws.SearchPieceCount, 0, sizeof ws.SearchPieceCount);
+  const int32_t first = ws.SearchFirstEntry;
+  for (int32_t j = 0; j < table.count; ++j)
+    ws.SearchPieceCount[first + j] = genes[j];
+
+  ws.FillRowCount = 0;
+  if (fixedOnly != 1) {
+    ws.FillRowCount = std::clamp(fillCount, 0, kMaxFillRows);
+    std::memcpy(ws.FillRows, fills, sizeof(FillRow) * static_cast<size_t>(ws.FillRowCount));
+  }
+
+  float remainder = ws.SearchLength;
+  for (int32_t j = 0; j < table.count; ++j) {
+    if (genes[j] != 0) {
+      remainder = static_cast<float>(remainder - genes[j] * table.lengthWithKerf[j]);
+    }
+  }
+  const double kerf = ws.KerfWidth;
+  for (int32_t r = 0; r < ws.FillRowCount; ++r) {
+    const FillRow& row = ws.FillRows[r];
+    remainder = static_cast<float>(remainder - row.count * (kerf + row.length));
+  }
+  ws.RemainderLength = remainder;
+}
+
+void BeginFillMemo() {
+  ws.FillMemoActive = 0;
+  if (ws.FillMemoOff == 1) return;
+  if (++ws.FillMemoEpoch == 0) {
+    // After 2^32 searches the epochs wrap: forget every entry for real once.
+    std::memset(ws.FillMemoTag, 0, sizeof ws.FillMemoTag);
+    std::memset(ws.RemainderMemoTag, 0, sizeof ws.RemainderMemoTag);
+    ws.FillMemoEpoch = 1;
+  }
+  ws.FillMemoActive = 1;
+}
+
+void EndFillMemo() {
+  ws.FillMemoActive = 0;
+}
 
 }  // namespace sawline

@@ -1,12 +1,371 @@
+// The segment filler: the most valuable mix of variable-length pieces of one grade
+// for a length. Every length and score is a single-precision value: each is computed
+// in double from its operands and rounded to float where it is assigned.
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
 #include "optimize/optimize.h"
+#include "optimize/search_steps.h"
+#include "workspace/numeric.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
+namespace {
 
-float FillSegment(int32_t, float) {
-  return 0.0f;
+// The grade's variable-length list as the filler reads it, with the sums it needs.
+struct OrderView {
+  int32_t count;
+  double kerf;
+  double minLength[kMaxVariableOrders];
+  double maxLength[kMaxVariableOrders];
+  double minPlusKerf[kMaxVariableOrders];
+  double maxPlusKerf[kMaxVariableOrders];
+  double weight[kMaxVariableOrders];
+  float tag[kMaxVariableOrders];
+  double shortestMaxPlusKerf;  // smallest max + K: a longer rest admits a tiling
+  int32_t shortestMinOrder;    // first order with the smallest minimum length
+};
+
+void LoadOrders(int32_t grade, OrderView& view) {
+  view.count = ListCount(grade, ws.VariableCount, kMaxVariableOrders);
+  view.kerf = ws.KerfWidth;
+  view.shortestMaxPlusKerf = INFINITY;
+  view.shortestMinOrder = 0;
+  for (int32_t j = 0; j < view.count; ++j) {
+    view.minLength[j] = ws.VariableMinLength[grade][j];
+    view.maxLength[j] = ws.VariableMaxLength[grade][j];
+    view.minPlusKerf[j] = view.minLength[j] + view.kerf;
+    view.maxPlusKerf[j] = view.maxLength[j] + view.kerf;
+    view.weight[j] = ws.VariableWeight[grade][j];
+    view.tag[j] = static_cast<float>(ws.VariableCode[grade][j]);
+    if (view.maxPlusKerf[j] < view.shortestMaxPlusKerf) {
+      view.shortestMaxPlusKerf = view.maxPlusKerf[j];
+    }
+    if (view.minLength[j] < view.minLength[view.shortestMinOrder]) view.shortestMinOrder = j;
+  }
+  PadRanges(view.minPlusKerf, view.maxPlusKerf, view.count);
+  PadRanges(view.minLength, view.maxLength, view.count);
 }
 
-void FillRemainder(int32_t, float) {}
+// ---- FillRemainder ----
+
+// Computes the best single-order tiling of `x` into RemainderFill (which the caller
+// has cleared) and returns the order it belongs to, or -1 when there is none.
+int32_t TileLength(const OrderView& view, float x) {
+  float score[kFillCandidates];
+  float length[kFillCandidates];
+  int32_t count[kFillCandidates];
+  bool exists[kFillCandidates];
+  const int32_t candidates = 3 * view.count;
+  const double xd = x;
+  for (int32_t j = 0; j < view.count; ++j) {
+    const double weight = view.weight[j];
+    // Minimum length, maximum length, equal division; an order whose piece with its
+    // kerf is not longer than 0 offers no tiling at all.
+    int32_t k = 3 * j;
+    int32_t n = PiecesThatFit(xd, view.minPlusKerf[j]);
+    exists[k] = n > 0;
+    if (exists[k]) {
+      count[k] = n;
+      length[k] = static_cast<float>(view.minLength[j]);
+      score[k] = static_cast<float>(n * view.minLength[j] * weight);
+    }
+    ++k;
+    n = PiecesThatFit(xd, view.maxPlusKerf[j]);
+    exists[k] = n > 0;
+    if (exists[k]) {
+      count[k] = n;
+      length[k] = static_cast<float>(view.maxLength[j]);
+      score[k] = static_cast<float>(n * view.maxLength[j] * weight);
+    }
+    ++k;
+    exists[k] = false;
+    if (view.maxPlusKerf[j] > 0.0) {
+      n = FloorPlusOneToInt(xd / view.maxPlusKerf[j]);
+      if (n > 0) {
+        const float s = static_cast<float>((xd - n * view.kerf) / n);
+        if (view.minLength[j] < s) {
+          exists[k] = true;
+          count[k] = n;
+          length[k] = s;
+          score[k] = static_cast<float>(n * static_cast<double>(s) * weight);
+        }
+      }
+    }
+  }
+
+  // Absent candidates, of orders the grade lacks too, score 0.
+  float best = candidates > 0 && exists[0] ? score[0] : 0.0f;
+  for (int32_t k = 1; k < kFillCandidates; ++k) {
+    const float value = k < candidates && exists[k] ? score[k] : 0.0f;
+    if (value > best) best = value;
+  }
+
+  // Equal scores go to the longest pieces, then to the earliest candidate; only
+  // candidate 0 may win with a score of 0.
+  int32_t chosen = -1;
+  if (candidates > 0 && exists[0] && score[0] == best) chosen = 0;
+  for (int32_t k = 1; k < candidates; ++k) {
+    const float chosenLength = chosen < 0 ? 0.0f : length[chosen];
+    if (exists[k] && score[k] > 0.0f && score[k] == best && length[k] > chosenLength) chosen = k;
+  }
+  if (chosen < 0) return -1;
+  ws.RemainderFill[0] = static_cast<float>(count[chosen]);
+  ws.RemainderFill[1] = length[chosen];
+  ws.RemainderFill[2] = view.tag[chosen / 3];
+  ws.RemainderFill[3] = score[chosen];
+  return chosen / 3;
+}
+
+// TileLength answered from the search's memo when it is active for this grade.
+int32_t TileLengthRemembered(int32_t grade, const OrderView& view, float x) {
+  if (ws.FillMemoActive != 1 || grade != ws.SearchGrade) return TileLength(view, x);
+  const uint32_t bits = FloatBits(x);
+  bool found = false;
+  const int32_t slot = FindMemoSlot(ws.RemainderMemoTag, bits, found);
+  if (found) {
+    std::memcpy(ws.RemainderFill, ws.RemainderMemoFill[slot], sizeof ws.RemainderFill);
+    return ws.RemainderMemoOrder[slot];
+  }
+  const int32_t order = TileLength(view, x);
+  if (slot >= 0) {
+    ws.RemainderMemoTag[slot] = (static_cast<uint64_t>(ws.FillMemoEpoch) << 32) | bits;
+    std::memcpy(ws.RemainderMemoFill[slot], ws.RemainderFill, sizeof ws.RemainderFill);
+    ws.RemainderMemoOrder[slot] = order;
+  }
+  return order;
+}
+
+// ---- FillSegment ----
+
+struct Candidate {
+  int32_t rowCount;  // 0: the candidate does not exist
+  float score;
+  FillRow rows[kMaxFillRows];
+  int32_t rowOrder[kMaxFillRows];  // order each row's pieces belong to
+};
+
+void AppendRow(Candidate& c, float count, float length, float tag, int32_t order) {
+  if (c.rowCount >= kMaxFillRows) return;
+  c.rows[c.rowCount] = FillRow{count, length, tag};
+  c.rowOrder[c.rowCount] = order;
+  ++c.rowCount;
+}
+
+// One piece of the first order whose range (with its kerf) covers the rest r.
+bool FitExactly(const OrderView& view, Candidate& c, float r) {
+  const double rd = r;
+  const uint32_t covering = InRanges(view.minPlusKerf, view.maxPlusKerf, view.count, rd);
+  if (covering == 0) return false;
+  const int32_t j = std::countr_zero(covering);
+  const double piece = rd - view.kerf;
+  AppendRow(c, 1.0f, static_cast<float>(piece), view.tag[j], j);
+  c.score = static_cast<float>(c.score + piece * view.weight[j]);
+  return true;
+}
+
+// Tiles the rest r with equal pieces of one order when some order's longest piece fits
+// into it; r shrinks by what the tiling uses. Returns whether the tiling step ran.
+bool TileRest(int32_t grade, const OrderView& view, Candidate& c, float& r) {
+  if (!(static_cast<double>(r) >= view.shortestMaxPlusKerf)) return false;
+  std::memset(ws.RemainderFill, 0, sizeof ws.RemainderFill);
+  const int32_t order = TileLengthRemembered(grade, view, r);
+  const float count = ws.RemainderFill[0];
+  if (TruncToInt(count) > 0) {
+    AppendRow(c, count, ws.RemainderFill[1], ws.RemainderFill[2], order);
+    c.score = static_cast<float>(static_cast<double>(c.score) + ws.RemainderFill[3]);
+    r = static_cast<float>(r - (static_cast<double>(ws.RemainderFill[1]) + view.kerf) * count);
+  }
+  return true;
+}
+
+// Moves length from the second row to the main pieces when the main order weighs more
+// per unit: the second row's pieces shrink to the minimum of the first order whose range
+// holds them, and the main pieces take over the freed length. Two guards keep every
+// piece within its own order: the main pieces must stay within their order's maximum,
+// also after a stretch has already lengthened them, and the second row's pieces must
+// not fall below the minimum of the order they were cut for (the order found may be
+// another one, with a lower minimum).
+void ShiftWeight(const OrderView& view, Candidate& c, int32_t i, int32_t n) {
+  if (c.rowCount < 2 || !(c.rows[0].count > 0.0f) || !(c.rows[1].count > 0.0f)) return;
+  const double count1 = c.rows[1].count;
+  const double length1 = c.rows[1].length;
+  const uint32_t holding = AboveLowInRanges(view.minLength, view.maxLength, view.count, length1);
+  if (holding == 0) return;
+  const int32_t j = std::countr_zero(holding);
+  if (!(view.weight[i] > view.weight[j])) return;
+  const float d = static_cast<float>((length1 - view.minLength[j]) * count1);
+  const double perPiece = static_cast<double>(d) / n;
+  if (!(view.maxLength[i] - view.minLength[i] > perPiece)) return;
+  const float stretched = static_cast<float>(c.rows[0].length + perPiece);
+  const int32_t secondOrder = c.rowOrder[1];
+  if (!(stretched <= view.maxLength[i]) || view.minLength[j] < view.minLength[secondOrder]) return;
+  c.rows[0].length = stretched;
+  c.rows[1].length = static_cast<float>(view.minLength[j]);
+  c.score = static_cast<float>(c.score + (view.weight[i] - view.weight[j]) * d);
+}
+
+// Candidate 3i: as many minimum-length pieces as fit, then the rest.
+void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_t i, Candidate& c) {
+  c.rowCount = 0;
+  c.score = 0.0f;
+  const int32_t n = PiecesThatFit(length, view.minPlusKerf[i]);
+  if (n <= 0) return;
+  AppendRow(c, static_cast<float>(n), static_cast<float>(view.minLength[i]), view.tag[i], i);
+  c.score = static_cast<float>(n * view.minLength[i] * view.weight[i]);
+  float r = static_cast<float>(length - n * view.minPlusKerf[i]);
+  if (!FitExactly(view, c, r) && TileRest(grade, view, c, r)) {
+    // After a tiling, what is left is absorbed by the main pieces when their range
+    // allows, else fitted once more.
+    if (r >= 0.1 && (view.maxLength[i] - view.minLength[i]) * n > r) {
+      c.rows[0].length =
+          static_cast<float>(static_cast<double>(c.rows[0].length) + static_cast<double>(r) / n);
+      c.score = static_cast<float>(c.score + static_cast<double>(r) * view.weight[i]);
+    } else if (r >= 0.1) {
+      FitExactly(view, c, r);
+    }
+  }
+  ShiftWeight(view, c, i, n);
+}
+
+// The rest after the main row of the maximum base and the equal division: an exact
+// fit, or a tiling followed by an exact fit of what it leaves.
+void FillRest(int32_t grade, const OrderView& view, Candidate& c, float r) {
+  if (!FitExactly(view, c, r) && TileRest(grade, view, c, r)) FitExactly(view, c, r);
+}
+
+// Candidate 3i + 1: as many maximum-length pieces as fit, then the rest.
+void BuildMaximumBase(int32_t grade, const OrderView& view, float length, int32_t i, Candidate& c) {
+  c.rowCount = 0;
+  c.score = 0.0f;
+  const int32_t n = PiecesThatFit(length, view.maxPlusKerf[i]);
+  if (n <= 0) return;
+  AppendRow(c, static_cast<float>(n), static_cast<float>(view.maxLength[i]), view.tag[i], i);
+  c.score = static_cast<float>(n * view.maxLength[i] * view.weight[i]);
+  FillRest(grade, view, c, static_cast<float>(length - n * view.maxPlusKerf[i]));
+}
+
+// Candidate 3i + 2: the length divided into one piece more than maximum pieces fit;
+// when those pieces would be too short, one shortest piece of the grade plus a
+// division of what it leaves.
+void BuildEqualDivision(int32_t grade, const OrderView& view, float length, int32_t i,
+                        Candidate& c) {
+  c.rowCount = 0;
+  c.score = 0.0f;
+  if (!(view.maxPlusKerf[i] > 0.0)) return;
+  const double lengthD = length;
+  const int32_t n = FloorPlusOneToInt(lengthD / view.maxPlusKerf[i]);
+  if (n <= 0) return;
+  const float s = static_cast<float>((lengthD - n * view.kerf) / n);
+  if (view.minLength[i] < s) {
+    AppendRow(c, static_cast<float>(n), s, view.tag[i], i);
+    c.score = static_cast<float>(n * static_cast<double>(s) * view.weight[i]);
+    FillRest(grade, view, c,
+             static_cast<float>(lengthD - n * (static_cast<double>(s) + view.kerf)));
+    return;
+  }
+  const int32_t j0 = view.shortestMinOrder;
+  const double s0 = view.minLength[j0];
+  if (!(s0 + view.kerf <= lengthD)) return;
+  AppendRow(c, 1.0f, static_cast<float>(s0), view.tag[j0], j0);
+  c.score = static_cast<float>(s0 * view.weight[j0]);
+  const float r = static_cast<float>(lengthD - (s0 + view.kerf));
+  const int32_t m = FloorPlusOneToInt(r / view.maxPlusKerf[i]);
+  if (m <= 0) return;
+  const float s2 = static_cast<float>((r - m * view.kerf) / m);
+  // The division row must hold pieces of at least min + K (a stricter bound than the
+  // plain division's); it then becomes the main row.
+  if (view.minPlusKerf[i] <= s2 && s2 <= view.maxPlusKerf[i]) {
+    AppendRow(c, static_cast<float>(m), s2, view.tag[i], i);
+    c.score = static_cast<float>(c.score + m * static_cast<double>(s2) * view.weight[i]);
+    std::swap(c.rows[0], c.rows[1]);
+    std::swap(c.rowOrder[0], c.rowOrder[1]);
+  }
+}
+
+float RowOneLength(const Candidate& c) {
+  return c.rowCount >= 2 ? c.rows[1].length : 0.0f;
+}
+
+}  // namespace
+
+void FillRemainder(int32_t grade, float length) {
+  OrderView view;
+  LoadOrders(grade, view);
+  TileLength(view, length);
+}
+
+float FillSegment(int32_t grade, float length) {
+  OrderView view;
+  LoadOrders(grade, view);
+  Candidate candidates[kFillCandidates];
+  const int32_t built = 3 * view.count;
+  for (int32_t i = 0; i < view.count; ++i) {
+    BuildMinimumBase(grade, view, length, i, candidates[3 * i]);
+    BuildMaximumBase(grade, view, length, i, candidates[3 * i + 1]);
+    BuildEqualDivision(grade, view, length, i, candidates[3 * i + 2]);
+  }
+
+  // Absent candidates, of orders the grade lacks too, score 0.
+  float best = built > 0 && candidates[0].rowCount > 0 ? candidates[0].score : 0.0f;
+  for (int32_t k = 1; k < kFillCandidates; ++k) {
+    const float score = k < built && candidates[k].rowCount > 0 ? candidates[k].score : 0.0f;
+    if (score > best) best = score;
+  }
+
+  // Equal scores go to the longer main pieces, then the longer second-row pieces, then
+  // the earlier candidate.
+  int32_t chosen = -1;
+  if (built > 0 && candidates[0].rowCount > 0 && candidates[0].score == best) chosen = 0;
+  for (int32_t k = 1; k < built; ++k) {
+    const Candidate& c = candidates[k];
+    if (c.rowCount == 0 || !(c.score == best)) continue;
+    const float planMain = chosen < 0 ? 0.0f : candidates[chosen].rows[0].length;
+    const float planSecond = chosen < 0 ? 0.0f : RowOneLength(candidates[chosen]);
+    if (c.rows[0].length > planMain ||
+        (c.rows[0].length == planMain && RowOneLength(c) > planSecond)) {
+      chosen = k;
+    }
+  }
+
+  std::memset(ws.FillRows, 0, sizeof ws.FillRows);
+  if (chosen >= 0) {
+    const Candidate& c = candidates[chosen];
+    std::memcpy(ws.FillRows, c.rows, sizeof(FillRow) * static_cast<size_t>(c.rowCount));
+    ws.FillRowCount = c.rowCount;
+  }
+  return best;
+}
+
+float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int32_t& rowCount) {
+  if (ws.FillMemoActive == 1 && grade == ws.SearchGrade) {
+    const uint32_t bits = FloatBits(length);
+    bool found = false;
+    const int32_t slot = FindMemoSlot(ws.FillMemoTag, bits, found);
+    if (found) {
+      rows = ws.FillMemoRows[slot];
+      rowCount = ws.FillMemoRowCount[slot];
+      return ws.FillMemoScore[slot];
+    }
+    ws.FillRowCount = 0;
+    const float score = FillSegment(grade, length);
+    if (slot >= 0 && ws.FillRowCount <= kFillMemoRows) {
+      ws.FillMemoTag[slot] = (static_cast<uint64_t>(ws.FillMemoEpoch) << 32) | bits;
+      ws.FillMemoScore[slot] = score;
+      ws.FillMemoRowCount[slot] = ws.FillRowCount;
+      std::memcpy(ws.FillMemoRows[slot], ws.FillRows, sizeof ws.FillMemoRows[slot]);
+    }
+    rows = ws.FillRows;
+    rowCount = ws.FillRowCount;
+    return score;
+  }
+  ws.FillRowCount = 0;
+  const float score = FillSegment(grade, length);
+  rows = ws.FillRows;
+  rowCount = ws.FillRowCount;
+  return score;
+}
 
 }  // namespace sawline

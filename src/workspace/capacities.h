@@ -32,5 +32,7 @@ inline constexpr int kMaxGenes = 200;          // genes of one individual
 inline constexpr int kRandomTableSize = 5000;  // pre-drawn random numbers per search
 inline constexpr int kMaxGenerations = 500;    // generations of one search at most
 inline constexpr int kFillCandidates = 72;     // candidates of the segment filler (3 per order)
+inline constexpr int kFillMemoSlots = 16384;   // remembered fills of one search (a power of 2)
+inline constexpr int kFillMemoRows = 3;        // rows a remembered fill keeps (a fill has at most 3)
 
 }  // namespace sawline

@@ -138,6 +138,9 @@ struct Workspace {
   float RemainderFill[4];          // count, length, tag, score of the best single-order tiling
   FillRow FillRows[kMaxFillRows];  // the chosen variable-length fill
   int32_t FillRowCount;
+  uint64_t RemainderMemoTag[kFillMemoSlots];   // memo epoch << 32 | bits of the tiled length
+  float RemainderMemoFill[kFillMemoSlots][4];  // RemainderFill that FillRemainder left for it
+  int32_t RemainderMemoOrder[kFillMemoSlots];  // order of the chosen tiling; -1 for none
 
   // ---- Combination search ----
   float FixedSearchWeight[kGrades][kMaxFixedOrders];  // fitness weight per entry, by mode
@@ -160,6 +163,14 @@ struct Workspace {
   FillRow BestFillRows[kMaxFillRows];
   int32_t Generation;                         // generation counter 0..499
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
+  double IndividualLength[kPopulationSize];  // pieces with kerfs per evaluated individual; -1 off limits
+  int32_t FillMemoOff;     // 1: searches evaluate without the fill memos (benchmarks, tests)
+  int32_t FillMemoActive;  // 1 while a search may answer fills from the memos
+  uint32_t FillMemoEpoch;  // memo entries of other epochs are empty; each search takes a new one
+  uint64_t FillMemoTag[kFillMemoSlots];                 // memo epoch << 32 | bits of the length
+  float FillMemoScore[kFillMemoSlots];                  // what FillSegment returned for it
+  int32_t FillMemoRowCount[kFillMemoSlots];             // the FillRowCount it left
+  FillRow FillMemoRows[kFillMemoSlots][kFillMemoRows];  // the FillRows it left
 
   // ---- Transfer list and statistics ----
   TransferRecord TransferList[kMaxTransferRecords];  // one record per cut-list row

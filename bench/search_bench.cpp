@@ -1,0 +1,86 @@
+// One full combination search on a heavy order book: one grade with many fixed-length
+// orders of 300 to 3000 and 24 variable-length orders, a 6000-long segment, kerf 4.
+// The seed is fixed and the clock never advances, so every search runs all 500
+// generations. The second argument switches the fill memos off, so the gain of the
+// memos is measured side by side.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+
+#include "optimize/optimize.h"
+#include "platform/platform.h"
+#include "workspace/workspace.h"
+
+namespace {
+
+using sawline::ws;
+
+constexpr int32_t kGrade = 1;
+constexpr float kSegmentLength = 6000.0f;
+
+// A small deterministic generator, so the order book is the same on every run.
+struct BookRandom {
+  uint32_t state;
+  int32_t Between(int32_t low, int32_t high) {
+    state = state * 1664525u + 1013904223u;
+    return low + static_cast<int32_t>((state >> 8) % static_cast<uint32_t>(high - low + 1));
+  }
+};
+
+void BuildHeavyBook(int32_t fixedOrders) {
+  sawline::ResetWorkspace();
+  ws.OptimizeMode = 0;
+  ws.KerfWidth = 4.0f;
+  ws.OptimizeTimeLimit = 0.35f;
+  BookRandom random{20240611u};
+
+  int32_t lengths[sawline::kMaxFixedOrders];
+  for (int32_t i = 0; i < fixedOrders; ++i)
+    lengths[i] = random.Between(300, 3000);
+  std::sort(lengths, lengths + fixedOrders, std::greater<>());
+  ws.FixedCount[kGrade] = fixedOrders;
+  for (int32_t i = 0; i < fixedOrders; ++i) {
+    ws.FixedLength[kGrade][i] = lengths[i];
+    ws.FixedWeight[kGrade][i] = static_cast<float>(random.Between(800, 1200) / 1000.0);
+    ws.FixedCode[kGrade][i] = 1000 + i;
+  }
+
+  ws.VariableCount[kGrade] = sawline::kMaxVariableOrders;
+  for (int32_t j = 0; j < sawline::kMaxVariableOrders; ++j) {
+    const int32_t minLength = random.Between(150, 900);
+    ws.VariableMinLength[kGrade][j] = minLength;
+    ws.VariableMaxLength[kGrade][j] = minLength + random.Between(200, 1800);
+    ws.VariableWeight[kGrade][j] = static_cast<float>(random.Between(500, 1000) / 1000.0);
+    ws.VariableCode[kGrade][j] = 2000 + j;
+  }
+}
+
+void BM_Search(benchmark::State& state) {
+  const auto fixedOrders = static_cast<int32_t>(state.range(0));
+  BuildHeavyBook(fixedOrders);
+  ws.FillMemoOff = static_cast<int32_t>(state.range(1));
+  sawline::platform::FixSeed(12345u);
+  sawline::platform::FixClock(0);
+  for (auto _ : state) {
+    std::fill(&ws.FixedDone[kGrade][0], &ws.FixedDone[kGrade][0] + fixedOrders, 0);
+    ws.SearchFirstEntry = 0;
+    ws.FillRowCount = 0;
+    sawline::SearchCombination(kGrade, kSegmentLength, 0);
+    benchmark::DoNotOptimize(ws.BestFitness);
+  }
+  state.counters["generations"] = ws.Generation;
+  state.counters["fitness"] = ws.BestFitness;
+  sawline::platform::ReleaseFixes();
+}
+
+BENCHMARK(BM_Search)
+    ->ArgNames({"fixed", "memoOff"})
+    ->Args({12, 0})
+    ->Args({60, 0})
+    ->Args({60, 1})
+    ->Args({200, 0})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

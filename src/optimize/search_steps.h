@@ -1,0 +1,313 @@
+// Internal pieces of the segment filler and the combination search: the steps that
+// RunGeneticSearch runs in order (tests and the benchmark drive a search generation by
+// generation through them), the per-gene constants the operators share, and the fill
+// memos. Not part of the library's interface.
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "workspace/numeric.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+
+// Valid entries of a per-grade list: 0 for a grade without lists (outside 1..8) and
+// never more than the list's capacity, whatever the count holds.
+inline int32_t ListCount(int32_t grade, const int32_t (&counts)[kGrades], int32_t capacity) {
+  if (!IsOrderGrade(grade)) return 0;
+  return std::clamp(counts[grade], 0, capacity);
+}
+
+// floor(x) converted to int (saturating, NaN giving 0); the common case of a quotient
+// from 0 to below 2^31 truncates directly, which is the same thing.
+inline int32_t FloorToInt(double x) {
+  if (x >= 0.0 && x < 2147483648.0) return static_cast<int32_t>(x);
+  return TruncToInt(std::floor(x));
+}
+
+// floor(x) + 1 converted to int, the whole 1 added after the floor (adding it first could
+// round a quotient just below a whole number up to it).
+inline int32_t FloorPlusOneToInt(double x) {
+  if (x >= 0.0 && x < 2147483647.0) return static_cast<int32_t>(x) + 1;
+  return TruncToInt(std::floor(x) + 1.0);
+}
+
+// Whole pieces of `pieceWithKerf` that fit into `room`, never negative. A piece that
+// consumes nothing (or a negative length) fits no times: the quotient would be infinite
+// or meaningless.
+inline int32_t PiecesThatFit(double room, double pieceWithKerf) {
+  if (!(pieceWithKerf > 0.0)) return 0;
+  return std::max(0, FloorToInt(room / pieceWithKerf));
+}
+
+// A draw from RandomTable scaled to 0..n: floor(n * draw / 32768 + 0.5), the product
+// taken exactly. While the product is exact in double precision this is the same as
+// the shift (n * draw + 16384) >> 15, which floors as the formula does.
+inline int32_t ScaledDraw(int64_t n, int32_t draw) {
+  if (static_cast<uint64_t>(n) < (uint64_t{1} << 31) && static_cast<uint32_t>(draw) < 32768u) {
+    return static_cast<int32_t>((n * draw + 16384) >> 15);
+  }
+  const int64_t product = n * draw;
+  constexpr int64_t kExactDoubleIntegers = int64_t{1} << 53;
+  if (product > -kExactDoubleIntegers && product < kExactDoubleIntegers) {
+    const int64_t scaled = (product + 16384) >> 15;
+    return static_cast<int32_t>(std::clamp<int64_t>(scaled, INT32_MIN, INT32_MAX));
+  }
+  return TruncToInt(std::floor(static_cast<double>(product) / 32768.0 + 0.5));
+}
+
+// Range tables for InRanges and AboveLowInRanges hold their entries from 0 to count - 1
+// and, when count is odd, one more that no value falls into (see PadRanges); the scans
+// read them two at a time.
+inline int32_t PaddedRangeCount(int32_t count) {
+  return (count + 1) & ~1;
+}
+
+inline void PadRanges(double* low, double* high, int32_t count) {
+  for (int32_t j = count; j < PaddedRangeCount(count); ++j) {
+    low[j] = INFINITY;
+    high[j] = -INFINITY;
+  }
+}
+
+// Bit j (j < count <= 32) set when low[j] <= x <= high[j]; with strictLow, when
+// low[j] < x <= high[j].
+template <bool strictLow>
+inline uint32_t RangeMask(const double* low, const double* high, int32_t count, double x) {
+  uint32_t mask = 0;
+  const int32_t padded = PaddedRangeCount(count);
+#if defined(__SSE2__)
+  const __m128d value = _mm_set1_pd(x);
+  for (int32_t j = 0; j < padded; j += 2) {
+    const __m128d lows = _mm_loadu_pd(low + j);
+    const __m128d above = strictLow ? _mm_cmplt_pd(lows, value) : _mm_cmple_pd(lows, value);
+    const __m128d below = _mm_cmple_pd(value, _mm_loadu_pd(high + j));
+    mask |= static_cast<uint32_t>(_mm_movemask_pd(_mm_and_pd(above, below))) << j;
+  }
+#else
+  for (int32_t j = 0; j < padded; ++j) {
+    const bool above = strictLow ? low[j] < x : low[j] <= x;
+    mask |= static_cast<uint32_t>(above & (x <= high[j])) << j;
+  }
+#endif
+  return mask;
+}
+
+inline uint32_t InRanges(const double* low, const double* high, int32_t count, double x) {
+  return RangeMask<false>(low, high, count, x);
+}
+
+inline uint32_t AboveLowInRanges(const double* low, const double* high, int32_t count, double x) {
+  return RangeMask<true>(low, high, count, x);
+}
+
+// The genes of a row that are not 0, as bits (gene j is bit j % 64 of word j / 64).
+struct GeneMask {
+  uint64_t word[(kMaxGenes + 63) / 64];
+};
+
+inline void NonzeroGenes(const int32_t* row, int32_t count, GeneMask& mask) {
+  for (uint64_t& word : mask.word)
+    word = 0;
+  int32_t j = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; j + 4 <= count; j += 4) {
+    const __m128i genes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + j));
+    const int zeros = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(genes, zero)));
+    mask.word[j >> 6] |= static_cast<uint64_t>(~zeros & 0xF) << (j & 63);
+  }
+#endif
+  for (; j < count; ++j)
+    mask.word[j >> 6] |= static_cast<uint64_t>(row[j] != 0) << (j & 63);
+}
+
+// The genes in which two rows differ, as bits.
+inline void DifferentGenes(const int32_t* a, const int32_t* b, int32_t count, GeneMask& mask) {
+  for (uint64_t& word : mask.word)
+    word = 0;
+  int32_t j = 0;
+#if defined(__SSE2__)
+  for (; j + 4 <= count; j += 4) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + j));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j));
+    const int equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(x, y)));
+    mask.word[j >> 6] |= static_cast<uint64_t>(~equal & 0xF) << (j & 63);
+  }
+#endif
+  for (; j < count; ++j)
+    mask.word[j >> 6] |= static_cast<uint64_t>(a[j] != b[j]) << (j & 63);
+}
+
+// Calls visit(j) for every bit j of the mask, in ascending order.
+template <typename Visit>
+inline void ForEachGene(const GeneMask& mask, Visit visit) {
+  for (int32_t w = 0; w < static_cast<int32_t>(std::size(mask.word)); ++w) {
+    for (uint64_t bits = mask.word[w]; bits != 0; bits &= bits - 1)
+      visit(w * 64 + std::countr_zero(bits));
+  }
+}
+
+// Copies the first `count` genes of a row (a plain loop: rows are short and many).
+inline void CopyGenes(int32_t* to, const int32_t* from, int32_t count) {
+  for (int32_t j = 0; j < count; ++j)
+    to[j] = from[j];
+}
+
+// Calls visit(j) for every gene j that is not 0, in ascending order.
+template <typename Visit>
+inline void ForEachNonzeroGene(const int32_t* row, int32_t count, Visit visit) {
+  GeneMask mask;
+  NonzeroGenes(row, count, mask);
+  ForEachGene(mask, visit);
+}
+
+// What every step needs to know about the genes of the current search.
+struct GeneTable {
+  int32_t count;                     // genes that can be used safely (see LoadGeneTable)
+  int32_t length[kMaxGenes];         // FixedLength of the gene's entry
+  double lengthWithKerf[kMaxGenes];  // that length plus KerfWidth
+  double weight[kMaxGenes];          // SearchWeight of the gene's entry
+  // True when every length plus kerf is a whole number from 0 and a row with every gene
+  // at its limit stays below 2^24: then every single-precision partial sum of a row
+  // within its limits is exact, and a row's length can be kept as a whole number and
+  // updated gene by gene without changing any result.
+  bool whole;
+  int64_t wholeLengthWithKerf[kMaxGenes];  // lengthWithKerf when `whole`, else 0
+};
+
+// Largest whole number below which every integer is exact in single precision.
+inline constexpr int64_t kExactFloatIntegers = int64_t{1} << 24;
+
+// GeneCount clamped so that no gene reaches past a table: 0 for a grade outside 1..8.
+inline int32_t UsableGeneCount() {
+  const int32_t first = ws.SearchFirstEntry;
+  if (!IsOrderGrade(ws.SearchGrade) || first < 0 || first > kMaxFixedOrders) return 0;
+  return std::clamp(ws.GeneCount, 0, std::min(kMaxGenes, kMaxFixedOrders - first));
+}
+
+// Reads the genes of the search in ws (SearchGrade, SearchFirstEntry, GeneCount), as
+// many as UsableGeneCount allows.
+void LoadGeneTable(GeneTable& genes);
+
+// A row's length as the operators define it: its pieces with their kerfs, summed in
+// single precision in gene order.
+inline float RowLength(const int32_t* row, const GeneTable& genes) {
+  float length = 0.0f;
+  for (int32_t j = 0; j < genes.count; ++j) {
+    if (row[j] != 0) {
+      length = static_cast<float>(static_cast<double>(length) +
+                                  static_cast<double>(row[j]) * genes.lengthWithKerf[j]);
+    }
+  }
+  return length;
+}
+
+// The exact length of a row within its limits when the gene table is `whole`; -1 when a
+// gene is outside 0..its limit (the caller then sums in single precision).
+inline int64_t WholeRowLength(const int32_t* row, const GeneTable& genes) {
+  int64_t length = 0;
+  for (int32_t j = 0; j < genes.count; ++j) {
+    if (row[j] < 0 || row[j] > ws.GeneLimit[j]) return -1;
+    length += row[j] * genes.wholeLengthWithKerf[j];
+  }
+  return length;
+}
+
+// What one generation carries from operator to operator, so that no row's length is
+// summed twice and rows that stay copies of a Population row are not evaluated again.
+struct GenerationState {
+  GeneTable genes;
+  // Whole length of each NextPopulation row (see GeneTable::whole); -1: sum it in
+  // single precision; -2: not known yet.
+  int64_t length[kPopulationSize];
+  // Population row that NextPopulation row i is still an exact copy of; -1 when the row
+  // has changed since it was selected.
+  int32_t origin[kPopulationSize];
+};
+
+inline constexpr int64_t kLengthNotWhole = -1;
+inline constexpr int64_t kLengthUnknown = -2;
+
+// The operators on a generation's state. With `useEvaluatedLengths`, selection takes
+// the row lengths from IndividualLength, which the last EvaluatePopulation left for the
+// Population as it stands.
+void SelectInto(GenerationState& state, bool useEvaluatedLengths);
+void CrossOver(GenerationState& state);
+void Mutate(GenerationState& state);
+
+// ---- Steps of RunGeneticSearch, in the order it runs them ----
+// Sets SearchGrade and SearchLength, finds SearchFirstEntry and GeneCount, and sets
+// the gene limits.
+void BeginSearch(int32_t grade, float length);
+// Clears the genes of all individuals and of BestGenes.
+void ClearPopulation();
+// Draws the initial population from RandomTable by the three schemes.
+void BuildInitialPopulation();
+// Takes the first best of the initial population.
+void KeepFirstBest(int32_t fixedOnly);
+// Takes a better (or equal but lexicographically greater) individual among 0..n-1.
+void KeepBest(int32_t fixedOnly, int32_t n);
+// One generation: clear NextPopulation, select, cross, mutate, copy back, evaluate,
+// keep the best. Expects Population, Fitness, the rest rows and IndividualLength as the
+// last EvaluatePopulation left them.
+void RunGeneration(int32_t fixedOnly);
+// Individuals 0..count-1 become the greedy combinations starting at their own gene.
+void BuildGreedyCandidates(int32_t count);
+// Leaves the result for the driver: SearchPieceCount, FillRows, RemainderLength.
+void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const FillRow* fills);
+
+// ---- Fill memos ----
+// While a search runs, FillSegment (and the FillRemainder calls inside it) is a pure
+// function of the length it gets: the grade, the grade's variable-length list and the
+// kerf stay as they were. The memos remember its results by the exact bits of that
+// length, for the current epoch only. BeginFillMemo starts a new epoch (unless
+// FillMemoOff is 1) and EndFillMemo stops the use, so no result outlives its search.
+void BeginFillMemo();
+void EndFillMemo();
+
+// Slot of `bits` in a memo of kFillMemoSlots entries, or -1 when the probe window is
+// full of other lengths (the caller then computes without remembering). `found` tells
+// whether the slot already holds the length.
+inline int32_t FindMemoSlot(const uint64_t* tags, uint32_t bits, bool& found) {
+  constexpr int32_t kProbeWindow = 64;
+  const uint64_t epoch = ws.FillMemoEpoch;
+  const uint64_t wanted = (epoch << 32) | bits;
+  uint32_t slot = (bits * 0x9E3779B1u) >> 18;
+  static_assert((kFillMemoSlots & (kFillMemoSlots - 1)) == 0 && kFillMemoSlots == 1 << 14);
+  for (int32_t probe = 0; probe < kProbeWindow; ++probe) {
+    const uint64_t tag = tags[slot];
+    if (tag == wanted) {
+      found = true;
+      return static_cast<int32_t>(slot);
+    }
+    if ((tag >> 32) != epoch) {
+      found = false;
+      return static_cast<int32_t>(slot);
+    }
+    slot = (slot + 1) & (kFillMemoSlots - 1);
+  }
+  found = false;
+  return -1;
+}
+
+inline uint32_t FloatBits(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// FillSegment answered from the memo when a search's memo is active: returns its score
+// and leaves its rows in `rows` / `rowCount` (FillRows is not touched on a hit).
+float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int32_t& rowCount);
+
+}  // namespace sawline
