@@ -33,6 +33,6 @@ inline constexpr int kRandomTableSize = 5000;  // pre-drawn random numbers per s
 inline constexpr int kMaxGenerations = 500;    // generations of one search at most
 inline constexpr int kFillCandidates = 72;     // candidates of the segment filler (3 per order)
 inline constexpr int kFillMemoSlots = 16384;   // remembered fills of one search (a power of 2)
-inline constexpr int kFillMemoRows = 3;        // rows a remembered fill keeps (a fill has at most 3)
+inline constexpr int kFillMemoRows = 3;        // rows a remembered fill keeps (fills have <= 3)
 
 }  // namespace sawline
