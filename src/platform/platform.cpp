@@ -64,18 +64,26 @@ int64_t ClockMilliseconds() {
 #endif
 }
 
+// The 32-bit Windows C runtime's time_t is 32 bits wide and runs out in January 2038,
+// after which time() fails and the run log's date and the search's seed would be
+// wrong; its 64-bit calendar functions give the same values without that end.
 int64_t CalendarSeconds() {
+#if defined(_WIN32)
+  return static_cast<int64_t>(_time64(nullptr));
+#else
   return static_cast<int64_t>(std::time(nullptr));
+#endif
 }
 
 std::tm LocalTime() {
   Seam& seam = TheSeam();
   if (seam.localTimeFixed) return seam.localTime;
-  const std::time_t now = std::time(nullptr);
   std::tm result{};
 #if defined(_WIN32)
-  localtime_s(&result, &now);
+  const __time64_t now = _time64(nullptr);
+  _localtime64_s(&result, &now);
 #else
+  const std::time_t now = std::time(nullptr);
   localtime_r(&now, &result);
 #endif
   return result;

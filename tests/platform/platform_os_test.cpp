@@ -2,6 +2,7 @@
 // built for (Linux natively, Windows under wine).
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <thread>
 
@@ -62,6 +63,18 @@ TEST(WallClock, CountsMillisecondsOfWallTime) {
   const int64_t elapsed = platform::ClockMilliseconds() - before;
   EXPECT_GE(elapsed, 50);
   EXPECT_LT(elapsed, 5000);
+}
+
+// The run log's date is the local time of the calendar seconds the search seeds from.
+TEST(Calendar, LocalTimeIsTheCalendarTimeNow) {
+  platform::ReleaseFixes();
+  const int64_t seconds = platform::CalendarSeconds();
+  std::tm local = platform::LocalTime();
+  EXPECT_GT(seconds, int64_t{1700000000});
+  EXPECT_GE(local.tm_year + 1900, 2023);
+  EXPECT_GE(local.tm_mday, 1);
+  local.tm_isdst = -1;
+  EXPECT_NEAR(static_cast<double>(std::mktime(&local)), static_cast<double>(seconds), 2.0);
 }
 
 }  // namespace
