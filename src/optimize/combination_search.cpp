@@ -45,6 +45,10 @@ void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32
     genes[j] = std::min(drawn, ws.GeneLimit[j]);
     used += genes[j] * table.lengthWithKerf[j];
   }
+  if (!table.whole) {
+    bool changed = false;
+    GiveUpUntilFits(genes, table, forward ? table.count - 1 : 0, forward ? -1 : 1, changed);
+  }
 }
 
 void TakeAsBest(int32_t individual, int32_t fixedOnly, int32_t geneCount) {
@@ -406,6 +410,10 @@ void BuildGreedyCandidates(int32_t count) {
     for (int32_t j = o; j < table.count; ++j) {
       genes[j] = std::min(PiecesThatFit(rest, table.lengthWithKerf[j]), ws.GeneLimit[j]);
       rest -= genes[j] * table.lengthWithKerf[j];
+    }
+    if (!table.whole) {
+      bool changed = false;
+      GiveUpUntilFits(genes, table, table.count - 1, -1, changed);
     }
   }
 }

@@ -55,7 +55,8 @@ float Repair(int32_t* row, float length, bool backward, const GeneTable& genes, 
   const float limit = ws.SearchLength;
   if (!(length > limit)) return length;
   const int32_t step = backward ? -1 : 1;
-  for (int32_t j = backward ? genes.count - 1 : 0; j >= 0 && j < genes.count; j += step) {
+  int32_t j = backward ? genes.count - 1 : 0;
+  for (; j >= 0 && j < genes.count; j += step) {
     while (length > limit && row[j] >= 1) {
       --row[j];
       changed = true;
@@ -63,7 +64,8 @@ float Repair(int32_t* row, float length, bool backward, const GeneTable& genes, 
     }
     if (!(length > limit)) break;
   }
-  return length;
+  if (genes.whole) return length;
+  return GiveUpUntilFits(row, genes, j, step, changed);
 }
 
 // All ones when floor(draw / 32768 + 0.5) is 1 (16384 <= draw < 49152), else 0.

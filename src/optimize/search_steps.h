@@ -245,6 +245,27 @@ void SelectInto(GenerationState& state, bool useEvaluatedLengths);
 void CrossOver(GenerationState& state);
 void Mutate(GenerationState& state);
 
+// Rounding guard. A row built from double-precision room (the initial population, the
+// greedy combinations) or shortened by subtracting piece after piece (the crossover
+// repair) can come out a rounding error longer than SearchLength when its single-
+// precision length is summed afresh. Such a row gives up one piece after another, from
+// gene `from` in the direction `step`, until it fits. A whole gene table sums exactly,
+// so nothing changes then; otherwise only rows that would not fit are touched.
+inline float GiveUpUntilFits(int32_t* row, const GeneTable& genes, int32_t from, int32_t step,
+                             bool& changed) {
+  float length = RowLength(row, genes);
+  for (int32_t j = from; length > ws.SearchLength && j >= 0 && j < genes.count;) {
+    if (row[j] >= 1) {
+      --row[j];
+      changed = true;
+      length = RowLength(row, genes);
+    } else {
+      j += step;
+    }
+  }
+  return length;
+}
+
 // ---- Steps of RunGeneticSearch, in the order it runs them ----
 // Sets SearchGrade and SearchLength, finds SearchFirstEntry and GeneCount, and sets
 // the gene limits.

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+#include "optimize/optimize.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+namespace {
+
+// Draws that scale to a given row out of 200: nearest(200 * draw / 32768).
+constexpr int32_t kRow3 = 492;
+constexpr int32_t kRow7 = 1147;
+constexpr int32_t kRow200 = 32767;
+
+class GeneticOperators : public test::WorkspaceTest {
+ protected:
+  // One gene per piece length, searched on grade 1 from entry 0; every draw 0.
+  static void SetGenes(const std::vector<int32_t>& lengths, const std::vector<int32_t>& limits,
+                       float searchLength) {
+    ws.SearchGrade = 1;
+    ws.SearchFirstEntry = 0;
+    ws.GeneCount = static_cast<int32_t>(lengths.size());
+    ws.FixedCount[1] = ws.GeneCount;
+    for (size_t j = 0; j < lengths.size(); ++j) {
+      ws.FixedLength[1][j] = lengths[j];
+      ws.GeneLimit[j] = limits[j];
+    }
+    ws.SearchLength = searchLength;
+    ws.KerfWidth = 0.0f;
+    ws.Generation = 0;
+    std::fill(std::begin(ws.RandomTable), std::end(ws.RandomTable), 0);
+  }
+  static void SetDraws(const std::vector<std::pair<int32_t, int32_t>>& draws) {
+    for (const auto& [index, draw] : draws)
+      ws.RandomTable[index] = draw;
+  }
+};
+
+TEST_F(GeneticOperators, RouletteWithoutFitnessTakesIndividualZero) {
+  SetGenes({100}, {50}, 10000.0f);
+  platform::FixSeed(5);
+  FillRandomTable();
+  for (int32_t i = 0; i < kPopulationSize; ++i)
+    ws.Population[i][0] = i % 50;
+  SelectByRoulette();
+  for (int32_t i = 0; i < kPopulationSize; ++i)
+    EXPECT_EQ(ws.NextPopulation[i][0], 0) << i;
+}
+
+// Individual 37 holds all the fitness: every slot whose draw is above 0 takes it, and a
+// draw of 0 takes individual 0. The slot's draw moves with the generation.
+TEST_F(GeneticOperators, RouletteGivesEverySlotWithADrawToTheOnlyFitIndividual) {
+  SetGenes({100}, {50}, 10000.0f);
+  std::fill(std::begin(ws.RandomTable), std::end(ws.RandomTable), 9000);
+  ws.Generation = 7;
+  ws.RandomTable[7 + 3 + 5] = 0;
+  for (int32_t i = 0; i < kPopulationSize; ++i)
+    ws.Population[i][0] = i % 50 + 1;
+  ws.Fitness[37] = 5.0;
+  SelectByRoulette();
+  for (int32_t i = 0; i < kPopulationSize; ++i)
+    EXPECT_EQ(ws.NextPopulation[i][0], i == 3 ? 1 : 38) << i;
+}
+
+// A parent draw of 200 or a pair of equal parents is rejected; the next attempt reads the
+// next pair of draws, which here selects rows 3 and 7.
+TEST_F(GeneticOperators, CrossoverRejectsParentsOutOfRangeOrEqual) {
+  const struct {
+    const char* name;
+    int32_t first;
+    int32_t second;
+  } cases[] = {{"draw of 200", kRow200, kRow3}, {"equal parents", kRow3, kRow3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetGenes({100}, {1000}, 100000.0f);
+    for (int32_t r = 0; r < kPopulationSize; ++r)
+      ws.NextPopulation[r][0] = r;
+    SetDraws({{10, c.first}, {11, c.second}, {12, kRow7}, {30, 16384}});
+    CrossOverPairs();
+    for (int32_t r = 0; r < kPopulationSize; ++r)
+      EXPECT_EQ(ws.NextPopulation[r][0], r == 3 ? 7 : (r == 7 ? 3 : r)) << r;
+  }
+}
+
+// Rows 3 = {2 x 1000} and 7 = {4 x 500} in a length of 2000. Exchanging only gene 1 makes
+// row 3 twice too long: forward it gives up its 1000s, backward its 500s.
+TEST_F(GeneticOperators, CrossoverSwapBitsAndRepairDirection) {
+  const struct {
+    const char* name;
+    int32_t swap0;
+    int32_t swap1;
+    int32_t direction;
+    std::vector<int32_t> row3;
+    std::vector<int32_t> row7;
+  } cases[] = {
+      {"forward at 16384", 16383, 16384, 16384, {0, 4}, {0, 0}},
+      {"backward above 16384", 16383, 16384, 16385, {2, 0}, {0, 0}},
+      {"both genes exchanged", 16384, 16384, 16385, {0, 4}, {2, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetGenes({1000, 500}, {2, 4}, 2000.0f);
+    for (auto& row : ws.NextPopulation)
+      std::fill(row, row + 2, 0);
+    ws.NextPopulation[3][0] = 2;
+    ws.NextPopulation[7][1] = 4;
+    SetDraws({{10, kRow3}, {11, kRow7}, {30, c.swap0}, {31, c.swap1}, {50, c.direction}});
+    CrossOverPairs();
+    EXPECT_EQ(std::vector<int32_t>(ws.NextPopulation[3], ws.NextPopulation[3] + 2), c.row3);
+    EXPECT_EQ(std::vector<int32_t>(ws.NextPopulation[7], ws.NextPopulation[7] + 2), c.row7);
+  }
+}
+
+// One gene (budget 2n + 1 = 3). Mutation m draws its row at 70 + 3m + t, its gene at
+// 90 + 3m + t and its count at 110 + 3m + t, t being the attempt.
+TEST_F(GeneticOperators, MutationBudgetRejectedDrawsAndUndoneMutations) {
+  const struct {
+    const char* name;
+    float searchLength;
+    std::vector<std::pair<int32_t, int32_t>> draws;
+    std::vector<int32_t> rows;  // gene 0 of rows 0..9 afterwards
+  } cases[] = {
+      {"three mutations", 100000.0f, {}, {0, 5, 5, 5, 0, 0, 0, 0, 0, 0}},
+      {"row 200 rejected", 100000.0f, {{70, kRow200}}, {0, 0, 5, 5, 0, 0, 0, 0, 0, 5}},
+      {"gene n rejected", 100000.0f, {{90, 16384}}, {0, 0, 5, 5, 0, 0, 0, 0, 0, 5}},
+      // 5 pieces of 100 do not fit into 300: undone, the budget grows to 4 and mutation 1
+      // follows; mutations 1 to 3 set 2 pieces.
+      {"undone mutation",
+       300.0f,
+       {{113, 13107}, {116, 13107}, {119, 13107}, {122, 13107}},
+       {0, 0, 2, 2, 2, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetGenes({100}, {5}, c.searchLength);
+    for (auto& row : ws.NextPopulation)
+      row[0] = 0;
+    for (int32_t m = 0; m < 5; ++m)  // mutation m picks row m + 1 and 5 pieces
+      SetDraws({{70 + 3 * m, 164 * (m + 1)}, {110 + 3 * m, 32767}});
+    SetDraws({{71, 164 * 9}, {111, 32767}});  // the second attempt of mutation 0: row 9
+    SetDraws(c.draws);
+    MutatePopulation();
+    for (int32_t r = 0; r < 10; ++r)
+      EXPECT_EQ(ws.NextPopulation[r][0], c.rows[static_cast<size_t>(r)]) << r;
+  }
+}
+
+}  // namespace
+}  // namespace sawline

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "optimize/optimize.h"
+#include "support/test_support.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+namespace {
+
+class PieceClassifier : public test::WorkspaceTest {
+ protected:
+  // Grade 2: uncut 900..1000, fixed 2000/1500/600 (longest first), variable 300..800.
+  void SetUp() override {
+    WorkspaceTest::SetUp();
+    ws.KerfWidth = 5.0f;
+    ws.UncutCount[2] = 1;
+    ws.UncutMinLength[2][0] = 900;
+    ws.UncutMaxLength[2][0] = 1000;
+    ws.FixedCount[2] = 3;
+    ws.FixedLength[2][0] = 2000;
+    ws.FixedLength[2][1] = 1500;
+    ws.FixedLength[2][2] = 600;
+    ws.VariableCount[2] = 1;
+    ws.VariableMinLength[2][0] = 300;
+    ws.VariableMaxLength[2][0] = 800;
+  }
+};
+
+TEST_F(PieceClassifier, WorkedExampleGivesUncutFixedVariableAndNothing) {
+  const struct {
+    float length;
+    int32_t expected;
+  } cases[] = {
+      {950.0f, 11},   // the uncut range beats the fixed piece that also fits
+      {700.0f, 3},    // the fixed piece beats the variable entry that covers the length
+      {500.0f, 12},   // one variable piece of entry 0
+      {1200.0f, 3},   // above every range, the fixed pieces still fit
+      {200.0f, 4},    // nothing fits
+      {905.0f, 11},   // uncut bounds include the kerf on both sides
+      {1005.0f, 11},  //
+      {605.0f, 3},    // exactly the shortest fixed piece plus the kerf
+      {604.9f, 12},   // just below it the variable list decides
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ClassifyPiece(2, c.length), c.expected) << c.length;
+}
+
+TEST_F(PieceClassifier, FirstUncutEntryAndLastVariableEntryWin) {
+  ws.FixedCount[2] = 0;
+  ws.UncutCount[2] = 3;
+  ws.UncutMinLength[2][1] = 1100;
+  ws.UncutMaxLength[2][1] = 1300;
+  ws.UncutMinLength[2][2] = 1200;
+  ws.UncutMaxLength[2][2] = 1400;
+  ws.VariableCount[2] = 3;
+  ws.VariableMinLength[2][1] = 400;
+  ws.VariableMaxLength[2][1] = 600;
+  ws.VariableMinLength[2][2] = 100;
+  ws.VariableMaxLength[2][2] = 200;
+  const struct {
+    float length;
+    int32_t expected;
+  } cases[] = {
+      {1250.0f, 21},                // uncut entries 1 and 2 both cover it: the first wins
+      {1350.0f, 31}, {500.0f, 22},  // variable entries 0 and 1 cover it: the later wins
+      {350.0f, 12},                 // only entry 0 covers it
+      {250.0f, 2},                  // entry 2's minimum fits but no entry covers it
+      {2000.0f, 2},                 // every minimum fits, no maximum reaches
+      {104.9f, 4},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ClassifyPiece(2, c.length), c.expected) << c.length;
+}
+
+TEST_F(PieceClassifier, GradesWithoutListsGiveNothing) {
+  for (int32_t grade : {1, 0, 9, -1, 1000})
+    EXPECT_EQ(ClassifyPiece(grade, 950.0f), 4) << grade;
+}
+
+}  // namespace
+}  // namespace sawline
