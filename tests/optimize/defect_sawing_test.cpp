@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "optimize/optimize.h"
-#include "support/test_support.h"
+#include "optimize/plan_test_support.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
@@ -11,24 +11,7 @@ namespace {
 
 using test::kLengthTolerance;
 
-class DefectSawing : public test::WorkspaceTest {
- protected:
-  void SetUp() override {
-    WorkspaceTest::SetUp();
-    ws.KerfWidth = 5.0f;
-  }
-  static void SetSegments(const std::vector<Segment>& segments) {
-    ws.SegmentCount = static_cast<int32_t>(segments.size());
-    for (size_t i = 0; i < segments.size(); ++i)
-      ws.Segments[i] = segments[i];
-  }
-  static void AddGrade1Range(int32_t minLength, int32_t maxLength, int32_t code) {
-    const int32_t k = ws.VariableCount[1]++;
-    ws.VariableMinLength[1][k] = minLength;
-    ws.VariableMaxLength[1][k] = maxLength;
-    ws.VariableCode[1][k] = code;
-  }
-};
+class DefectSawing : public test::PlanTest {};
 
 TEST_F(DefectSawing, SingleSegmentIsOnePieceOfItsLength) {
   SetSegments({{1, 2400}});
@@ -52,8 +35,8 @@ TEST_F(DefectSawing, BoundaryMovesOneKerfIntoTheFollowingDefect) {
 }
 
 TEST_F(DefectSawing, SoundPiecesTakeTheCodeOfTheFirstRangeHoldingThem) {
-  AddGrade1Range(500, 1000, 11223344);
-  AddGrade1Range(900, 2000, 55667788);
+  AddVariable(1, 500, 1000, 11223344);
+  AddVariable(1, 900, 2000, 55667788);
   struct Case {
     float grade;
     float length;  // piece length (the single row gets and loses one kerf)
@@ -62,8 +45,11 @@ TEST_F(DefectSawing, SoundPiecesTakeTheCodeOfTheFirstRangeHoldingThem) {
   const Case cases[] = {
       {1, 500, 11223344.0f},   // minimum included
       {1, 1000, 11223344.0f},  // maximum included; the earlier row wins the overlap
-      {1, 1001, 55667788.0f}, {1, 2000, 55667788.0f}, {1, 2001, 0.0f},  // in no range
-      {1, 499, 0.0f},         {9, 700, 0.0f},  // defects never carry a code
+      {1, 1001, 55667788.0f},  // second row only
+      {1, 2000, 55667788.0f},  // its maximum
+      {1, 2001, 0.0f},         // in no range
+      {1, 499, 0.0f},          // below every range
+      {9, 700, 0.0f},          // defects never carry a code
   };
   for (const Case& c : cases) {
     SetSegments({{c.grade, c.length}});

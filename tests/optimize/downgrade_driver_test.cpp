@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "optimize/optimize.h"
 #include "optimize/plan_steps.h"
-#include "support/test_support.h"
+#include "optimize/plan_test_support.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
@@ -13,13 +14,8 @@ namespace {
 
 using test::kLengthTolerance;
 
-class DowngradeDriver : public test::WorkspaceTest {
+class DowngradeDriver : public test::PlanTest {
  protected:
-  void SetUp() override {
-    WorkspaceTest::SetUp();
-    ws.KerfWidth = 5.0f;
-    ws.OrderedGradeLimit = 1;
-  }
   static void SetGrades(const std::vector<float>& grades, float length = 1000.0f) {
     ws.SegmentCount = static_cast<int32_t>(grades.size());
     for (size_t i = 0; i < grades.size(); ++i)
@@ -142,12 +138,88 @@ TEST_F(DowngradeDriver, SplitGroupsCollapseToTheirRowCounts) {
 TEST_F(DowngradeDriver, BoardWithoutOrdersCoversItsLengthInBoardOrder) {
   SetGrades({9, 2, 9, 4, 3, 9}, 500.0f);
   PlanBoardWithDowngrade();
-  double covered = -5.0;
-  for (int32_t i = 0; i < ws.PieceCount; ++i) {
+  for (int32_t i = 0; i < ws.PieceCount; ++i)
     EXPECT_EQ(ws.PieceList[i].gradeCode, 9.0f);
-    covered += ws.PieceList[i].length + 5.0;
+  EXPECT_NEAR(CoveredLength(), 3000.0, kLengthTolerance);
+}
+
+class DowngradeDriverLongStock : public test::PlanTest {
+ protected:
+  void SetUp() override {
+    PlanTest::SetUp();
+    UseLongStock();
   }
-  EXPECT_NEAR(covered, 3000.0, kLengthTolerance);
+};
+
+TEST_F(DowngradeDriverLongStock, WholeVariablePieceIsStillMergedIntoAWorseUsableNeighbour) {
+  for (float neighbour : {2.0f, 9.0f}) {
+    Restart();
+    AddVariable(1, 300, 800, 12);
+    AddFixed(2, 500, 21);
+    SetSegments({{1, 500}, {neighbour, 1000}});
+    PlanBoardWithDowngrade();
+    if (neighbour == 2.0f) {
+      // 505 + 1000 as one grade-2 row: two 500s, and the 495 left is split off the
+      // last row (waste, cut first).
+      ExpectPieces({{9, 490, 0}, {2, 500, 21}, {2, 500, 21}});
+    } else {
+      // Waste is no usable neighbour: the segment stays one variable-length piece.
+      ExpectPieces({{12, 500, 12}, {9, 995, 0}});
+    }
+  }
+}
+
+TEST_F(DowngradeDriverLongStock, RemainderGoesToAWorseOrderedNeighbourBeforeAnySplit) {
+  AddFixed(1, 2000, 11);
+  AddFixed(2, 500, 21);
+  SetSegments({{1, 3000}, {2, 1000}});
+  PlanBoardWithDowngrade();
+  // The grade-1 row searches fixed pieces only and hands its 1000 to the grade-2 row,
+  // which then holds three 500s and splits off 485 (waste, cut before its pieces).
+  ExpectPieces({{1, 2000, 11}, {9, 480, 0}, {2, 500, 21}, {2, 500, 21}, {2, 500, 21}});
+}
+
+TEST_F(DowngradeDriverLongStock, PiecesComeOutInBoardOrderAfterSplitsMovePlannedRows) {
+  AddFixed(1, 2000, 11);
+  AddFixed(2, 2000, 21);
+  SetSegments({{2, 2100}, {1, 2100}});
+  PlanBoardWithDowngrade();
+  // Grade 1 is planned first and hands its 100 back to the grade-2 row; that row is
+  // planned next and splits, moving the planned grade-1 row one place on.
+  ASSERT_EQ(ws.SegmentCount, 3);
+  ExpectPieces({{2, 2000, 21}, {9, 190, 0}, {1, 2000, 11}});
+}
+
+TEST_F(DowngradeDriverLongStock, RemnantCenteringHalvesTheWasteOfTheSegmentsGroup) {
+  struct Case {
+    const char* name;
+    float length;
+    std::vector<PieceRow> pieces;
+  };
+  const std::vector<Case> cases = {
+      // 40 left: waste in the row itself, one half moves to the front.
+      {"unsplit", 2040, {{9, 495, 0}, {9, 15, 0}, {1, 2000, 11}, {9, 15, 0}, {9, 495, 0}}},
+      // 100 left: split off as a grade-2 row that ends as waste; one half moves to
+      // the end of the first part, between the two.
+      {"split", 2100, {{9, 495, 0}, {1, 2000, 11}, {9, 45, 0}, {9, 45, 0}, {9, 495, 0}}},
+  };
+  for (const Case& c : cases) {
+    Restart();
+    ws.RemnantCentering = 1;
+    AddFixed(1, 2000, 11);
+    SetSegments({{9, 500}, {1, c.length}, {9, 500}});
+    PlanBoardWithDowngrade();
+    ExpectPieces(c.pieces, c.name);
+  }
+}
+
+TEST_F(DowngradeDriverLongStock, NoSplitPastTheSegmentTable) {
+  AddFixed(1, 2000, 11);
+  SetSegments(std::vector<Segment>(99, Segment{1, 2100}));
+  PlanBoardWithDowngrade();
+  EXPECT_EQ(ws.SegmentCount, kMaxSegments);
+  ASSERT_EQ(ws.PieceCount, 198);
+  EXPECT_NEAR(CoveredLength(), 99 * 2100.0, 0.01);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "optimize/optimize.h"
 #include "optimize/plan_steps.h"
-#include "support/test_support.h"
+#include "optimize/plan_test_support.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
@@ -14,31 +16,7 @@ namespace {
 
 using test::kLengthTolerance;
 
-class PlanDriver : public test::WorkspaceTest {
- protected:
-  void SetUp() override {
-    WorkspaceTest::SetUp();
-    ws.KerfWidth = 5.0f;
-    ws.OrderedGradeLimit = 1;
-  }
-  static void SetSegments(const std::vector<Segment>& segments) {
-    ws.SegmentCount = static_cast<int32_t>(segments.size());
-    for (size_t i = 0; i < segments.size(); ++i)
-      ws.Segments[i] = segments[i];
-  }
-  static void SetPlanRow(int32_t row, const std::vector<PlanEntry>& entries) {
-    ws.SegmentPieceCount[row] = static_cast<int32_t>(entries.size());
-    for (size_t e = 0; e < entries.size(); ++e)
-      ws.SegmentPlan[row][e] = entries[e];
-  }
-  // Board length the piece list covers: every piece with its kerf but the last.
-  static double CoveredLength() {
-    double sum = 0.0;
-    for (int32_t i = 0; i < ws.PieceCount; ++i)
-      sum += ws.PieceList[i].length + ws.KerfWidth;
-    return sum - ws.KerfWidth;
-  }
-};
+class PlanDriver : public test::PlanTest {};
 
 TEST_F(PlanDriver, KerfMovesIntoTheWorseFollowingSegmentOnly) {
   struct Case {
@@ -189,6 +167,135 @@ TEST_F(PlanDriver, FullPlanRowFoldsFurtherEntriesIntoWaste) {
   EXPECT_EQ(last.gradeCode, 9.0f);
   EXPECT_EQ(last.count, 1.0f);
   EXPECT_NEAR(last.length + 5.0, 105.0 + 2 * 305.0 + 60.0, kLengthTolerance);
+}
+
+class PlanDriverLongStock : public test::PlanTest {
+ protected:
+  void SetUp() override {
+    PlanTest::SetUp();
+    UseLongStock();
+  }
+};
+
+TEST_F(PlanDriverLongStock, SegmentTakenWholeBecomesOnePiece) {
+  AddUncut(2, 900, 1000, 2101);
+  AddVariable(1, 300, 800, 1202);
+  AddFixed(1, 2000, 1301);  // does not fit the 500 below: the variable order takes it whole
+  SetSegments({{2, 945}, {1, 500}});
+  PlanBoard();
+  // The first row gives up no kerf (the next is better), so its piece is one kerf shorter.
+  ExpectPieces({{21, 940, 2101}, {12, 500, 1202}});
+}
+
+TEST_F(PlanDriverLongStock, RemainderSplitOffTheLastSegmentIsCutFirst) {
+  AddFixed(1, 2000, 11);
+  AddFixed(1, 1500, 12);
+  AddFixed(1, 600, 13);
+  SetSegments({{1, 5000}});
+  PlanBoard();
+  // 2 x 2000 and 1 x 600 leave 390 of the 5005: a grade-2 row without orders, which
+  // ends as waste and, being split off the last row, is cut before the pieces.
+  ASSERT_EQ(ws.SegmentCount, 2);
+  ExpectPieces({{9, 385, 0}, {1, 2000, 11}, {1, 2000, 11}, {1, 600, 13}});
+  EXPECT_EQ(ws.FixedDone[1][0], 2);
+  EXPECT_EQ(ws.FixedDone[1][2], 1);
+}
+
+TEST_F(PlanDriverLongStock, RemainderSplitsFromKerfPlus49AndNeverBelowGrade8) {
+  struct Case {
+    const char* name;
+    int32_t grade;
+    float length;  // segment length before the last row's kerf
+    bool split;
+  };
+  const Case cases[] = {
+      {"remainder of exactly kerf + 49", 1, 654.0f, true},
+      {"remainder just below", 1, 653.9f, false},
+      {"grade 8 with a long remainder", 8, 1200.0f, false},
+  };
+  for (const Case& c : cases) {
+    Restart();
+    AddFixed(c.grade, 600, 7);
+    SetSegments({{static_cast<float>(c.grade), c.length}});
+    PlanBoard();
+    const double remainder = c.length + 5.0 - 605.0;
+    EXPECT_EQ(ws.SegmentCount, c.split ? 2 : 1) << c.name;
+    if (c.split) {
+      ExpectPieces(
+          {{9, static_cast<float>(remainder - 5.0), 0}, {static_cast<float>(c.grade), 600, 7}},
+          c.name);
+    } else {
+      ExpectPieces(
+          {{static_cast<float>(c.grade), 600, 7}, {9, static_cast<float>(remainder - 5.0), 0}},
+          c.name);
+    }
+  }
+}
+
+TEST_F(PlanDriverLongStock, ShortRemainderGoesToAWorseOrderedNextSegment) {
+  AddFixed(1, 2000, 11);
+  SetSegments({{1, 2040}, {2, 1000}});
+  PlanBoard();  // grade 2 has no orders: the 40 left of 2045 is waste
+  ExpectPieces({{1, 2000, 11}, {9, 35, 0}, {9, 995, 0}}, "unordered next");
+
+  Restart();
+  AddFixed(1, 2000, 11);
+  AddFixed(2, 500, 21);
+  SetSegments({{1, 2040}, {2, 1000}});
+  PlanBoard();  // the next row gets the 40: 1040 holds two 500s and leaves 30
+  ExpectPieces({{1, 2000, 11}, {2, 500, 21}, {2, 500, 21}, {9, 25, 0}}, "ordered next");
+}
+
+TEST_F(PlanDriverLongStock, FillRemainderIsSettledLikeASearchRemainder) {
+  // With all weights 0 the fill takes the longest main piece: one 400 of the 700,
+  // leaving 295 for a grade-2 row.
+  AddVariable(1, 300, 400, 1202);
+  SetSegments({{1, 695}});
+  PlanBoard();
+  ExpectPieces({{9, 290, 0}, {12, 400, 1202}});
+}
+
+TEST_F(PlanDriverLongStock, RemnantCenteringSplitsTheWasteOfASegmentBetweenUnorderedZones) {
+  for (int32_t centering : {0, 1}) {
+    Restart();
+    ws.RemnantCentering = centering;
+    AddFixed(1, 2000, 11);
+    SetSegments({{9, 500}, {1, 2040}, {9, 500}});
+    PlanBoard();
+    if (centering == 1) {
+      ExpectPieces({{9, 495, 0}, {9, 15, 0}, {1, 2000, 11}, {9, 15, 0}, {9, 495, 0}}, "on");
+    } else {
+      ExpectPieces({{9, 495, 0}, {1, 2000, 11}, {9, 35, 0}, {9, 495, 0}}, "off");
+    }
+    EXPECT_NEAR(CoveredLength(), 3040.0, kLengthTolerance);
+  }
+}
+
+TEST_F(PlanDriverLongStock, PiecesBeyondAPlanRowFoldIntoOneWasteEntry) {
+  // 120 single-piece orders of 319 down to 200 fill the segment exactly, one entry
+  // each: the row keeps 99 of them and one waste entry for the other 21.
+  for (int32_t length = 319; length >= 200; --length) {
+    AddFixed(1, length, length);
+    ws.FixedQuantity[1][ws.FixedCount[1] - 1] = 1;
+  }
+  SetSegments({{1, 31735}});
+  PlanBoard();
+  ASSERT_EQ(ws.SegmentPieceCount[0], kMaxPlanEntries);
+  ASSERT_EQ(ws.PieceCount, kMaxPlanEntries);
+  EXPECT_EQ(ws.PieceList[98].tag, 221.0f);
+  EXPECT_EQ(ws.PieceList[99].gradeCode, 9.0f);
+  EXPECT_NEAR(CoveredLength(), 31735.0, 0.01);
+}
+
+TEST_F(PlanDriverLongStock, NoSplitPastTheSegmentTable) {
+  // 99 rows that each leave 95: only the first split finds room; the other remainders
+  // become waste, and every length is still covered.
+  AddFixed(1, 2000, 11);
+  SetSegments(std::vector<Segment>(99, Segment{1, 2100}));
+  PlanBoard();
+  EXPECT_EQ(ws.SegmentCount, kMaxSegments);
+  EXPECT_EQ(ws.PieceCount, 198);
+  EXPECT_NEAR(CoveredLength(), 99 * 2100.0, 0.01);
 }
 
 }  // namespace
