@@ -213,6 +213,19 @@ TEST_F(DowngradeDriverLongStock, RemnantCenteringHalvesTheWasteOfTheSegmentsGrou
   }
 }
 
+TEST_F(DowngradeDriverLongStock, CenteringTreatsASplitOfASplitAsOneGroupOfThreeRows) {
+  // 3105 takes a 2000 and leaves 1100 (grade 2), which takes a 1000 and leaves 95
+  // (grade 3, waste): the group's last row holds the waste, and half of it moves to
+  // the end of the group's first row.
+  ws.RemnantCentering = 1;
+  AddFixed(1, 2000, 11);
+  AddFixed(2, 1000, 21);
+  SetSegments({{9, 500}, {1, 3100}, {9, 500}});
+  PlanBoardWithDowngrade();
+  ExpectPieces(
+      {{9, 495, 0}, {1, 2000, 11}, {9, 42.5f, 0}, {2, 1000, 21}, {9, 42.5f, 0}, {9, 495, 0}});
+}
+
 TEST_F(DowngradeDriverLongStock, NoSplitPastTheSegmentTable) {
   AddFixed(1, 2000, 11);
   SetSegments(std::vector<Segment>(99, Segment{1, 2100}));

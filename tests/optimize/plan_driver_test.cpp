@@ -271,6 +271,18 @@ TEST_F(PlanDriverLongStock, RemnantCenteringSplitsTheWasteOfASegmentBetweenUnord
   }
 }
 
+TEST_F(PlanDriverLongStock, CenteringOfATwiceSplitSegmentLooksAtItsSecondPart) {
+  // 3105 takes a 2000 and leaves 1100 (grade 2), which takes a 1000 and leaves 95
+  // (grade 3, waste). The group's second row ends with a piece: nothing moves, and
+  // the waste of the third part stays where it is.
+  ws.RemnantCentering = 1;
+  AddFixed(1, 2000, 11);
+  AddFixed(2, 1000, 21);
+  SetSegments({{9, 500}, {1, 3100}, {9, 500}});
+  PlanBoard();
+  ExpectPieces({{9, 495, 0}, {1, 2000, 11}, {2, 1000, 21}, {9, 90, 0}, {9, 495, 0}});
+}
+
 TEST_F(PlanDriverLongStock, PiecesBeyondAPlanRowFoldIntoOneWasteEntry) {
   // 120 single-piece orders of 319 down to 200 fill the segment exactly, one entry
   // each: the row keeps 99 of them and one waste entry for the other 21.
