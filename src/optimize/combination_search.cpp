@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "optimize/optimize.h"
 #include "optimize/search_steps.h"
@@ -51,8 +52,10 @@ void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32
   }
 }
 
-void TakeAsBest(int32_t individual, int32_t fixedOnly, int32_t geneCount) {
-  std::memcpy(ws.BestGenes, ws.Population[individual], sizeof(int32_t) * geneCount);
+template <typename Gene>
+void TakeAsBest(PopulationRows<Gene> rows, int32_t individual, int32_t fixedOnly,
+                int32_t geneCount) {
+  CopyGenes(ws.BestGenes, rows[individual], geneCount);
   if (fixedOnly != 1) {
     ws.BestFillCount = ws.IndividualFillCount[individual];
     std::memcpy(ws.BestFillRows, ws.IndividualFillRows[individual], sizeof ws.BestFillRows);
@@ -61,15 +64,32 @@ void TakeAsBest(int32_t individual, int32_t fixedOnly, int32_t geneCount) {
 
 // Among equal fitness values the individual with more pieces of the longer entries
 // (the lexicographically greater gene vector) wins; identical vectors keep the first.
-void BreakTies(int32_t from, int32_t to, int32_t fixedOnly, int32_t geneCount) {
+template <typename Gene>
+void BreakTies(PopulationRows<Gene> rows, int32_t from, int32_t to, int32_t fixedOnly,
+               int32_t geneCount) {
   for (int32_t i = from; i < to; ++i) {
     if (!(ws.Fitness[i] == ws.BestFitness)) continue;
-    const int32_t* genes = ws.Population[i];
+    const Gene* genes = rows[i];
     int32_t j = 0;
     while (j < geneCount && genes[j] == ws.BestGenes[j])
       ++j;
-    if (j < geneCount && genes[j] > ws.BestGenes[j]) TakeAsBest(i, fixedOnly, geneCount);
+    if (j < geneCount && genes[j] > ws.BestGenes[j]) TakeAsBest(rows, i, fixedOnly, geneCount);
   }
+}
+
+// Update of the best over individuals 0..n-1 of `rows`: a strictly better fitness first,
+// then the tie pass.
+template <typename Gene>
+void KeepBestOf(PopulationRows<Gene> rows, int32_t fixedOnly, int32_t n) {
+  const int32_t genes = UsableGeneCount();
+  const int32_t count = std::clamp(n, 0, kPopulationSize);
+  for (int32_t i = 0; i < count; ++i) {
+    if (ws.Fitness[i] > ws.BestFitness) {
+      TakeAsBest(rows, i, fixedOnly, genes);
+      ws.BestFitness = ws.Fitness[i];
+    }
+  }
+  BreakTies(rows, 0, count, fixedOnly, genes);
 }
 
 // Mode 3: no search, the greedy combination of the longest fitting pieces first.
@@ -108,9 +128,9 @@ void LoadRestContext(RestContext& rest) {
 // the segment less the pieces with their kerfs: one piece of the first order whose range
 // covers it exactly, or else the segment filler's best fill when some order's longest
 // piece fits into it.
-void EvaluateIndividual(int32_t i, int32_t fixedOnly, const GeneTable& table,
+template <typename Gene>
+void EvaluateIndividual(const Gene* row, int32_t i, int32_t fixedOnly, const GeneTable& table,
                         const RestContext& rest) {
-  const int32_t* row = ws.Population[i];
   double used = 0.0;
   double fitness = 0.0;
   bool withinLimits = true;
@@ -146,6 +166,54 @@ void EvaluateIndividual(int32_t i, int32_t fixedOnly, const GeneTable& table,
       std::memcpy(ws.IndividualFillRows[i], rows, sizeof(FillRow) * static_cast<size_t>(rowCount));
       ws.IndividualFillCount[i] = rowCount;
     }
+  }
+}
+
+// True when every gene of the search fits the compact 16-bit rows: no limit above their
+// range, and the initial population within its limits.
+bool CompactGenesFit() {
+  const int32_t genes = UsableGeneCount();
+  for (int32_t j = 0; j < genes; ++j) {
+    if (ws.GeneLimit[j] > INT16_MAX) return false;
+  }
+  for (const auto& individual : ws.Population) {
+    for (int32_t j = 0; j < genes; ++j) {
+      if (individual[j] < 0 || individual[j] > ws.GeneLimit[j]) return false;
+    }
+  }
+  return true;
+}
+
+// The generation loop. At least one generation runs; the budget is compared once per
+// generation. The generations alternate between two tables instead of copying each one
+// back: Population and NextPopulation themselves, or the two compact 16-bit copies,
+// which keep the hot rows close together. At the end Population and NextPopulation both
+// hold the last generation, as after RunGeneration.
+template <typename Gene>
+void RunGenerations(int32_t fixedOnly, int64_t start) {
+  const int32_t genes = UsableGeneCount();
+  PopulationRows<Gene> current;
+  PopulationRows<Gene> next;
+  if constexpr (sizeof(Gene) == sizeof(int32_t)) {
+    current = TableRows(ws.Population);
+    next = TableRows(ws.NextPopulation);
+  } else {
+    current = {ws.CompactPopulation[0], genes};
+    next = {ws.CompactPopulation[1], genes};
+    for (int32_t i = 0; i < kPopulationSize; ++i)
+      CopyGenes(current[i], ws.Population[i], genes);
+  }
+  ws.Generation = 0;
+  for (;;) {
+    AdvanceGeneration(fixedOnly, current, next);
+    std::swap(current, next);
+    const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
+    if (!(ws.OptimizeTimeLimit > elapsed)) break;
+    if (++ws.Generation >= kMaxGenerations) break;
+  }
+  for (int32_t i = 0; i < kPopulationSize; ++i) {
+    CopyGenes(ws.Population[i], current[i], genes);
+    CopyGenes(ws.NextPopulation[i], current[i], genes);
   }
 }
 
@@ -234,13 +302,10 @@ void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
   BuildInitialPopulation();
   EvaluatePopulation(fixedOnly, kPopulationSize);
   KeepFirstBest(fixedOnly);
-  // At least one generation runs; the budget is compared once per generation.
-  ws.Generation = 0;
-  for (;;) {
-    RunGeneration(fixedOnly);
-    const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
-    if (!(ws.OptimizeTimeLimit > elapsed)) break;
-    if (++ws.Generation >= kMaxGenerations) break;
+  if (CompactGenesFit()) {
+    RunGenerations<int16_t>(fixedOnly, start);
+  } else {
+    RunGenerations<int32_t>(fixedOnly, start);
   }
   BuildGreedyCandidates(ws.GeneCount);
   EvaluatePopulation(fixedOnly, ws.GeneCount);
@@ -320,7 +385,7 @@ void EvaluatePopulation(int32_t fixedOnly, int32_t n) {
   }
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i)
-    EvaluateIndividual(i, fixedOnly, table, rest);
+    EvaluateIndividual(ws.Population[i], i, fixedOnly, table, rest);
 }
 
 void KeepFirstBest(int32_t fixedOnly) {
@@ -329,29 +394,31 @@ void KeepFirstBest(int32_t fixedOnly) {
   for (int32_t i = 1; i < kPopulationSize; ++i) {
     if (ws.Fitness[i] > ws.Fitness[first]) first = i;
   }
-  TakeAsBest(first, fixedOnly, genes);
+  TakeAsBest(TableRows(ws.Population), first, fixedOnly, genes);
   ws.BestFitness = ws.Fitness[first];
-  BreakTies(first + 1, kPopulationSize, fixedOnly, genes);
+  BreakTies(TableRows(ws.Population), first + 1, kPopulationSize, fixedOnly, genes);
 }
 
 void KeepBest(int32_t fixedOnly, int32_t n) {
-  const int32_t genes = UsableGeneCount();
-  const int32_t count = std::clamp(n, 0, kPopulationSize);
-  for (int32_t i = 0; i < count; ++i) {
-    if (ws.Fitness[i] > ws.BestFitness) {
-      TakeAsBest(i, fixedOnly, genes);
-      ws.BestFitness = ws.Fitness[i];
-    }
-  }
-  BreakTies(0, count, fixedOnly, genes);
+  KeepBestOf(TableRows(ws.Population), fixedOnly, n);
 }
 
-// Rows that are still exact copies of a Population row keep that row's fitness and rest
-// rows instead of being evaluated again: both depend on the genes alone.
 void RunGeneration(int32_t fixedOnly) {
-  GenerationState state;
+  AdvanceGeneration(fixedOnly, TableRows(ws.Population), TableRows(ws.NextPopulation));
+  const int32_t genes = UsableGeneCount();
+  for (int32_t i = 0; i < kPopulationSize; ++i)
+    CopyGenes(ws.Population[i], ws.NextPopulation[i], genes);
+}
+
+// Rows that are still exact copies of a row of `from` keep that row's fitness and rest
+// rows instead of being evaluated again: both depend on the genes alone.
+template <typename Gene>
+void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to) {
+  GenerationState<Gene> state;
   LoadGeneTable(state.genes);
-  // Selection writes every row of NextPopulation (a copy or zeros), which also clears it.
+  state.from = from;
+  state.to = to;
+  // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
   CrossOver(state);
   Mutate(state);
@@ -368,12 +435,8 @@ void RunGeneration(int32_t fixedOnly) {
     fitness[k] = ws.Fitness[k];
     length[k] = ws.IndividualLength[k];
     fillCount[k] = std::clamp(ws.IndividualFillCount[k], 0, kMaxFillRows);
-    std::memcpy(fills[k], ws.IndividualFillRows[k],
-                sizeof(FillRow) * static_cast<size_t>(fillCount[k]));
+    std::copy(ws.IndividualFillRows[k], ws.IndividualFillRows[k] + fillCount[k], fills[k]);
   }
-
-  for (int32_t i = 0; i < kPopulationSize; ++i)
-    CopyGenes(ws.Population[i], ws.NextPopulation[i], state.genes.count);
 
   RestContext rest{};
   if (fixedOnly != 1) {
@@ -383,19 +446,21 @@ void RunGeneration(int32_t fixedOnly) {
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     const int32_t k = state.origin[i];
     if (k < 0) {
-      EvaluateIndividual(i, fixedOnly, state.genes, rest);
+      EvaluateIndividual(to[i], i, fixedOnly, state.genes, rest);
       continue;
     }
     ws.Fitness[i] = fitness[k];
     ws.IndividualLength[i] = length[k];
     if (fixedOnly != 1) {
       ws.IndividualFillCount[i] = fillCount[k];
-      std::memcpy(ws.IndividualFillRows[i], fills[k],
-                  sizeof(FillRow) * static_cast<size_t>(fillCount[k]));
+      std::copy(fills[k], fills[k] + fillCount[k], ws.IndividualFillRows[i]);
     }
   }
-  KeepBest(fixedOnly, kPopulationSize);
+  KeepBestOf(to, fixedOnly, kPopulationSize);
 }
+
+template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows<int32_t>);
+template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>);
 
 // Each greedy combination takes as many pieces of its starting entry as fit (within
 // the limit), then as many of each shorter entry in turn as fit into what is left.

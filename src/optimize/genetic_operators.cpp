@@ -38,12 +38,13 @@ int32_t ClampedGeneration() {
   return std::clamp(ws.Generation, 0, kMaxGenerations - 1);
 }
 
-// The whole length of NextPopulation row `row`, summed now if not yet known; -1 when the
+// The whole length of row `row` of `to`, summed now if not yet known; -1 when the
 // row must be summed in single precision.
-int64_t WholeLengthOf(GenerationState& state, int32_t row) {
+template <typename Gene>
+int64_t WholeLengthOf(GenerationState<Gene>& state, int32_t row) {
   if (!state.genes.whole) return kLengthNotWhole;
   if (state.length[row] == kLengthUnknown) {
-    state.length[row] = WholeRowLength(ws.NextPopulation[row], state.genes);
+    state.length[row] = WholeRowLength(state.to[row], state.genes);
   }
   return state.length[row];
 }
@@ -51,7 +52,8 @@ int64_t WholeLengthOf(GenerationState& state, int32_t row) {
 // Gives up pieces of a row longer than SearchLength until it fits: forward from the
 // longest entry, or backward from the shortest. Returns the row's new length; `changed`
 // tells whether a piece was given up.
-float Repair(int32_t* row, float length, bool backward, const GeneTable& genes, bool& changed) {
+template <typename Gene>
+float Repair(Gene* row, float length, bool backward, const GeneTable& genes, bool& changed) {
   const float limit = ws.SearchLength;
   if (!(length > limit)) return length;
   const int32_t step = backward ? -1 : 1;
@@ -77,22 +79,59 @@ int64_t SwapMask(int32_t draw) {
 // Piece lengths of 0, for rows whose lengths are summed in single precision.
 constexpr int64_t kNoLengths[kMaxGenes] = {};
 
-// The first k with x <= running[k] when the sums never fall (kPopulationSize when none),
-// by a binary search without data-dependent branches.
-int32_t FirstReaching(const double* running, double x) {
-  const double* base = running;
-  int32_t size = kPopulationSize;
-  while (size > 1) {
-    const int32_t half = size / 2;
-    base = base[half - 1] < x ? base + half : base;
-    size -= half;
+// The running fitness sums of the population, for the roulette: when they never fall,
+// the first k with x <= sum[k] is the number of sums below x. That number is counted in
+// two steps, the blocks of kBlock sums whose last sum is below x, then the sums below x
+// in the next block, without a branch that depends on the data.
+struct RunningSums {
+  static constexpr int32_t kBlock = 8;
+  static constexpr int32_t kBlocks = kPopulationSize / kBlock;
+  static_assert(kPopulationSize % kBlock == 0 && kBlock % 2 == 0);
+  double sum[kPopulationSize];
+  double blockLast[kBlocks + 1];  // the last sum of each block, and one that is never below
+
+  void Finish() {
+    for (int32_t b = 0; b < kBlocks; ++b)
+      blockLast[b] = sum[b * kBlock + kBlock - 1];
+    blockLast[kBlocks] = INFINITY;
   }
-  return static_cast<int32_t>(base - running) + (*base < x ? 1 : 0);
+  int32_t FirstReaching(double x) const {
+    const int32_t block = CountBelow(blockLast, kBlocks + 1, x);
+    if (block == kBlocks) return kPopulationSize;
+    return block * kBlock + CountBelow(sum + block * kBlock, kBlock, x);
+  }
+  // How many of values[0..count-1] (count even) are below x.
+  static int32_t CountBelow(const double* values, int32_t count, double x) {
+    int32_t below = 0;
+#if defined(__SSE2__)
+    const __m128d bound = _mm_set1_pd(x);
+    for (int32_t i = 0; i < count; i += 2) {
+      const int bits = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(values + i), bound));
+      below += (bits & 1) + (bits >> 1);
+    }
+#else
+    for (int32_t i = 0; i < count; ++i)
+      below += static_cast<int32_t>(values[i] < x);
+#endif
+    return below;
+  }
+};
+static_assert((RunningSums::kBlocks + 1) % 2 == 0);
+
+// The largest whole length that fits into `limit` (a whole length fits exactly when it
+// is at most this); the smallest value when nothing fits, as for an undefined limit.
+int64_t WholeLimit(float limit) {
+  constexpr double kFar = 4611686018427387904.0;  // 2^62
+  if (limit >= kFar) return INT64_MAX;
+  if (!(limit >= -kFar)) return INT64_MIN;
+  return static_cast<int64_t>(std::floor(static_cast<double>(limit)));
 }
 
 // A public operator's state: nothing known about the rows yet.
-void BeginUnknown(GenerationState& state) {
+void BeginUnknown(GenerationState<int32_t>& state) {
   LoadGeneTable(state.genes);
+  state.from = TableRows(ws.Population);
+  state.to = TableRows(ws.NextPopulation);
   std::fill(state.length, state.length + kPopulationSize, kLengthUnknown);
   std::fill(state.origin, state.origin + kPopulationSize, -1);
 }
@@ -102,37 +141,39 @@ void BeginUnknown(GenerationState& state) {
 // Slot i takes the first individual whose running fitness sum reaches a random share
 // of the total. With all fitness 0 every slot takes individual 0. A slot that no
 // individual reaches (a share rounded above the total) is left empty.
-void SelectInto(GenerationState& state, bool useEvaluatedLengths) {
-  const size_t bytes = sizeof(int32_t) * static_cast<size_t>(state.genes.count);
+template <typename Gene>
+void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
+  const size_t bytes = sizeof(Gene) * static_cast<size_t>(state.genes.count);
   const int32_t generation = ClampedGeneration();
 
-  double running[kPopulationSize];
+  RunningSums running;
   double total = 0.0;
   bool ascending = true;  // no negative or undefined fitness: the sums never fall
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     if (!(ws.Fitness[i] >= 0.0)) ascending = false;
     total += ws.Fitness[i];
-    running[i] = total;
+    running.sum[i] = total;
   }
+  running.Finish();
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     const double x = static_cast<float>(ws.RandomTable[generation + i + 5] * total / 32768.0);
     int32_t k = kPopulationSize;
     if (std::isnan(x)) {
       k = kPopulationSize;
     } else if (ascending) {
-      k = FirstReaching(running, x);
+      k = running.FirstReaching(x);
     } else {
       k = 0;
-      while (k < kPopulationSize && !(x <= running[k]))
+      while (k < kPopulationSize && !(x <= running.sum[k]))
         ++k;
     }
     if (k == kPopulationSize) {
-      std::memset(ws.NextPopulation[i], 0, bytes);
+      std::memset(state.to[i], 0, bytes);
       state.length[i] = state.genes.whole ? 0 : kLengthNotWhole;
       state.origin[i] = -1;
       continue;
     }
-    CopyGenes(ws.NextPopulation[i], ws.Population[k], state.genes.count);
+    CopyGenes(state.to[i], state.from[k], state.genes.count);
     state.origin[i] = k;
     state.length[i] = kLengthUnknown;
     const double evaluated = ws.IndividualLength[k];
@@ -146,7 +187,8 @@ void SelectInto(GenerationState& state, bool useEvaluatedLengths) {
 // Each pair exchanges genes by random bits, then both rows give up pieces until they
 // fit again. Genes move only between rows at the same position and the repair only
 // removes pieces, so no gene leaves its limit.
-void CrossOver(GenerationState& state) {
+template <typename Gene>
+void CrossOver(GenerationState<Gene>& state) {
   const GeneTable& genes = state.genes;
   const int32_t count = genes.count;
   const int32_t generation = ClampedGeneration();
@@ -166,8 +208,8 @@ void CrossOver(GenerationState& state) {
     }
     if (a < 0) continue;
 
-    int32_t* rowA = ws.NextPopulation[a];
-    int32_t* rowB = ws.NextPopulation[b];
+    Gene* rowA = state.to[a];
+    Gene* rowB = state.to[b];
     const int64_t wholeA = WholeLengthOf(state, a);
     const int64_t wholeB = WholeLengthOf(state, b);
     const bool exact = wholeA >= 0 && wholeB >= 0;
@@ -178,11 +220,11 @@ void CrossOver(GenerationState& state) {
     // Only genes in which the rows differ can change. An exchange moves the difference of
     // the two genes: written without branches, as the swap bits are random.
     GeneMask differ;
-    DifferentGenes(rowA, rowB, count, differ);
+    GenesNotEqual<Gene>(rowA, rowB, count, differ);
     ForEachGene(differ, [&](int32_t j) {
       const int64_t difference = (int64_t{rowB[j]} - rowA[j]) & SwapMask(swapDraws[j]);
-      rowA[j] = static_cast<int32_t>(rowA[j] + difference);
-      rowB[j] = static_cast<int32_t>(rowB[j] - difference);
+      rowA[j] = static_cast<Gene>(rowA[j] + difference);
+      rowB[j] = static_cast<Gene>(rowB[j] - difference);
       moved += difference * pieces[j];
       differences |= difference;
     });
@@ -204,13 +246,15 @@ void CrossOver(GenerationState& state) {
 // 2n + 1 mutations, each setting a random gene of a random row to a random count within
 // its limit. A mutation that would make the row too long is undone and the budget grows
 // by one; the step then goes on with the next mutation number.
-void Mutate(GenerationState& state) {
+template <typename Gene>
+void Mutate(GenerationState<Gene>& state) {
   const GeneTable& genes = state.genes;
   const int32_t n = genes.count;
   if (n <= 0) return;  // every gene draw would be rejected: nothing can change
   const int32_t generation = ClampedGeneration();
   const int32_t* draws = ws.RandomTable;
   const float limit = ws.SearchLength;
+  const int64_t wholeLimit = WholeLimit(limit);
 
   int32_t budget = TruncToInt(std::floor(n * kPopulationSize * 0.01)) + 1;
   for (int32_t m = 0; m < budget; ++m) {
@@ -223,7 +267,7 @@ void Mutate(GenerationState& state) {
       if (row < kPopulationSize && k < n) break;
       if (++t > kMaxMutationAttempt) return;
     }
-    int32_t* genesOfRow = ws.NextPopulation[row];
+    Gene* genesOfRow = state.to[row];
     const int32_t old = genesOfRow[k];
     const int32_t count =
         ScaledDraw(std::max(0, ws.GeneLimit[k]), draws[generation + t + 110 + 3 * m]);
@@ -231,35 +275,43 @@ void Mutate(GenerationState& state) {
     bool fits = false;
     if (before >= 0) {
       // Whether the mutation stands is random: decided without branches.
-      const int64_t after = before + (int64_t{count} - old) * genes.wholeLengthWithKerf[k];
-      fits = static_cast<double>(after) <= limit;
-      genesOfRow[k] = fits ? count : old;
-      state.length[row] = fits ? after : before;
+      const int64_t change = (int64_t{count} - old) * genes.wholeLengthWithKerf[k];
+      fits = before + change <= wholeLimit;
+      const int64_t stands = -static_cast<int64_t>(fits);
+      genesOfRow[k] = static_cast<Gene>(old + ((int64_t{count} - old) & stands));
+      state.length[row] = before + (change & stands);
     } else {
-      genesOfRow[k] = count;
+      genesOfRow[k] = static_cast<Gene>(count);
       fits = RowLength(genesOfRow, genes) <= limit;
-      if (!fits) genesOfRow[k] = old;
+      if (!fits) genesOfRow[k] = static_cast<Gene>(old);
     }
-    state.origin[row] = fits && count != old ? -1 : state.origin[row];
-    budget += fits ? 0 : 1;
+    state.origin[row] |= -static_cast<int32_t>(fits & (count != old));
+    budget += static_cast<int32_t>(!fits);
     if (budget > kMaxMutations) return;
   }
 }
 
+template void SelectInto(GenerationState<int32_t>&, bool);
+template void SelectInto(GenerationState<int16_t>&, bool);
+template void CrossOver(GenerationState<int32_t>&);
+template void CrossOver(GenerationState<int16_t>&);
+template void Mutate(GenerationState<int32_t>&);
+template void Mutate(GenerationState<int16_t>&);
+
 void SelectByRoulette() {
-  GenerationState state;
+  GenerationState<int32_t> state;
   BeginUnknown(state);
   SelectInto(state, false);
 }
 
 void CrossOverPairs() {
-  GenerationState state;
+  GenerationState<int32_t> state;
   BeginUnknown(state);
   CrossOver(state);
 }
 
 void MutatePopulation() {
-  GenerationState state;
+  GenerationState<int32_t> state;
   BeginUnknown(state);
   Mutate(state);
 }

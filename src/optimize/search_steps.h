@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -110,42 +111,54 @@ inline uint32_t AboveLowInRanges(const double* low, const double* high, int32_t 
   return RangeMask<true>(low, high, count, x);
 }
 
-// The genes of a row that are not 0, as bits (gene j is bit j % 64 of word j / 64).
+// Rows of a population: row r starts at genes + r * stride. The spec'd tables hold
+// 32-bit genes in rows of kMaxGenes; while a search's generations run they are kept in
+// compact 16-bit rows of GeneCount genes instead (see CompactPopulation), which the
+// same operators serve.
+template <typename Gene>
+struct PopulationRows {
+  Gene* genes;
+  int32_t stride;
+  Gene* operator[](int32_t row) const { return genes + static_cast<ptrdiff_t>(row) * stride; }
+};
+
+inline PopulationRows<int32_t> TableRows(int32_t (*table)[kMaxGenes]) {
+  return {&table[0][0], kMaxGenes};
+}
+
+// The genes of a row, as bits (gene j is bit j % 64 of word j / 64).
 struct GeneMask {
   uint64_t word[(kMaxGenes + 63) / 64];
 };
 
-inline void NonzeroGenes(const int32_t* row, int32_t count, GeneMask& mask) {
+// Bits of the genes in which a differs from b, or (b null) that are not 0.
+template <typename Gene>
+inline void GenesNotEqual(const Gene* a, const Gene* b, int32_t count, GeneMask& mask) {
   for (uint64_t& word : mask.word)
     word = 0;
   int32_t j = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
-  for (; j + 4 <= count; j += 4) {
-    const __m128i genes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + j));
-    const int zeros = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(genes, zero)));
-    mask.word[j >> 6] |= static_cast<uint64_t>(~zeros & 0xF) << (j & 63);
-  }
-#endif
-  for (; j < count; ++j)
-    mask.word[j >> 6] |= static_cast<uint64_t>(row[j] != 0) << (j & 63);
-}
-
-// The genes in which two rows differ, as bits.
-inline void DifferentGenes(const int32_t* a, const int32_t* b, int32_t count, GeneMask& mask) {
-  for (uint64_t& word : mask.word)
-    word = 0;
-  int32_t j = 0;
-#if defined(__SSE2__)
-  for (; j + 4 <= count; j += 4) {
+  constexpr int32_t kLanes = 16 / sizeof(Gene);
+  for (; j + kLanes <= count; j += kLanes) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + j));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j));
-    const int equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(x, y)));
-    mask.word[j >> 6] |= static_cast<uint64_t>(~equal & 0xF) << (j & 63);
+    const __m128i y =
+        b != nullptr ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j)) : zero;
+    int equal = 0;
+    if constexpr (sizeof(Gene) == 4) {
+      equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(x, y)));
+    } else {
+      static_assert(sizeof(Gene) == 2);
+      const __m128i lanes = _mm_cmpeq_epi16(x, y);
+      equal = _mm_movemask_epi8(_mm_packs_epi16(lanes, lanes)) & 0xFF;
+    }
+    mask.word[j >> 6] |= static_cast<uint64_t>(~equal & ((1 << kLanes) - 1)) << (j & 63);
   }
 #endif
-  for (; j < count; ++j)
-    mask.word[j >> 6] |= static_cast<uint64_t>(a[j] != b[j]) << (j & 63);
+  for (; j < count; ++j) {
+    const bool differs = b != nullptr ? a[j] != b[j] : a[j] != 0;
+    mask.word[j >> 6] |= static_cast<uint64_t>(differs) << (j & 63);
+  }
 }
 
 // Calls visit(j) for every bit j of the mask, in ascending order.
@@ -157,18 +170,19 @@ inline void ForEachGene(const GeneMask& mask, Visit visit) {
   }
 }
 
-// Copies the first `count` genes of a row (a plain loop: rows are short and many).
-inline void CopyGenes(int32_t* to, const int32_t* from, int32_t count) {
-  for (int32_t j = 0; j < count; ++j)
-    to[j] = from[j];
+// Calls visit(j) for every gene j that is not 0, in ascending order.
+template <typename Gene, typename Visit>
+inline void ForEachNonzeroGene(const Gene* row, int32_t count, Visit visit) {
+  GeneMask mask;
+  GenesNotEqual<Gene>(row, nullptr, count, mask);
+  ForEachGene(mask, visit);
 }
 
-// Calls visit(j) for every gene j that is not 0, in ascending order.
-template <typename Visit>
-inline void ForEachNonzeroGene(const int32_t* row, int32_t count, Visit visit) {
-  GeneMask mask;
-  NonzeroGenes(row, count, mask);
-  ForEachGene(mask, visit);
+// Copies the first `count` genes of a row (a plain loop: rows are short and many).
+template <typename To, typename From>
+inline void CopyGenes(To* to, const From* from, int32_t count) {
+  for (int32_t j = 0; j < count; ++j)
+    to[j] = static_cast<To>(from[j]);
 }
 
 // What every step needs to know about the genes of the current search.
@@ -201,7 +215,8 @@ void LoadGeneTable(GeneTable& genes);
 
 // A row's length as the operators define it: its pieces with their kerfs, summed in
 // single precision in gene order.
-inline float RowLength(const int32_t* row, const GeneTable& genes) {
+template <typename Gene>
+inline float RowLength(const Gene* row, const GeneTable& genes) {
   float length = 0.0f;
   for (int32_t j = 0; j < genes.count; ++j) {
     if (row[j] != 0) {
@@ -214,7 +229,8 @@ inline float RowLength(const int32_t* row, const GeneTable& genes) {
 
 // The exact length of a row within its limits when the gene table is `whole`; -1 when a
 // gene is outside 0..its limit (the caller then sums in single precision).
-inline int64_t WholeRowLength(const int32_t* row, const GeneTable& genes) {
+template <typename Gene>
+inline int64_t WholeRowLength(const Gene* row, const GeneTable& genes) {
   int64_t length = 0;
   for (int32_t j = 0; j < genes.count; ++j) {
     if (row[j] < 0 || row[j] > ws.GeneLimit[j]) return -1;
@@ -224,14 +240,19 @@ inline int64_t WholeRowLength(const int32_t* row, const GeneTable& genes) {
 }
 
 // What one generation carries from operator to operator, so that no row's length is
-// summed twice and rows that stay copies of a Population row are not evaluated again.
+// summed twice and rows that stay copies of a row of the last generation are not
+// evaluated again. The generation reads `from` and builds `to`: Population and
+// NextPopulation for the public operators; the search's own loop alternates two tables.
+template <typename Gene>
 struct GenerationState {
   GeneTable genes;
-  // Whole length of each NextPopulation row (see GeneTable::whole); -1: sum it in
-  // single precision; -2: not known yet.
+  PopulationRows<Gene> from;
+  PopulationRows<Gene> to;
+  // Whole length of each row of `to` (see GeneTable::whole); -1: sum it in single
+  // precision; -2: not known yet.
   int64_t length[kPopulationSize];
-  // Population row that NextPopulation row i is still an exact copy of; -1 when the row
-  // has changed since it was selected.
+  // Row of `from` that row i of `to` is still an exact copy of; -1 when the row has
+  // changed since it was selected.
   int32_t origin[kPopulationSize];
 };
 
@@ -239,11 +260,14 @@ inline constexpr int64_t kLengthNotWhole = -1;
 inline constexpr int64_t kLengthUnknown = -2;
 
 // The operators on a generation's state. With `useEvaluatedLengths`, selection takes
-// the row lengths from IndividualLength, which the last EvaluatePopulation left for the
-// Population as it stands.
-void SelectInto(GenerationState& state, bool useEvaluatedLengths);
-void CrossOver(GenerationState& state);
-void Mutate(GenerationState& state);
+// the row lengths from IndividualLength, which the last evaluation left for the rows of
+// `from` as they stand.
+template <typename Gene>
+void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths);
+template <typename Gene>
+void CrossOver(GenerationState<Gene>& state);
+template <typename Gene>
+void Mutate(GenerationState<Gene>& state);
 
 // Rounding guard. A row built from double-precision room (the initial population, the
 // greedy combinations) or shortened by subtracting piece after piece (the crossover
@@ -251,7 +275,8 @@ void Mutate(GenerationState& state);
 // precision length is summed afresh. Such a row gives up one piece after another, from
 // gene `from` in the direction `step`, until it fits. A whole gene table sums exactly,
 // so nothing changes then; otherwise only rows that would not fit are touched.
-inline float GiveUpUntilFits(int32_t* row, const GeneTable& genes, int32_t from, int32_t step,
+template <typename Gene>
+inline float GiveUpUntilFits(Gene* row, const GeneTable& genes, int32_t from, int32_t step,
                              bool& changed) {
   float length = RowLength(row, genes);
   for (int32_t j = from; length > ws.SearchLength && j >= 0 && j < genes.count;) {
@@ -282,6 +307,10 @@ void KeepBest(int32_t fixedOnly, int32_t n);
 // keep the best. Expects Population, Fitness, the rest rows and IndividualLength as the
 // last EvaluatePopulation left them.
 void RunGeneration(int32_t fixedOnly);
+// The same generation from the rows `from` into the rows `to`, which then hold the
+// population that Fitness and the rest rows describe; nothing is copied back.
+template <typename Gene>
+void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to);
 // Individuals 0..count-1 become the greedy combinations starting at their own gene.
 void BuildGreedyCandidates(int32_t count);
 // Leaves the result for the driver: SearchPieceCount, FillRows, RemainderLength.

@@ -163,7 +163,8 @@ struct Workspace {
   FillRow BestFillRows[kMaxFillRows];
   int32_t Generation;                         // generation counter 0..499
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
-  double IndividualLength[kPopulationSize];   // pieces and kerfs per individual; -1 off limits
+  int16_t CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
+  double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
   int32_t FillMemoOff;     // 1: searches evaluate without the fill memos (benchmarks, tests)
   int32_t FillMemoActive;  // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;  // memo entries of other epochs are empty; each search takes a new one
