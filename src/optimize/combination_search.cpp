@@ -518,8 +518,10 @@ void BeginFillMemo() {
   if (ws.FillMemoOff == 1) return;
   if (++ws.FillMemoEpoch == 0) {
     // After 2^32 searches the epochs wrap: forget every entry for real once.
-    std::memset(ws.FillMemoTag, 0, sizeof ws.FillMemoTag);
-    std::memset(ws.RemainderMemoTag, 0, sizeof ws.RemainderMemoTag);
+    for (FillMemoEntry& entry : ws.FillMemo)
+      entry.tag = 0;
+    for (RemainderMemoEntry& entry : ws.RemainderMemo)
+      entry.tag = 0;
     ws.FillMemoEpoch = 1;
   }
   ws.FillMemoActive = 1;

@@ -8,8 +8,10 @@
 // the operators keep each row's length as a whole number and update it gene by gene
 // instead of summing the row again; the decisions are the same.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "optimize/optimize.h"
@@ -49,13 +51,52 @@ int64_t WholeLengthOf(GenerationState<Gene>& state, int32_t row) {
   return state.length[row];
 }
 
+// The largest whole length that fits into `limit` (a whole length fits exactly when it
+// is at most this); the smallest value when nothing fits, as for an undefined limit.
+int64_t WholeLimit(float limit) {
+  constexpr double kFar = 4611686018427387904.0;  // 2^62
+  if (limit >= kFar) return INT64_MAX;
+  if (!(limit >= -kFar)) return INT64_MIN;
+  return static_cast<int64_t>(std::floor(static_cast<double>(limit)));
+}
+
+// The repair of a row whose length is a whole number kept exactly: every subtraction of
+// the one-piece-at-a-time repair is exact then, so each gene gives up at once the pieces
+// that the repair would take from it, and genes of 0 are skipped.
+template <typename Gene>
+float RepairWhole(Gene* row, int64_t length, bool backward, const GeneTable& genes, bool& changed) {
+  const int64_t limit = WholeLimit(ws.SearchLength);
+  GeneMask present;
+  GenesNotEqual<Gene>(row, nullptr, genes.count, present);
+  const int32_t words = static_cast<int32_t>(std::size(present.word));
+  for (int32_t n = 0; n < words && length > limit; ++n) {
+    const int32_t w = backward ? words - 1 - n : n;
+    for (uint64_t bits = present.word[w]; bits != 0 && length > limit;) {
+      const int32_t bit = backward ? 63 - std::countl_zero(bits) : std::countr_zero(bits);
+      bits &= ~(uint64_t{1} << bit);
+      const int32_t j = w * 64 + bit;
+      if (row[j] < 1) continue;
+      const int64_t piece = genes.wholeLengthWithKerf[j];
+      const int64_t pieces =
+          piece > 0 ? std::min<int64_t>(row[j], (length - limit + piece - 1) / piece) : row[j];
+      row[j] = static_cast<Gene>(row[j] - pieces);
+      length -= pieces * piece;
+      changed = true;
+    }
+  }
+  return static_cast<float>(length);
+}
+
 // Gives up pieces of a row longer than SearchLength until it fits: forward from the
 // longest entry, or backward from the shortest. Returns the row's new length; `changed`
-// tells whether a piece was given up.
+// tells whether a piece was given up. `exact` says that the length is the row's whole
+// length kept exactly.
 template <typename Gene>
-float Repair(Gene* row, float length, bool backward, const GeneTable& genes, bool& changed) {
+float Repair(Gene* row, float length, bool exact, bool backward, const GeneTable& genes,
+             bool& changed) {
   const float limit = ws.SearchLength;
   if (!(length > limit)) return length;
+  if (exact) return RepairWhole(row, static_cast<int64_t>(length), backward, genes, changed);
   const int32_t step = backward ? -1 : 1;
   int32_t j = backward ? genes.count - 1 : 0;
   for (; j >= 0 && j < genes.count; j += step) {
@@ -117,15 +158,6 @@ struct RunningSums {
   }
 };
 static_assert((RunningSums::kBlocks + 1) % 2 == 0);
-
-// The largest whole length that fits into `limit` (a whole length fits exactly when it
-// is at most this); the smallest value when nothing fits, as for an undefined limit.
-int64_t WholeLimit(float limit) {
-  constexpr double kFar = 4611686018427387904.0;  // 2^62
-  if (limit >= kFar) return INT64_MAX;
-  if (!(limit >= -kFar)) return INT64_MIN;
-  return static_cast<int64_t>(std::floor(static_cast<double>(limit)));
-}
 
 // A public operator's state: nothing known about the rows yet.
 void BeginUnknown(GenerationState<int32_t>& state) {
@@ -232,8 +264,8 @@ void CrossOver(GenerationState<Gene>& state) {
     const float lengthA = exact ? static_cast<float>(wholeA + moved) : RowLength(rowA, genes);
     const float lengthB = exact ? static_cast<float>(wholeB - moved) : RowLength(rowB, genes);
     const bool backward = draws[generation + p + 50] > kHalfDraw;
-    const float repairedA = Repair(rowA, lengthA, backward, genes, changed);
-    const float repairedB = Repair(rowB, lengthB, backward, genes, changed);
+    const float repairedA = Repair(rowA, lengthA, exact, backward, genes, changed);
+    const float repairedB = Repair(rowB, lengthB, exact, backward, genes, changed);
     state.length[a] = exact ? static_cast<int64_t>(repairedA) : kLengthNotWhole;
     state.length[b] = exact ? static_cast<int64_t>(repairedB) : kLengthNotWhole;
     if (changed) {

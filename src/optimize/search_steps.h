@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -178,11 +179,15 @@ inline void ForEachNonzeroGene(const Gene* row, int32_t count, Visit visit) {
   ForEachGene(mask, visit);
 }
 
-// Copies the first `count` genes of a row (a plain loop: rows are short and many).
+// Copies the first `count` genes of a row, converting between gene types.
 template <typename To, typename From>
 inline void CopyGenes(To* to, const From* from, int32_t count) {
-  for (int32_t j = 0; j < count; ++j)
-    to[j] = static_cast<To>(from[j]);
+  if constexpr (std::is_same_v<To, From>) {
+    std::memcpy(to, from, sizeof(To) * static_cast<size_t>(std::max(count, 0)));
+  } else {
+    for (int32_t j = 0; j < count; ++j)
+      to[j] = static_cast<To>(from[j]);
+  }
 }
 
 // What every step needs to know about the genes of the current search.
@@ -328,14 +333,15 @@ void EndFillMemo();
 // Slot of `bits` in a memo of kFillMemoSlots entries, or -1 when the probe window is
 // full of other lengths (the caller then computes without remembering). `found` tells
 // whether the slot already holds the length.
-inline int32_t FindMemoSlot(const uint64_t* tags, uint32_t bits, bool& found) {
+template <typename Entry>
+inline int32_t FindMemoSlot(const Entry* entries, uint32_t bits, bool& found) {
   constexpr int32_t kProbeWindow = 64;
   const uint64_t epoch = ws.FillMemoEpoch;
   const uint64_t wanted = (epoch << 32) | bits;
   uint32_t slot = (bits * 0x9E3779B1u) >> 18;
   static_assert((kFillMemoSlots & (kFillMemoSlots - 1)) == 0 && kFillMemoSlots == 1 << 14);
   for (int32_t probe = 0; probe < kProbeWindow; ++probe) {
-    const uint64_t tag = tags[slot];
+    const uint64_t tag = entries[slot].tag;
     if (tag == wanted) {
       found = true;
       return static_cast<int32_t>(slot);

@@ -124,16 +124,18 @@ int32_t TileLengthRemembered(int32_t grade, const OrderView& view, float x) {
   if (ws.FillMemoActive != 1 || grade != ws.SearchGrade) return TileLength(view, x);
   const uint32_t bits = FloatBits(x);
   bool found = false;
-  const int32_t slot = FindMemoSlot(ws.RemainderMemoTag, bits, found);
+  const int32_t slot = FindMemoSlot(ws.RemainderMemo, bits, found);
   if (found) {
-    std::memcpy(ws.RemainderFill, ws.RemainderMemoFill[slot], sizeof ws.RemainderFill);
-    return ws.RemainderMemoOrder[slot];
+    const RemainderMemoEntry& entry = ws.RemainderMemo[slot];
+    std::memcpy(ws.RemainderFill, entry.fill, sizeof ws.RemainderFill);
+    return entry.order;
   }
   const int32_t order = TileLength(view, x);
   if (slot >= 0) {
-    ws.RemainderMemoTag[slot] = (static_cast<uint64_t>(ws.FillMemoEpoch) << 32) | bits;
-    std::memcpy(ws.RemainderMemoFill[slot], ws.RemainderFill, sizeof ws.RemainderFill);
-    ws.RemainderMemoOrder[slot] = order;
+    RemainderMemoEntry& entry = ws.RemainderMemo[slot];
+    entry.tag = (static_cast<uint64_t>(ws.FillMemoEpoch) << 32) | bits;
+    std::memcpy(entry.fill, ws.RemainderFill, sizeof entry.fill);
+    entry.order = order;
   }
   return order;
 }
@@ -343,19 +345,21 @@ float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int
   if (ws.FillMemoActive == 1 && grade == ws.SearchGrade) {
     const uint32_t bits = FloatBits(length);
     bool found = false;
-    const int32_t slot = FindMemoSlot(ws.FillMemoTag, bits, found);
+    const int32_t slot = FindMemoSlot(ws.FillMemo, bits, found);
     if (found) {
-      rows = ws.FillMemoRows[slot];
-      rowCount = ws.FillMemoRowCount[slot];
-      return ws.FillMemoScore[slot];
+      const FillMemoEntry& entry = ws.FillMemo[slot];
+      rows = entry.rows;
+      rowCount = entry.rowCount;
+      return entry.score;
     }
     ws.FillRowCount = 0;
     const float score = FillSegment(grade, length);
     if (slot >= 0 && ws.FillRowCount <= kFillMemoRows) {
-      ws.FillMemoTag[slot] = (static_cast<uint64_t>(ws.FillMemoEpoch) << 32) | bits;
-      ws.FillMemoScore[slot] = score;
-      ws.FillMemoRowCount[slot] = ws.FillRowCount;
-      std::memcpy(ws.FillMemoRows[slot], ws.FillRows, sizeof ws.FillMemoRows[slot]);
+      FillMemoEntry& entry = ws.FillMemo[slot];
+      entry.tag = (static_cast<uint64_t>(ws.FillMemoEpoch) << 32) | bits;
+      entry.score = score;
+      entry.rowCount = ws.FillRowCount;
+      std::memcpy(entry.rows, ws.FillRows, sizeof entry.rows);
     }
     rows = ws.FillRows;
     rowCount = ws.FillRowCount;

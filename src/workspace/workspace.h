@@ -45,6 +45,22 @@ struct FillRow {
   float tag;
 };
 
+// One remembered fill of a search: what FillSegment left for one length. Each entry
+// fills one cache line, so that a look-up touches one line.
+struct alignas(64) FillMemoEntry {
+  uint64_t tag;                 // memo epoch << 32 | bits of the length; other epochs: empty
+  float score;                  // what FillSegment returned
+  int32_t rowCount;             // the FillRowCount it left
+  FillRow rows[kFillMemoRows];  // the FillRows it left
+};
+
+// One remembered single-order tiling of a search: what FillRemainder left for a length.
+struct alignas(32) RemainderMemoEntry {
+  uint64_t tag;   // memo epoch << 32 | bits of the length; other epochs: empty
+  float fill[4];  // RemainderFill
+  int32_t order;  // order of the chosen tiling; -1 for none
+};
+
 // One record for the line's motion controller.
 struct TransferRecord {
   float feedLength;  // piece length plus one kerf; the last piece of the board alone
@@ -138,9 +154,7 @@ struct Workspace {
   float RemainderFill[4];          // count, length, tag, score of the best single-order tiling
   FillRow FillRows[kMaxFillRows];  // the chosen variable-length fill
   int32_t FillRowCount;
-  uint64_t RemainderMemoTag[kFillMemoSlots];   // memo epoch << 32 | bits of the tiled length
-  float RemainderMemoFill[kFillMemoSlots][4];  // RemainderFill that FillRemainder left for it
-  int32_t RemainderMemoOrder[kFillMemoSlots];  // order of the chosen tiling; -1 for none
+  RemainderMemoEntry RemainderMemo[kFillMemoSlots];  // FillRemainder's tilings while a search runs
 
   // ---- Combination search ----
   float FixedSearchWeight[kGrades][kMaxFixedOrders];  // fitness weight per entry, by mode
@@ -168,10 +182,7 @@ struct Workspace {
   int32_t FillMemoOff;     // 1: searches evaluate without the fill memos (benchmarks, tests)
   int32_t FillMemoActive;  // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;  // memo entries of other epochs are empty; each search takes a new one
-  uint64_t FillMemoTag[kFillMemoSlots];                 // memo epoch << 32 | bits of the length
-  float FillMemoScore[kFillMemoSlots];                  // what FillSegment returned for it
-  int32_t FillMemoRowCount[kFillMemoSlots];             // the FillRowCount it left
-  FillRow FillMemoRows[kFillMemoSlots][kFillMemoRows];  // the FillRows it left
+  FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills while a search runs
 
   // ---- Transfer list and statistics ----
   TransferRecord TransferList[kMaxTransferRecords];  // one record per cut-list row
