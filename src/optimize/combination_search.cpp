@@ -108,6 +108,7 @@ struct RestContext {
   double minPlusKerf[kMaxVariableOrders];
   double maxPlusKerf[kMaxVariableOrders];
   double shortestMaxPlusKerf;  // a longer rest goes to the segment filler
+  bool coverTable;             // the search's cover table answers the exact rests
 };
 
 void LoadRestContext(RestContext& rest) {
@@ -122,6 +123,7 @@ void LoadRestContext(RestContext& rest) {
     rest.shortestMaxPlusKerf = std::min(rest.shortestMaxPlusKerf, rest.maxPlusKerf[k]);
   }
   PadRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders);
+  rest.coverTable = rest.orders > 0 && CoverTableAnswers(rest.grade);
 }
 
 // Fitness (and, unless fixedOnly is 1, the rest rows) of Population row i. The rest is
@@ -147,7 +149,9 @@ void EvaluateIndividual(const Gene* row, int32_t i, int32_t fixedOnly, const Gen
   const double r = rest.length - used;
   const int32_t grade = rest.grade;
   if (49.0 + rest.kerf <= r) {
-    const uint32_t covering = InRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders, r);
+    const uint32_t covering = rest.coverTable
+                                  ? CoveringOrders(r)
+                                  : InRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders, r);
     if (covering != 0) {
       const int32_t k = std::countr_zero(covering);
       ws.Fitness[i] += (r - rest.kerf) * ws.VariableWeight[grade][k];
@@ -203,9 +207,10 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
     for (int32_t i = 0; i < kPopulationSize; ++i)
       CopyGenes(current[i], ws.Population[i], genes);
   }
+  ScaledDrawTables();
   ws.Generation = 0;
   for (;;) {
-    AdvanceGeneration(fixedOnly, current, next);
+    AdvanceGeneration(fixedOnly, current, next, true);
     std::swap(current, next);
     const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
     if (!(ws.OptimizeTimeLimit > elapsed)) break;
@@ -404,7 +409,7 @@ void KeepBest(int32_t fixedOnly, int32_t n) {
 }
 
 void RunGeneration(int32_t fixedOnly) {
-  AdvanceGeneration(fixedOnly, TableRows(ws.Population), TableRows(ws.NextPopulation));
+  AdvanceGeneration(fixedOnly, TableRows(ws.Population), TableRows(ws.NextPopulation), false);
   const int32_t genes = UsableGeneCount();
   for (int32_t i = 0; i < kPopulationSize; ++i)
     CopyGenes(ws.Population[i], ws.NextPopulation[i], genes);
@@ -413,11 +418,14 @@ void RunGeneration(int32_t fixedOnly) {
 // Rows that are still exact copies of a row of `from` keep that row's fitness and rest
 // rows instead of being evaluated again: both depend on the genes alone.
 template <typename Gene>
-void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to) {
+void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
+                       bool drawTables) {
   GenerationState<Gene> state;
   LoadGeneTable(state.genes);
   state.from = from;
   state.to = to;
+  state.rowDraws = drawTables ? ws.RowDraws : nullptr;
+  state.geneDraws = drawTables ? ws.GeneDraws : nullptr;
   // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
   CrossOver(state);
@@ -459,8 +467,18 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   KeepBestOf(to, fixedOnly, kPopulationSize);
 }
 
-template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows<int32_t>);
-template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>);
+template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows<int32_t>, bool);
+template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>, bool);
+
+void ScaledDrawTables() {
+  const int32_t genes = UsableGeneCount();
+  for (int32_t x = 0; x < kRandomTableSize; ++x) {
+    const int32_t row = ScaledDraw(kPopulationSize, ws.RandomTable[x]);
+    const int32_t gene = ScaledDraw(genes, ws.RandomTable[x]);
+    ws.RowDraws[x] = static_cast<int16_t>(row >= 0 && row <= kPopulationSize ? row : INT16_MAX);
+    ws.GeneDraws[x] = static_cast<int16_t>(gene >= 0 && gene <= kMaxGenes ? gene : INT16_MAX);
+  }
+}
 
 // Each greedy combination takes as many pieces of its starting entry as fit (within
 // the limit), then as many of each shorter entry in turn as fit into what is left.
@@ -514,6 +532,7 @@ void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const
 }
 
 void BeginFillMemo() {
+  ws.CoverTableState = kCoverTablePending;
   ws.FillMemoActive = 0;
   if (ws.FillMemoOff == 1) return;
   if (++ws.FillMemoEpoch == 0) {
@@ -528,6 +547,7 @@ void BeginFillMemo() {
 }
 
 void EndFillMemo() {
+  ws.CoverTableState = kCoverTableOff;
   ws.FillMemoActive = 0;
 }
 

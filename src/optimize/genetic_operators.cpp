@@ -122,34 +122,49 @@ constexpr int64_t kNoLengths[kMaxGenes] = {};
 
 // The running fitness sums of the population, for the roulette: when they never fall,
 // the first k with x <= sum[k] is the number of sums below x. That number is counted in
-// two steps, the blocks of kBlock sums whose last sum is below x, then the sums below x
-// in the next block, without a branch that depends on the data.
+// three steps without a branch that depends on the data: the groups of kGroup sums
+// whose last sum is below x, then the blocks of kBlock sums of the next group, then the
+// sums of the next block. The count of a step may read one value past its range: the
+// next range's first value, never below x, or a closing infinity.
 struct RunningSums {
   static constexpr int32_t kBlock = 8;
+  static constexpr int32_t kGroup = 40;
   static constexpr int32_t kBlocks = kPopulationSize / kBlock;
-  static_assert(kPopulationSize % kBlock == 0 && kBlock % 2 == 0);
+  static constexpr int32_t kGroups = kPopulationSize / kGroup;
+  static constexpr int32_t kBlocksPerGroup = kGroup / kBlock;
+  static_assert(kPopulationSize % kGroup == 0 && kGroup % kBlock == 0 && kBlock % 2 == 0);
   double sum[kPopulationSize];
-  double blockLast[kBlocks + 1];  // the last sum of each block, and one that is never below
+  double blockLast[kBlocks + 2];  // the last sum of each block, then infinities
+  double groupLast[kGroups + 1];  // the last sum of each group, then infinities
 
   void Finish() {
     for (int32_t b = 0; b < kBlocks; ++b)
       blockLast[b] = sum[b * kBlock + kBlock - 1];
-    blockLast[kBlocks] = INFINITY;
+    blockLast[kBlocks] = blockLast[kBlocks + 1] = INFINITY;
+    for (int32_t g = 0; g < kGroups; ++g)
+      groupLast[g] = sum[g * kGroup + kGroup - 1];
+    groupLast[kGroups] = INFINITY;
   }
   int32_t FirstReaching(double x) const {
-    const int32_t block = CountBelow(blockLast, kBlocks + 1, x);
-    if (block == kBlocks) return kPopulationSize;
+    const int32_t group = CountBelow(groupLast, Even(kGroups + 1), x);
+    if (group == kGroups) return kPopulationSize;
+    const int32_t block = group * kBlocksPerGroup +
+                          CountBelow(blockLast + group * kBlocksPerGroup, Even(kBlocksPerGroup), x);
     return block * kBlock + CountBelow(sum + block * kBlock, kBlock, x);
   }
+  static constexpr int32_t Even(int32_t count) { return (count + 1) & ~1; }
   // How many of values[0..count-1] (count even) are below x.
   static int32_t CountBelow(const double* values, int32_t count, double x) {
     int32_t below = 0;
 #if defined(__SSE2__)
+    // A true comparison is all ones, -1 in each 64-bit lane: subtracting counts it.
     const __m128d bound = _mm_set1_pd(x);
+    __m128i counts = _mm_setzero_si128();
     for (int32_t i = 0; i < count; i += 2) {
-      const int bits = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(values + i), bound));
-      below += (bits & 1) + (bits >> 1);
+      const __m128d less = _mm_cmplt_pd(_mm_loadu_pd(values + i), bound);
+      counts = _mm_sub_epi64(counts, _mm_castpd_si128(less));
     }
+    below = _mm_cvtsi128_si32(counts) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(counts, counts));
 #else
     for (int32_t i = 0; i < count; ++i)
       below += static_cast<int32_t>(values[i] < x);
@@ -157,7 +172,23 @@ struct RunningSums {
     return below;
   }
 };
-static_assert((RunningSums::kBlocks + 1) % 2 == 0);
+static_assert(RunningSums::Even(RunningSums::kGroups + 1) <= RunningSums::kGroups + 1 &&
+              RunningSums::kBlocks - RunningSums::kBlocksPerGroup +
+                      RunningSums::Even(RunningSums::kBlocksPerGroup) <=
+                  RunningSums::kBlocks + 2);
+
+// Row and parent draws: nearest(200 * draw / 32768), from the search's table when it has
+// one. Only 0 to 199 are rows; a draw of 200 (or one from a value outside 0..32767) is
+// rejected.
+template <typename Gene>
+int32_t RowDraw(const GenerationState<Gene>& state, int32_t index) {
+  return state.rowDraws != nullptr ? state.rowDraws[index]
+                                   : ScaledDraw(kPopulationSize, ws.RandomTable[index]);
+}
+
+bool IsRow(int32_t row) {
+  return static_cast<uint32_t>(row) < static_cast<uint32_t>(kPopulationSize);
+}
 
 // A public operator's state: nothing known about the rows yet.
 void BeginUnknown(GenerationState<int32_t>& state) {
@@ -166,6 +197,8 @@ void BeginUnknown(GenerationState<int32_t>& state) {
   state.to = TableRows(ws.NextPopulation);
   std::fill(state.length, state.length + kPopulationSize, kLengthUnknown);
   std::fill(state.origin, state.origin + kPopulationSize, -1);
+  state.rowDraws = nullptr;
+  state.geneDraws = nullptr;
 }
 
 }  // namespace
@@ -230,9 +263,9 @@ void CrossOver(GenerationState<Gene>& state) {
     int32_t a = -1;
     int32_t b = -1;
     for (int32_t t = 0; t < kMaxParentAttempts; ++t) {
-      const int32_t x = ScaledDraw(kPopulationSize, draws[generation + 2 * p + t + 10]);
-      const int32_t y = ScaledDraw(kPopulationSize, draws[generation + 2 * p + t + 11]);
-      if (x != y && x < kPopulationSize && y < kPopulationSize) {
+      const int32_t x = RowDraw(state, generation + 2 * p + t + 10);
+      const int32_t y = RowDraw(state, generation + 2 * p + t + 11);
+      if (x != y && IsRow(x) && IsRow(y)) {
         a = x;
         b = y;
         break;
@@ -287,6 +320,14 @@ void Mutate(GenerationState<Gene>& state) {
   const int32_t* draws = ws.RandomTable;
   const float limit = ws.SearchLength;
   const int64_t wholeLimit = WholeLimit(limit);
+  // Local copies of what every mutation reads: the gene stores could otherwise alias them.
+  const int16_t* rowDraws = state.rowDraws;
+  const int16_t* geneDraws = state.geneDraws;
+  const PopulationRows<Gene> rows = state.to;
+  int64_t* lengths = state.length;
+  int32_t* origins = state.origin;
+  const int64_t* pieces = genes.wholeLengthWithKerf;
+  const int32_t* geneLimits = ws.GeneLimit;
 
   int32_t budget = TruncToInt(std::floor(n * kPopulationSize * 0.01)) + 1;
   for (int32_t m = 0; m < budget; ++m) {
@@ -294,30 +335,33 @@ void Mutate(GenerationState<Gene>& state) {
     int32_t row = 0;
     int32_t k = 0;
     for (;;) {
-      row = ScaledDraw(kPopulationSize, draws[generation + t + 70 + 3 * m]);
-      k = ScaledDraw(n, draws[generation + t + 90 + 3 * m]);
-      if (row < kPopulationSize && k < n) break;
+      const int32_t rowAt = generation + t + 70 + 3 * m;
+      const int32_t geneAt = generation + t + 90 + 3 * m;
+      row = rowDraws != nullptr ? rowDraws[rowAt] : ScaledDraw(kPopulationSize, draws[rowAt]);
+      k = geneDraws != nullptr ? geneDraws[geneAt] : ScaledDraw(n, draws[geneAt]);
+      if (IsRow(row) && static_cast<uint32_t>(k) < static_cast<uint32_t>(n)) break;
       if (++t > kMaxMutationAttempt) return;
     }
-    Gene* genesOfRow = state.to[row];
+    Gene* genesOfRow = rows[row];
     const int32_t old = genesOfRow[k];
     const int32_t count =
-        ScaledDraw(std::max(0, ws.GeneLimit[k]), draws[generation + t + 110 + 3 * m]);
-    const int64_t before = WholeLengthOf(state, row);
+        ScaledDraw(std::max(0, geneLimits[k]), draws[generation + t + 110 + 3 * m]);
+    int64_t before = lengths[row];
+    if (before == kLengthUnknown) before = WholeLengthOf(state, row);
     bool fits = false;
     if (before >= 0) {
       // Whether the mutation stands is random: decided without branches.
-      const int64_t change = (int64_t{count} - old) * genes.wholeLengthWithKerf[k];
+      const int64_t change = (int64_t{count} - old) * pieces[k];
       fits = before + change <= wholeLimit;
       const int64_t stands = -static_cast<int64_t>(fits);
       genesOfRow[k] = static_cast<Gene>(old + ((int64_t{count} - old) & stands));
-      state.length[row] = before + (change & stands);
+      lengths[row] = before + (change & stands);
     } else {
       genesOfRow[k] = static_cast<Gene>(count);
       fits = RowLength(genesOfRow, genes) <= limit;
       if (!fits) genesOfRow[k] = static_cast<Gene>(old);
     }
-    state.origin[row] |= -static_cast<int32_t>(fits & (count != old));
+    origins[row] |= -static_cast<int32_t>(fits & (count != old));
     budget += static_cast<int32_t>(!fits);
     if (budget > kMaxMutations) return;
   }

@@ -259,7 +259,15 @@ struct GenerationState {
   // Row of `from` that row i of `to` is still an exact copy of; -1 when the row has
   // changed since it was selected.
   int32_t origin[kPopulationSize];
+  // The scaled draws of RandomTable for rows (out of 200) and genes (out of GeneCount),
+  // when the search has computed them (ScaledDrawTables), else null.
+  const int16_t* rowDraws;
+  const int16_t* geneDraws;
 };
+
+// Fills RowDraws and GeneDraws from RandomTable, which must not change afterwards in the
+// search. A value that is no row or gene is stored as one that is none either.
+void ScaledDrawTables();
 
 inline constexpr int64_t kLengthNotWhole = -1;
 inline constexpr int64_t kLengthUnknown = -2;
@@ -314,8 +322,10 @@ void KeepBest(int32_t fixedOnly, int32_t n);
 void RunGeneration(int32_t fixedOnly);
 // The same generation from the rows `from` into the rows `to`, which then hold the
 // population that Fitness and the rest rows describe; nothing is copied back.
+// With `drawTables`, the operators read the search's scaled draws (ScaledDrawTables).
 template <typename Gene>
-void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to);
+void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
+                       bool drawTables);
 // Individuals 0..count-1 become the greedy combinations starting at their own gene.
 void BuildGreedyCandidates(int32_t count);
 // Leaves the result for the driver: SearchPieceCount, FillRows, RemainderLength.
@@ -360,6 +370,28 @@ inline uint32_t FloatBits(float value) {
   uint32_t bits;
   std::memcpy(&bits, &value, sizeof bits);
   return bits;
+}
+
+// ---- Cover table ----
+// Which variable-length orders of the searched grade take one piece of a rest x, their
+// range with the kerf (min + K <= x <= max + K) covering it: asked for every exact fit.
+// When the kerf and so every bound is a whole number from 0, a bound compares with x as
+// it compares with floor(x) (lower) or ceil(x) (upper), so a table of the orders
+// covering each whole length answers for any x. It is built on first use in a search
+// (BeginFillMemo) and dropped at its end (EndFillMemo).
+inline constexpr int32_t kCoverTableOff = 0;
+inline constexpr int32_t kCoverTablePending = 1;
+inline constexpr int32_t kCoverTableReady = 2;
+
+// True when the table answers for `grade`, building it first if it is still pending.
+bool CoverTableAnswers(int32_t grade);
+
+// Bit j set when order j covers x (the table must answer).
+inline uint32_t CoveringOrders(double x) {
+  if (!(x >= 0.0 && x < static_cast<double>(ws.CoverTableLength - 1))) return 0;
+  const int32_t below = static_cast<int32_t>(x);
+  const int32_t above = below + (x != below ? 1 : 0);
+  return ws.CoverTable[below] & ws.CoverTable[above];
 }
 
 // FillSegment answered from the memo when a search's memo is active: returns its score

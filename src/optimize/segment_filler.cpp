@@ -1,6 +1,7 @@
 // The segment filler: the most valuable mix of variable-length pieces of one grade
 // for a length. Every length and score is a single-precision value: each is computed
 // in double from its operands and rounded to float where it is assigned.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -26,6 +27,7 @@ struct OrderView {
   float tag[kMaxVariableOrders];
   double shortestMaxPlusKerf;  // smallest max + K: a longer rest admits a tiling
   int32_t shortestMinOrder;    // first order with the smallest minimum length
+  bool coverTable;             // the search's cover table answers the exact fits
 };
 
 void LoadOrders(int32_t grade, OrderView& view) {
@@ -47,6 +49,7 @@ void LoadOrders(int32_t grade, OrderView& view) {
   }
   PadRanges(view.minPlusKerf, view.maxPlusKerf, view.count);
   PadRanges(view.minLength, view.maxLength, view.count);
+  view.coverTable = view.count > 0 && CoverTableAnswers(grade);
 }
 
 // ---- FillRemainder ----
@@ -159,7 +162,9 @@ void AppendRow(Candidate& c, float count, float length, float tag, int32_t order
 // One piece of the first order whose range (with its kerf) covers the rest r.
 bool FitExactly(const OrderView& view, Candidate& c, float r) {
   const double rd = r;
-  const uint32_t covering = InRanges(view.minPlusKerf, view.maxPlusKerf, view.count, rd);
+  const uint32_t covering = view.coverTable
+                                ? CoveringOrders(rd)
+                                : InRanges(view.minPlusKerf, view.maxPlusKerf, view.count, rd);
   if (covering == 0) return false;
   const int32_t j = std::countr_zero(covering);
   const double piece = rd - view.kerf;
@@ -339,6 +344,38 @@ float FillSegment(int32_t grade, float length) {
     ws.FillRowCount = c.rowCount;
   }
   return best;
+}
+
+bool CoverTableAnswers(int32_t grade) {
+  if (ws.CoverTableState == kCoverTablePending) {
+    ws.CoverTableState = kCoverTableOff;
+    const int32_t searched = ws.SearchGrade;
+    const int32_t orders = ListCount(searched, ws.VariableCount, kMaxVariableOrders);
+    const double kerf = ws.KerfWidth;
+    if (orders == 0 || !(kerf == std::floor(kerf))) return false;
+    // Bit j toggles at its order's lower bound and after its upper bound; the running
+    // exclusive or of the toggles is the set of orders covering each length.
+    int32_t longest = 0;
+    for (int32_t j = 0; j < orders; ++j) {
+      const double low = ws.VariableMinLength[searched][j] + kerf;
+      const double high = ws.VariableMaxLength[searched][j] + kerf;
+      if (!(low >= 0.0 && high < kCoverTableLength - 2)) return false;
+      longest = std::max(longest, static_cast<int32_t>(high));
+    }
+    ws.CoverTableLength = longest + 2;
+    std::memset(ws.CoverTable, 0, sizeof(uint32_t) * static_cast<size_t>(ws.CoverTableLength));
+    for (int32_t j = 0; j < orders; ++j) {
+      const auto low = static_cast<int32_t>(ws.VariableMinLength[searched][j] + kerf);
+      const auto high = static_cast<int32_t>(ws.VariableMaxLength[searched][j] + kerf);
+      if (high < low) continue;
+      ws.CoverTable[low] ^= uint32_t{1} << j;
+      ws.CoverTable[high + 1] ^= uint32_t{1} << j;
+    }
+    for (int32_t x = 1; x < ws.CoverTableLength; ++x)
+      ws.CoverTable[x] ^= ws.CoverTable[x - 1];
+    ws.CoverTableState = kCoverTableReady;
+  }
+  return ws.CoverTableState == kCoverTableReady && grade == ws.SearchGrade;
 }
 
 float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int32_t& rowCount) {

@@ -34,5 +34,6 @@ inline constexpr int kMaxGenerations = 500;    // generations of one search at m
 inline constexpr int kFillCandidates = 72;     // candidates of the segment filler (3 per order)
 inline constexpr int kFillMemoSlots = 16384;   // remembered fills of one search (a power of 2)
 inline constexpr int kFillMemoRows = 3;        // rows a remembered fill keeps (fills have <= 3)
+inline constexpr int kCoverTableLength = 16384;  // whole lengths the cover table answers
 
 }  // namespace sawline

@@ -155,6 +155,9 @@ struct Workspace {
   FillRow FillRows[kMaxFillRows];  // the chosen variable-length fill
   int32_t FillRowCount;
   RemainderMemoEntry RemainderMemo[kFillMemoSlots];  // FillRemainder's tilings while a search runs
+  int32_t CoverTableState;   // 0 not in use, 1 to be built on first use, 2 ready (one search)
+  int32_t CoverTableLength;  // every whole length from this on (less 1) is above every range
+  uint32_t CoverTable[kCoverTableLength];  // bit j: order j (searched grade) covers the length
 
   // ---- Combination search ----
   float FixedSearchWeight[kGrades][kMaxFixedOrders];  // fitness weight per entry, by mode
@@ -177,6 +180,8 @@ struct Workspace {
   FillRow BestFillRows[kMaxFillRows];
   int32_t Generation;                         // generation counter 0..499
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
+  int16_t RowDraws[kRandomTableSize];         // RandomTable scaled to 0..200, for one search's loop
+  int16_t GeneDraws[kRandomTableSize];        // RandomTable scaled to 0..GeneCount, the same
   int16_t CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
   double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
   int32_t FillMemoOff;     // 1: searches evaluate without the fill memos (benchmarks, tests)
