@@ -71,7 +71,6 @@ void BM_Search(benchmark::State& state) {
     benchmark::DoNotOptimize(ws.BestFitness);
   }
   state.counters["generations"] = ws.Generation;
-  state.counters["fitness"] = ws.BestFitness;
   sawline::platform::ReleaseFixes();
 }
 

@@ -112,10 +112,10 @@ inline uint32_t AboveLowInRanges(const double* low, const double* high, int32_t 
   return RangeMask<true>(low, high, count, x);
 }
 
-// Rows of a population: row r starts at genes + r * stride. The spec'd tables hold
-// 32-bit genes in rows of kMaxGenes; while a search's generations run they are kept in
-// compact 16-bit rows of GeneCount genes instead (see CompactPopulation), which the
-// same operators serve.
+// Rows of a population: row r starts at genes + r * stride. Population and
+// NextPopulation hold 32-bit genes in rows of kMaxGenes; while a search's generations
+// run they are kept in compact 16-bit rows of GeneCount genes instead (see
+// CompactPopulation), which the same operators serve.
 template <typename Gene>
 struct PopulationRows {
   Gene* genes;

@@ -365,11 +365,11 @@ bool CoverTableAnswers(int32_t grade) {
     ws.CoverTableLength = longest + 2;
     std::memset(ws.CoverTable, 0, sizeof(uint32_t) * static_cast<size_t>(ws.CoverTableLength));
     for (int32_t j = 0; j < orders; ++j) {
-      const auto low = static_cast<int32_t>(ws.VariableMinLength[searched][j] + kerf);
-      const auto high = static_cast<int32_t>(ws.VariableMaxLength[searched][j] + kerf);
-      if (high < low) continue;
-      ws.CoverTable[low] ^= uint32_t{1} << j;
-      ws.CoverTable[high + 1] ^= uint32_t{1} << j;
+      const double low = ws.VariableMinLength[searched][j] + kerf;
+      const double high = ws.VariableMaxLength[searched][j] + kerf;
+      if (high < low) continue;  // an empty range covers nothing
+      ws.CoverTable[static_cast<int32_t>(low)] ^= uint32_t{1} << j;
+      ws.CoverTable[static_cast<int32_t>(high) + 1] ^= uint32_t{1} << j;
     }
     for (int32_t x = 1; x < ws.CoverTableLength; ++x)
       ws.CoverTable[x] ^= ws.CoverTable[x - 1];

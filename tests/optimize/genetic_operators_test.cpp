@@ -151,5 +151,26 @@ TEST_F(GeneticOperators, MutationBudgetRejectedDrawsAndUndoneMutations) {
   }
 }
 
+// Values outside 0..32767 never come from the generator, but whatever the table holds,
+// a draw that scales outside the rows or genes is rejected rather than used as an index:
+// with -32768 everywhere every row draw is -200, which would reach Population.
+TEST_F(GeneticOperators, DrawsOutsideTheTableRangeSelectNothing) {
+  for (int32_t draw : {-32768, -1, 40000, 2000000000}) {
+    SetGenes({100, 50}, {3, 3}, 1000.0f);
+    std::fill(std::begin(ws.RandomTable), std::end(ws.RandomTable), draw);
+    for (int32_t r = 0; r < kPopulationSize; ++r) {
+      ws.Population[r][0] = ws.NextPopulation[r][0] = r % 3;
+      ws.Population[r][1] = ws.NextPopulation[r][1] = (r + 1) % 3;
+    }
+    CrossOverPairs();
+    MutatePopulation();
+    for (int32_t r = 0; r < kPopulationSize; ++r) {
+      ASSERT_EQ(ws.Population[r][0], r % 3) << draw << " " << r;
+      ASSERT_EQ(ws.Population[r][1], (r + 1) % 3) << draw << " " << r;
+      ASSERT_EQ(ws.NextPopulation[r][0], r % 3) << draw << " " << r;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sawline
