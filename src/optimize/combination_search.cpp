@@ -131,13 +131,13 @@ void LoadRestContext(RestContext& rest) {
 // covers it exactly, or else the segment filler's best fill when some order's longest
 // piece fits into it.
 template <typename Gene>
-void EvaluateIndividual(const Gene* row, int32_t i, int32_t fixedOnly, const GeneTable& table,
-                        const RestContext& rest) {
+void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedOnly,
+                        const GeneTable& table, const RestContext& rest) {
   double used = 0.0;
   double fitness = 0.0;
   bool withinLimits = true;
   // Genes of 0 add nothing to either sum, so only the others are visited.
-  ForEachNonzeroGene(row, table.count, [&](int32_t j) {
+  ForEachNonzeroGene(row, std::max(scan, table.count), [&](int32_t j) {
     used += row[j] * table.lengthWithKerf[j];
     fitness += static_cast<double>(int64_t{row[j]} * table.length[j]) * table.weight[j];
     withinLimits &= row[j] > 0 && row[j] <= ws.GeneLimit[j];
@@ -202,8 +202,14 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
     current = TableRows(ws.Population);
     next = TableRows(ws.NextPopulation);
   } else {
-    current = {ws.CompactPopulation[0], genes};
-    next = {ws.CompactPopulation[1], genes};
+    // Rows padded to whole vectors of 8 genes; the padding is never written.
+    const int32_t stride = (genes + 7) & ~7;
+    static_assert(kMaxGenes % 8 == 0);
+    current = {ws.CompactPopulation[0], stride, stride};
+    next = {ws.CompactPopulation[1], stride, stride};
+    const size_t bytes = sizeof(int16_t) * static_cast<size_t>(kPopulationSize * stride);
+    std::memset(ws.CompactPopulation[0], 0, bytes);
+    std::memset(ws.CompactPopulation[1], 0, bytes);
     for (int32_t i = 0; i < kPopulationSize; ++i)
       CopyGenes(current[i], ws.Population[i], genes);
   }
@@ -390,7 +396,7 @@ void EvaluatePopulation(int32_t fixedOnly, int32_t n) {
   }
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i)
-    EvaluateIndividual(ws.Population[i], i, fixedOnly, table, rest);
+    EvaluateIndividual(ws.Population[i], table.count, i, fixedOnly, table, rest);
 }
 
 void KeepFirstBest(int32_t fixedOnly) {
@@ -454,7 +460,7 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     const int32_t k = state.origin[i];
     if (k < 0) {
-      EvaluateIndividual(to[i], i, fixedOnly, state.genes, rest);
+      EvaluateIndividual(to[i], to.ScanCount(state.genes.count), i, fixedOnly, state.genes, rest);
       continue;
     }
     ws.Fitness[i] = fitness[k];

@@ -64,10 +64,11 @@ int64_t WholeLimit(float limit) {
 // the one-piece-at-a-time repair is exact then, so each gene gives up at once the pieces
 // that the repair would take from it, and genes of 0 are skipped.
 template <typename Gene>
-float RepairWhole(Gene* row, int64_t length, bool backward, const GeneTable& genes, bool& changed) {
+float RepairWhole(Gene* row, int64_t length, bool backward, const GeneTable& genes, int32_t scan,
+                  bool& changed) {
   const int64_t limit = WholeLimit(ws.SearchLength);
   GeneMask present;
-  GenesNotEqual<Gene>(row, nullptr, genes.count, present);
+  GenesNotEqual<Gene>(row, nullptr, scan, present);
   const int32_t words = static_cast<int32_t>(std::size(present.word));
   for (int32_t n = 0; n < words && length > limit; ++n) {
     const int32_t w = backward ? words - 1 - n : n;
@@ -93,10 +94,10 @@ float RepairWhole(Gene* row, int64_t length, bool backward, const GeneTable& gen
 // length kept exactly.
 template <typename Gene>
 float Repair(Gene* row, float length, bool exact, bool backward, const GeneTable& genes,
-             bool& changed) {
+             int32_t scan, bool& changed) {
   const float limit = ws.SearchLength;
   if (!(length > limit)) return length;
-  if (exact) return RepairWhole(row, static_cast<int64_t>(length), backward, genes, changed);
+  if (exact) return RepairWhole(row, static_cast<int64_t>(length), backward, genes, scan, changed);
   const int32_t step = backward ? -1 : 1;
   int32_t j = backward ? genes.count - 1 : 0;
   for (; j >= 0 && j < genes.count; j += step) {
@@ -285,7 +286,7 @@ void CrossOver(GenerationState<Gene>& state) {
     // Only genes in which the rows differ can change. An exchange moves the difference of
     // the two genes: written without branches, as the swap bits are random.
     GeneMask differ;
-    GenesNotEqual<Gene>(rowA, rowB, count, differ);
+    GenesNotEqual<Gene>(rowA, rowB, state.to.ScanCount(count), differ);
     ForEachGene(differ, [&](int32_t j) {
       const int64_t difference = (int64_t{rowB[j]} - rowA[j]) & SwapMask(swapDraws[j]);
       rowA[j] = static_cast<Gene>(rowA[j] + difference);
@@ -297,8 +298,9 @@ void CrossOver(GenerationState<Gene>& state) {
     const float lengthA = exact ? static_cast<float>(wholeA + moved) : RowLength(rowA, genes);
     const float lengthB = exact ? static_cast<float>(wholeB - moved) : RowLength(rowB, genes);
     const bool backward = draws[generation + p + 50] > kHalfDraw;
-    const float repairedA = Repair(rowA, lengthA, exact, backward, genes, changed);
-    const float repairedB = Repair(rowB, lengthB, exact, backward, genes, changed);
+    const int32_t scan = state.to.ScanCount(count);
+    const float repairedA = Repair(rowA, lengthA, exact, backward, genes, scan, changed);
+    const float repairedB = Repair(rowB, lengthB, exact, backward, genes, scan, changed);
     state.length[a] = exact ? static_cast<int64_t>(repairedA) : kLengthNotWhole;
     state.length[b] = exact ? static_cast<int64_t>(repairedB) : kLengthNotWhole;
     if (changed) {

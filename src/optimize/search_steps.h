@@ -120,11 +120,15 @@ template <typename Gene>
 struct PopulationRows {
   Gene* genes;
   int32_t stride;
+  // Genes a scan of a row may read: the compact rows are padded to whole vectors with
+  // genes that stay 0 (0 for the tables, whose rows hold stale genes past GeneCount).
+  int32_t scan;
   Gene* operator[](int32_t row) const { return genes + static_cast<ptrdiff_t>(row) * stride; }
+  int32_t ScanCount(int32_t count) const { return std::max(count, scan); }
 };
 
 inline PopulationRows<int32_t> TableRows(int32_t (*table)[kMaxGenes]) {
-  return {&table[0][0], kMaxGenes};
+  return {&table[0][0], kMaxGenes, 0};
 }
 
 // The genes of a row, as bits (gene j is bit j % 64 of word j / 64).

@@ -437,7 +437,23 @@ TEST_F(CombinationSearch, SearchIsRepeatableAndTheMemosChangeNothing) {
     const Outcome first = runSearch(0);
     const Outcome again = runSearch(0);
     const Outcome withoutMemo = runSearch(1);
-    for (const Outcome* other : {&again, &withoutMemo}) {
+    // The same search step by step, through the public generation step on the tables.
+    for (int32_t i = 0; i < ws.FixedCount[kGrade]; ++i)
+      ws.FixedDone[kGrade][i] = 0;
+    ws.FillMemoOff = 0;
+    StartSearch(length, fixedOnly);
+    for (ws.Generation = 0; ws.Generation < kMaxGenerations; ++ws.Generation)
+      RunGeneration(fixedOnly);
+    BuildGreedyCandidates(ws.GeneCount);
+    EvaluatePopulation(fixedOnly, ws.GeneCount);
+    KeepBest(fixedOnly, ws.GeneCount);
+    EndFillMemo();
+    WriteBack(fixedOnly, ws.BestGenes, ws.BestFillCount, ws.BestFillRows);
+    const float* stepFills = &ws.FillRows[0].count;
+    const Outcome stepByStep{Counts(kMaxFixedOrders),
+                             std::vector<float>(stepFills, stepFills + 3 * ws.FillRowCount),
+                             ws.RemainderLength, ws.BestFitness, kMaxGenerations};
+    for (const Outcome* other : {&again, &withoutMemo, &stepByStep}) {
       EXPECT_EQ(other->counts, first.counts);
       EXPECT_EQ(other->fills, first.fills);
       EXPECT_EQ(other->remainder, first.remainder);
