@@ -156,32 +156,12 @@ void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, b
 // Plans row `i` in its grade's pass. A row that fits nothing goes to a worse ordered
 // neighbour or, failing that, waits one grade worse for a later pass.
 void PlanRowInGradePass(int32_t i, DowngradePlan& plan) {
+  const int32_t c = plan::ClassifyAndPlaceWhole(i);
+  if (c == plan::kPlacedWhole) return;
   Segment& segment = ws.Segments[i];
-  ws.CurSegGrade = GradeOf(segment.grade);
-  ws.CurSegLength = segment.length;
   const int32_t grade = ws.CurSegGrade;
-  const float pieceLength =
-      ToFloat(static_cast<double>(ws.CurSegLength) - static_cast<double>(ws.KerfWidth));
-  if (!plan::IsPlannableGrade(segment.grade)) {
-    plan::SetSingleEntry(i, static_cast<float>(kWasteGrade), pieceLength, 0.0f);
-    return;
-  }
-  const int32_t c = ClassifyPiece(grade, ws.CurSegLength);
-  ws.RemainderLength = 0.0f;
-  ws.SearchFirstEntry = 0;
-  ws.FillRowCount = 0;
   const int32_t kind = c % 10;
   const int32_t x = c / 10;
-  if (kind == 1 && x >= 1 && x <= kMaxUncutOrders) {
-    plan::SetSingleEntry(i, static_cast<float>(grade * 10 + 1), pieceLength,
-                         static_cast<float>(ws.UncutCode[grade][x - 1]));
-    return;
-  }
-  if (kind == 2 && x >= 1 && x <= kMaxVariableOrders) {
-    plan::SetSingleEntry(i, static_cast<float>(grade * 10 + 2), pieceLength,
-                         static_cast<float>(ws.VariableCode[grade][x - 1]));
-    return;
-  }
   if (kind == 2 && x == 0) {
     FillSegment(grade, ws.CurSegLength);
     ws.RemainderLength = plan::RemainderAfterFill(ws.CurSegLength);

@@ -52,33 +52,13 @@ void SettleRemainder(int32_t i, BoardPlan& plan) {
 // time: into the next row when that one has the new grade, to waste when the new
 // grade is waste, or classified again.
 void PlanRow(int32_t i, BoardPlan& plan) {
-  const double kerf = ws.KerfWidth;
   for (;;) {
+    const int32_t c = plan::ClassifyAndPlaceWhole(i);
+    if (c == plan::kPlacedWhole) return;
     Segment& segment = ws.Segments[i];
-    ws.CurSegGrade = GradeOf(segment.grade);
-    ws.CurSegLength = segment.length;
     const int32_t grade = ws.CurSegGrade;
-    const float pieceLength = ToFloat(static_cast<double>(ws.CurSegLength) - kerf);
-    if (!plan::IsPlannableGrade(segment.grade)) {
-      plan::SetSingleEntry(i, static_cast<float>(kWasteGrade), pieceLength, 0.0f);
-      return;
-    }
-    const int32_t c = ClassifyPiece(grade, ws.CurSegLength);
-    ws.RemainderLength = 0.0f;
-    ws.SearchFirstEntry = 0;
-    ws.FillRowCount = 0;
     const int32_t kind = c % 10;
     const int32_t x = c / 10;
-    if (kind == 1 && x >= 1 && x <= kMaxUncutOrders) {
-      plan::SetSingleEntry(i, static_cast<float>(grade * 10 + 1), pieceLength,
-                           static_cast<float>(ws.UncutCode[grade][x - 1]));
-      return;
-    }
-    if (kind == 2 && x >= 1 && x <= kMaxVariableOrders) {
-      plan::SetSingleEntry(i, static_cast<float>(grade * 10 + 2), pieceLength,
-                           static_cast<float>(ws.VariableCode[grade][x - 1]));
-      return;
-    }
     if (kind == 2 && x == 0) {
       FillSegment(grade, ws.CurSegLength);
       ws.RemainderLength = plan::RemainderAfterFill(ws.CurSegLength);

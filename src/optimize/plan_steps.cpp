@@ -1,5 +1,7 @@
 #include "optimize/plan_steps.h"
 
+#include "optimize/optimize.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -186,6 +188,36 @@ void FlattenPlan() {
     ws.PieceList[kMaxPieces - 1] =
         PieceRow{static_cast<float>(kWasteGrade), ToFloat(foldedExtent - Kerf()), 0.0f};
   }
+}
+
+int32_t ClassifyAndPlaceWhole(int32_t i) {
+  const Segment& segment = ws.Segments[i];
+  ws.CurSegGrade = GradeOf(segment.grade);
+  ws.CurSegLength = segment.length;
+  const int32_t grade = ws.CurSegGrade;
+  const float pieceLength =
+      ToFloat(static_cast<double>(ws.CurSegLength) - static_cast<double>(ws.KerfWidth));
+  if (!IsPlannableGrade(segment.grade)) {
+    SetSingleEntry(i, static_cast<float>(kWasteGrade), pieceLength, 0.0f);
+    return kPlacedWhole;
+  }
+  const int32_t c = ClassifyPiece(grade, ws.CurSegLength);
+  ws.RemainderLength = 0.0f;
+  ws.SearchFirstEntry = 0;
+  ws.FillRowCount = 0;
+  const int32_t kind = c % 10;
+  const int32_t x = c / 10;
+  if (kind == 1 && x >= 1 && x <= kMaxUncutOrders) {
+    SetSingleEntry(i, static_cast<float>(grade * 10 + 1), pieceLength,
+                   static_cast<float>(ws.UncutCode[grade][x - 1]));
+    return kPlacedWhole;
+  }
+  if (kind == 2 && x >= 1 && x <= kMaxVariableOrders) {
+    SetSingleEntry(i, static_cast<float>(grade * 10 + 2), pieceLength,
+                   static_cast<float>(ws.VariableCode[grade][x - 1]));
+    return kPlacedWhole;
+  }
+  return c;
 }
 
 }  // namespace sawline::plan

@@ -58,6 +58,14 @@ inline bool IsPlannableGrade(float grade) {
   return IsOrderGrade(GradeOf(grade));
 }
 
+// Starts planning row `i`: sets CurSegGrade and CurSegLength, clears the outputs of
+// the searches (RemainderLength, SearchFirstEntry, FillRowCount) and plans the row
+// whole when it takes no order pieces (one waste piece) or when the classifier gives
+// it to one uncut or one variable-length order. Returns kPlacedWhole then; otherwise
+// the class value, for the driver to fill, search or downgrade the row.
+inline constexpr int32_t kPlacedWhole = -1;
+int32_t ClassifyAndPlaceWhole(int32_t i);
+
 // `grade` plus one grade, as a downgrade or a split remainder gets it.
 inline float NextGrade(float grade) {
   return ToFloat(static_cast<double>(grade) + 1.0);
