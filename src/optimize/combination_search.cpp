@@ -214,9 +214,11 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
       CopyGenes(current[i], ws.Population[i], genes);
   }
   ScaledDrawTables();
+  GeneTable table;
+  LoadGeneTable(table);
   ws.Generation = 0;
   for (;;) {
-    AdvanceGeneration(fixedOnly, current, next, true);
+    AdvanceGeneration(fixedOnly, current, next, &table);
     std::swap(current, next);
     const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
     if (!(ws.OptimizeTimeLimit > elapsed)) break;
@@ -415,7 +417,7 @@ void KeepBest(int32_t fixedOnly, int32_t n) {
 }
 
 void RunGeneration(int32_t fixedOnly) {
-  AdvanceGeneration(fixedOnly, TableRows(ws.Population), TableRows(ws.NextPopulation), false);
+  AdvanceGeneration(fixedOnly, TableRows(ws.Population), TableRows(ws.NextPopulation), nullptr);
   const int32_t genes = UsableGeneCount();
   for (int32_t i = 0; i < kPopulationSize; ++i)
     CopyGenes(ws.Population[i], ws.NextPopulation[i], genes);
@@ -425,13 +427,17 @@ void RunGeneration(int32_t fixedOnly) {
 // rows instead of being evaluated again: both depend on the genes alone.
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
-                       bool drawTables) {
+                       const GeneTable* genes) {
   GenerationState<Gene> state;
-  LoadGeneTable(state.genes);
+  if (genes != nullptr) {
+    state.genes = *genes;
+  } else {
+    LoadGeneTable(state.genes);
+  }
   state.from = from;
   state.to = to;
-  state.rowDraws = drawTables ? ws.RowDraws : nullptr;
-  state.geneDraws = drawTables ? ws.GeneDraws : nullptr;
+  state.rowDraws = genes != nullptr ? ws.RowDraws : nullptr;
+  state.geneDraws = genes != nullptr ? ws.GeneDraws : nullptr;
   // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
   CrossOver(state);
@@ -473,8 +479,10 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   KeepBestOf(to, fixedOnly, kPopulationSize);
 }
 
-template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows<int32_t>, bool);
-template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>, bool);
+template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows<int32_t>,
+                                const GeneTable*);
+template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>,
+                                const GeneTable*);
 
 void ScaledDrawTables() {
   const int32_t genes = UsableGeneCount();

@@ -239,7 +239,7 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
       state.origin[i] = -1;
       continue;
     }
-    CopyGenes(state.to[i], state.from[k], state.genes.count);
+    CopyRow(state.to, state.to[i], state.from[k], state.genes.count);
     state.origin[i] = k;
     state.length[i] = kLengthUnknown;
     const double evaluated = ws.IndividualLength[k];

@@ -194,6 +194,23 @@ inline void CopyGenes(To* to, const From* from, int32_t count) {
   }
 }
 
+// Copies row `from` of a population over row `to`: the compact rows whole, padding
+// included, by vectors; the tables' rows up to `count`.
+template <typename Gene>
+inline void CopyRow(const PopulationRows<Gene>& rows, Gene* to, const Gene* from, int32_t count) {
+#if defined(__SSE2__)
+  if (rows.scan > 0) {
+    constexpr int32_t kLanes = 16 / sizeof(Gene);
+    for (int32_t j = 0; j + kLanes <= rows.scan; j += kLanes) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + j),
+                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + j)));
+    }
+    return;
+  }
+#endif
+  CopyGenes(to, from, count);
+}
+
 // What every step needs to know about the genes of the current search.
 struct GeneTable {
   int32_t count;                     // genes that can be used safely (see LoadGeneTable)
@@ -326,10 +343,11 @@ void KeepBest(int32_t fixedOnly, int32_t n);
 void RunGeneration(int32_t fixedOnly);
 // The same generation from the rows `from` into the rows `to`, which then hold the
 // population that Fitness and the rest rows describe; nothing is copied back.
-// With `drawTables`, the operators read the search's scaled draws (ScaledDrawTables).
+// Inside a search's own loop `genes` is the search's gene table, loaded once, and the
+// operators read the search's scaled draws (ScaledDrawTables); null loads both afresh.
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
-                       bool drawTables);
+                       const GeneTable* genes);
 // Individuals 0..count-1 become the greedy combinations starting at their own gene.
 void BuildGreedyCandidates(int32_t count);
 // Leaves the result for the driver: SearchPieceCount, FillRows, RemainderLength.
