@@ -52,11 +52,13 @@ int64_t WholeLengthOf(GenerationState<Gene>& state, int32_t row) {
 }
 
 // The largest whole length that fits into `limit` (a whole length fits exactly when it
-// is at most this); the smallest value when nothing fits, as for an undefined limit.
+// is at most this). Whole row lengths lie from 0 to below 2^24, so a limit beyond 2^40
+// either way (or an undefined one, into which nothing fits) is held at 2^40 or -2^40:
+// every comparison stays the same and no difference with it can overflow.
 int64_t WholeLimit(float limit) {
-  constexpr double kFar = 4611686018427387904.0;  // 2^62
-  if (limit >= kFar) return INT64_MAX;
-  if (!(limit >= -kFar)) return INT64_MIN;
+  constexpr double kFar = 1099511627776.0;  // 2^40
+  if (limit >= kFar) return static_cast<int64_t>(kFar);
+  if (!(limit >= -kFar)) return -static_cast<int64_t>(kFar);
   return static_cast<int64_t>(std::floor(static_cast<double>(limit)));
 }
 

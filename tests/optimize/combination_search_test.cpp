@@ -369,18 +369,20 @@ TEST_F(CombinationSearch, NothingToSearchLeavesNoPieces) {
     const char* name;
     std::vector<Fixed> fixed;
     int32_t grade;
+    float length;
   } cases[] = {
-      {"empty list", {}, kGrade},
-      {"nothing fits", {{5000, 1.0f, 0, 0}, {4000, 1.0f, 0, 0}}, kGrade},
-      {"grade 0", {{500, 1.0f, 0, 0}}, 0},
-      {"grade 9", {{500, 1.0f, 0, 0}}, 9},
+      {"empty list", {}, kGrade, 900.0f},
+      {"nothing fits", {{5000, 1.0f, 0, 0}, {4000, 1.0f, 0, 0}}, kGrade, 900.0f},
+      {"grade 0", {{500, 1.0f, 0, 0}}, 0, 900.0f},
+      {"grade 9", {{500, 1.0f, 0, 0}}, 9, 900.0f},
+      {"negative length", {{500, 1.0f, 0, 0}}, kGrade, -500.0f},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetFixed(c.fixed);
-    Search(900.0f, 0, c.grade);
+    Search(c.length, 0, c.grade);
     EXPECT_EQ(Counts(kMaxFixedOrders), std::vector<int32_t>(kMaxFixedOrders, 0));
-    if (c.grade == kGrade) {  // the whole length is one variable piece
+    if (c.grade == kGrade && c.length > 0.0f) {  // the whole length is one variable piece
       ASSERT_EQ(ws.FillRowCount, 1);
       EXPECT_EQ(ws.FillRows[0].length, 895.0f);
     }
