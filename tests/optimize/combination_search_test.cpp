@@ -416,6 +416,10 @@ TEST_F(CombinationSearch, SearchIsRepeatableAndTheMemosChangeNothing) {
       ws.KerfWidth = 4.0f;
       length = 6000.0f;
     }
+    if (book == 1) {  // a gene limit beyond 16 bits: the generations run on the tables
+      SetFixed({{3000, 1.0f, 0, 0}, {80, 0.5f, 100000, 0}});
+      length = 4000000.0f;
+    }
     struct Outcome {
       std::vector<int32_t> counts;
       std::vector<float> fills;
