@@ -486,7 +486,9 @@ template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows
 
 void ScaledDrawTables() {
   const int32_t genes = UsableGeneCount();
+  ws.DrawsInRange = 1;
   for (int32_t x = 0; x < kRandomTableSize; ++x) {
+    if (ws.RandomTable[x] < 0 || ws.RandomTable[x] > 32767) ws.DrawsInRange = 0;
     const int32_t row = ScaledDraw(kPopulationSize, ws.RandomTable[x]);
     const int32_t gene = ScaledDraw(genes, ws.RandomTable[x]);
     ws.RowDraws[x] = static_cast<int16_t>(row >= 0 && row <= kPopulationSize ? row : INT16_MAX);

@@ -193,6 +193,55 @@ bool IsRow(int32_t row) {
   return static_cast<uint32_t>(row) < static_cast<uint32_t>(kPopulationSize);
 }
 
+// The mutation step inside a search's own loop, when every row's whole length is known,
+// the search's scaled draws are at hand and every draw is the generator's: the same
+// mutations, with nothing summed and nothing scaled twice. Returns false (having done
+// nothing) when that does not hold.
+template <typename Gene>
+bool MutateWhole(GenerationState<Gene>& state, int32_t generation, int32_t budget,
+                 int64_t wholeLimit) {
+  if (state.rowDraws == nullptr || state.geneDraws == nullptr || ws.DrawsInRange != 1) {
+    return false;
+  }
+  for (const int64_t length : state.length) {
+    if (length < 0) return false;
+  }
+  const uint32_t n = static_cast<uint32_t>(state.genes.count);
+  const int16_t* rowDraws = state.rowDraws + generation + 70;
+  const int16_t* geneDraws = state.geneDraws + generation + 90;
+  const int32_t* countDraws = ws.RandomTable + generation + 110;
+  Gene* const genes = state.to.genes;
+  const ptrdiff_t stride = state.to.stride;
+  int64_t* lengths = state.length;
+  int32_t* origins = state.origin;
+  const int64_t* pieces = state.genes.wholeLengthWithKerf;
+  const int32_t* geneLimits = ws.GeneLimit;
+  for (int32_t m = 0; m < budget; ++m) {
+    int32_t t = 0;
+    int32_t row = rowDraws[3 * m];
+    int32_t k = geneDraws[3 * m];
+    while (!(IsRow(row) && static_cast<uint32_t>(k) < n)) {
+      if (++t > kMaxMutationAttempt) return true;
+      row = rowDraws[t + 3 * m];
+      k = geneDraws[t + 3 * m];
+    }
+    Gene* gene = genes + row * stride + k;
+    const int64_t old = *gene;
+    const int64_t count =
+        (int64_t{std::max(0, geneLimits[k])} * countDraws[t + 3 * m] + 16384) >> 15;
+    const int64_t before = lengths[row];
+    const int64_t change = (count - old) * pieces[k];
+    const bool fits = before + change <= wholeLimit;
+    const int64_t stands = -static_cast<int64_t>(fits);
+    *gene = static_cast<Gene>(old + ((count - old) & stands));
+    lengths[row] = before + (change & stands);
+    origins[row] |= -static_cast<int32_t>(fits & (count != old));
+    budget += static_cast<int32_t>(!fits);
+    if (budget > kMaxMutations) return true;
+  }
+  return true;
+}
+
 // A public operator's state: nothing known about the rows yet.
 void BeginUnknown(GenerationState<int32_t>& state) {
   LoadGeneTable(state.genes);
@@ -334,6 +383,7 @@ void Mutate(GenerationState<Gene>& state) {
   const int32_t* geneLimits = ws.GeneLimit;
 
   int32_t budget = TruncToInt(std::floor(n * kPopulationSize * 0.01)) + 1;
+  if (MutateWhole(state, generation, budget, wholeLimit)) return;
   for (int32_t m = 0; m < budget; ++m) {
     int32_t t = 0;
     int32_t row = 0;

@@ -287,7 +287,8 @@ struct GenerationState {
 };
 
 // Fills RowDraws and GeneDraws from RandomTable, which must not change afterwards in the
-// search. A value that is no row or gene is stored as one that is none either.
+// search, and tells in DrawsInRange whether every value is a generator's draw (0 to
+// 32767). A value that is no row or gene is stored as one that is none either.
 void ScaledDrawTables();
 
 inline constexpr int64_t kLengthNotWhole = -1;

@@ -182,6 +182,7 @@ struct Workspace {
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
   int16_t RowDraws[kRandomTableSize];         // RandomTable scaled to 0..200, for one search's loop
   int16_t GeneDraws[kRandomTableSize];        // RandomTable scaled to 0..GeneCount, the same
+  int32_t DrawsInRange;  // 1: every RandomTable value is 0..32767, for the same loop
   int16_t CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
   double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
   int32_t FillMemoOff;     // 1: searches evaluate without the fill memos (benchmarks, tests)
