@@ -176,6 +176,20 @@ void CopyBoardMarks(const float* marks) {
   ws.SecondHalfCount = CountUntilZero(ws.BoardMarks + kMarkHalf, kMarkHalf);
 }
 
+namespace {
+
+// The board's length as its marks give it: the pair lengths, or the top face's
+// intervals.
+double MarkedBoardLength() {
+  const int lengthsFrom = ws.BoardMarks[kMarkKindIndex] == 1.0f ? kMarkHalf : 0;
+  double length = 0.0;
+  for (int i = 0; i < ws.FirstHalfCount; ++i)
+    length += ws.BoardMarks[lengthsFrom + i];
+  return length;
+}
+
+}  // namespace
+
 void ScreenInputs(const float* parameters) {
   ws.InputRefused = ScreenForNonFinite(parameters);
   if (ws.InputRefused != kAccepted) return;
@@ -187,6 +201,13 @@ void ScreenInputs(const float* parameters) {
   if (AnyNegative(ws.BoardMarks, marks.lengthFirst, marks.lengthFirstCount) ||
       AnyNegative(ws.BoardMarks, kMarkHalf, marks.secondCount)) {
     ws.InputRefused = kRefusedNegativeMark;
+    return;
+  }
+  // A kerf that takes the whole board leaves nothing to cut: planning it would hand
+  // the controller negative lengths.
+  const double boardLength = MarkedBoardLength();
+  if (boardLength > 0.0 && static_cast<double>(ws.KerfWidth) >= boardLength) {
+    ws.InputRefused = kRefusedKerfTooWide;
   }
 }
 

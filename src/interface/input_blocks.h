@@ -13,7 +13,8 @@ void CopyBoardMarks(const float* marks);
 
 // Decides whether the board can be planned safely and records the answer in
 // ws.InputRefused: a board whose used values include NaN or infinity, a negative
-// kerf or a negative mark length is refused as a whole. Runs after both blocks are
+// kerf, a negative mark length, or a kerf as long as the whole board is refused as a
+// whole. Runs after both blocks are
 // unpacked; `parameters` is the block just unpacked, so that integer entries are
 // judged before their truncation (a NaN length would otherwise pass as 0).
 void ScreenInputs(const float* parameters);

@@ -129,6 +129,8 @@ const char* RefusalText(int32_t reason) {
       return "the kerf width is negative";
     case kRefusedNegativeMark:
       return "a board mark length is negative";
+    case kRefusedKerfTooWide:
+      return "the kerf width is as long as the board or longer";
     default:
       return "its inputs cannot be planned";
   }

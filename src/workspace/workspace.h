@@ -214,6 +214,7 @@ enum RefusalReason : int32_t {
   kRefusedNonFinite = 1,     // a value the run uses is NaN or infinite
   kRefusedNegativeKerf = 2,  // KerfWidth below 0
   kRefusedNegativeMark = 3,  // a mark length below 0
+  kRefusedKerfTooWide = 4,   // KerfWidth as long as the whole board or longer
 };
 
 // The one instance.
