@@ -137,20 +137,10 @@ void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, b
     plan::AddLength(i - 1, r);
     return;
   }
-  const int32_t grade = GradeOf(ws.Segments[i].grade);
-  if (r >= static_cast<double>(ws.KerfWidth) + 49.0 && grade != kMaxOrderGrade &&
-      SplitRow(i, remainder, plan)) {
+  if (plan::RemainderCanSplit(GradeOf(ws.Segments[i].grade), r) && SplitRow(i, remainder, plan)) {
     return;
   }
-  if (r < 0.1) return;
-  if (flag >= 2 && i + 1 < ws.SegmentCount) {
-    const int32_t nextGrade = GradeOf(ws.Segments[i + 1].grade);
-    if (grade < nextGrade && nextGrade < ws.OrderedGradeLimit) {
-      plan::AddLength(i + 1, r);
-      return;
-    }
-  }
-  plan::AppendWaste(i, r);
+  plan::GiveToNextOrWaste(i, r, flag >= 2);
 }
 
 // Plans row `i` in its grade's pass. A row that fits nothing goes to a worse ordered

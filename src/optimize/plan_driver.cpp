@@ -31,21 +31,12 @@ struct BoardPlan {
 void SettleRemainder(int32_t i, BoardPlan& plan) {
   const double remainder = ws.RemainderLength;
   const Segment& segment = ws.Segments[i];
-  const int32_t grade = GradeOf(segment.grade);
-  if (remainder >= static_cast<double>(ws.KerfWidth) + 49.0 && grade != kMaxOrderGrade &&
+  if (plan::RemainderCanSplit(GradeOf(segment.grade), remainder) &&
       plan::InsertSegmentRow(i + 1, plan::NextGrade(segment.grade), ws.RemainderLength)) {
     plan.splitMark[i] = 1;
     return;
   }
-  if (remainder < 0.1) return;
-  if (i + 1 < ws.SegmentCount) {
-    const int32_t nextGrade = GradeOf(ws.Segments[i + 1].grade);
-    if (grade < nextGrade && nextGrade < ws.OrderedGradeLimit) {
-      plan::AddLength(i + 1, remainder);
-      return;
-    }
-  }
-  plan::AppendWaste(i, remainder);
+  plan::GiveToNextOrWaste(i, remainder, true);
 }
 
 // Plans row `i`. A row that fits nothing of its grade is downgraded one grade at a

@@ -190,6 +190,23 @@ void FlattenPlan() {
   }
 }
 
+bool RemainderCanSplit(int32_t grade, double remainder) {
+  return remainder >= static_cast<double>(ws.KerfWidth) + 49.0 && grade != kMaxOrderGrade;
+}
+
+void GiveToNextOrWaste(int32_t i, double remainder, bool nextMayTake) {
+  if (remainder < 0.1) return;
+  if (nextMayTake && i + 1 < ws.SegmentCount) {
+    const int32_t grade = GradeOf(ws.Segments[i].grade);
+    const int32_t nextGrade = GradeOf(ws.Segments[i + 1].grade);
+    if (grade < nextGrade && nextGrade < ws.OrderedGradeLimit) {
+      AddLength(i + 1, remainder);
+      return;
+    }
+  }
+  AppendWaste(i, remainder);
+}
+
 int32_t ClassifyAndPlaceWhole(int32_t i) {
   const Segment& segment = ws.Segments[i];
   ws.CurSegGrade = GradeOf(segment.grade);

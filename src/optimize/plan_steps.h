@@ -71,6 +71,15 @@ inline float NextGrade(float grade) {
   return ToFloat(static_cast<double>(grade) + 1.0);
 }
 
+// True when a remainder of row grade `grade` is long enough to become a row of its
+// own, one grade worse: at least a kerf plus 49, and never below grade 8.
+bool RemainderCanSplit(int32_t grade, double remainder);
+
+// Settles a remainder of row `i` that is not split off: below 0.1 it is dropped;
+// otherwise it goes to the next row when `nextMayTake` and that row is worse and
+// ordered, or becomes a waste piece of row `i`.
+void GiveToNextOrWaste(int32_t i, double remainder, bool nextMayTake);
+
 // Adds `extent` to the length of segment `row`.
 void AddLength(int32_t row, double extent);
 
