@@ -8,7 +8,6 @@
 namespace sawline {
 namespace {
 
-constexpr int kTotalEntry = 9;         // total entry of the per-kind value tables
 constexpr int kCodeFieldStride = 100;  // code field k + 1 starts at kCodeField1 + k * stride
 static_assert(result::kCodeField1 + 4 * kCodeFieldStride == result::kFixedOrderPieces);
 static_assert(kMaxTransferRecords <= kCodeFieldStride);
@@ -52,8 +51,8 @@ void FillResultBlock(float* block) {
     block[result::kTotalUsefulLength + g] = ws.GradeUsefulLength[g];
 
   block[result::kTotalValue] = ws.TotalValue;
-  block[result::kTotalFixedValue] = ws.GradeFixedValue[kTotalEntry];
-  block[result::kTotalVarValue] = ws.GradeVarValue[kTotalEntry];
+  block[result::kTotalFixedValue] = ws.GradeFixedValue[kValueTotalEntry];
+  block[result::kTotalVarValue] = ws.GradeVarValue[kValueTotalEntry];
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
     block[result::kTotalValue + g] = ws.GradeValue[g];
     block[result::kTotalFixedValue + g] = ws.GradeFixedValue[g];

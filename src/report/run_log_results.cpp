@@ -15,8 +15,6 @@
 namespace sawline {
 namespace {
 
-constexpr int kTotalEntry = 9;  // total entry of the per-kind value tables
-
 // The segments as the plan driver left them, each with its plan entries. Rows
 // without entries (merged away by downgrading) are not listed.
 void WritePlan(std::FILE* log) {

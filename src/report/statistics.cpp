@@ -17,7 +17,6 @@ namespace sawline {
 namespace {
 
 constexpr double kMatchTolerance = 0.1;  // piece length against an order row, either side
-constexpr int kTotalEntry = 9;           // total entry of the per-kind value tables
 
 // First host fixed-length row of `grade` whose length is within the tolerance of
 // `length`, whether the row is in use or not; -1 when there is none.
@@ -108,11 +107,11 @@ void SumValues() {
   }
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
     ws.GradeValue[g] = ToFloat(static_cast<double>(ws.GradeFixedValue[g]) + ws.GradeVarValue[g]);
-    Add(ws.GradeFixedValue[kTotalEntry], ws.GradeFixedValue[g]);
-    Add(ws.GradeVarValue[kTotalEntry], ws.GradeVarValue[g]);
+    Add(ws.GradeFixedValue[kValueTotalEntry], ws.GradeFixedValue[g]);
+    Add(ws.GradeVarValue[kValueTotalEntry], ws.GradeVarValue[g]);
   }
-  ws.TotalValue =
-      ToFloat(static_cast<double>(ws.GradeFixedValue[kTotalEntry]) + ws.GradeVarValue[kTotalEntry]);
+  ws.TotalValue = ToFloat(static_cast<double>(ws.GradeFixedValue[kValueTotalEntry]) +
+                          ws.GradeVarValue[kValueTotalEntry]);
 }
 
 }  // namespace
@@ -131,8 +130,8 @@ void ComputeStatistics() {
   SumLengthsByKind();
 
   ws.TotalValue = 0.0f;
-  ws.GradeFixedValue[kTotalEntry] = 0.0f;
-  ws.GradeVarValue[kTotalEntry] = 0.0f;
+  ws.GradeFixedValue[kValueTotalEntry] = 0.0f;
+  ws.GradeVarValue[kValueTotalEntry] = 0.0f;
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
     ws.GradeValue[g] = 0.0f;
     ws.GradeFixedValue[g] = 0.0f;
