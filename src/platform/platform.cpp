@@ -24,6 +24,10 @@ struct Seam {
   uint32_t seed = 0;
   bool localTimeFixed = false;
   std::tm localTime{};
+  bool calendarFixed = false;
+  int64_t calendarSeconds = 0;
+  int32_t utcOffsetSeconds = 0;
+  int32_t seedsBeforeAdvance = -1;  // seeds still to read before the calendar moves on
   std::string logPath;
 };
 
@@ -68,6 +72,8 @@ int64_t ClockMilliseconds() {
 // after which time() fails and the run log's date and the search's seed would be
 // wrong; its 64-bit calendar functions give the same values without that end.
 int64_t CalendarSeconds() {
+  const Seam& seam = TheSeam();
+  if (seam.calendarFixed) return seam.calendarSeconds;
 #if defined(_WIN32)
   return static_cast<int64_t>(_time64(nullptr));
 #else
@@ -79,6 +85,36 @@ std::tm LocalTime() {
   Seam& seam = TheSeam();
   if (seam.localTimeFixed) return seam.localTime;
   std::tm result{};
+  if (seam.calendarFixed) {
+    // The civil date of the shifted instant, computed here so that neither the desk's
+    // zone nor the C runtime's time_t range plays a part.
+    const int64_t shifted = seam.calendarSeconds + seam.utcOffsetSeconds;
+    int64_t days = shifted / 86400;
+    int64_t secondOfDay = shifted % 86400;
+    if (secondOfDay < 0) {
+      secondOfDay += 86400;
+      --days;
+    }
+    // Days since 1970-01-01 to year, month, day (proleptic Gregorian calendar).
+    const int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t dayOfEra = z - era * 146097;
+    const int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;  // 0 is March
+    const int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    result.tm_year = static_cast<int>(year - 1900);
+    result.tm_mon = static_cast<int>(month - 1);
+    result.tm_mday = static_cast<int>(day);
+    result.tm_hour = static_cast<int>(secondOfDay / 3600);
+    result.tm_min = static_cast<int>(secondOfDay / 60 % 60);
+    result.tm_sec = static_cast<int>(secondOfDay % 60);
+    result.tm_wday = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
+    return result;
+  }
 #if defined(_WIN32)
   const __time64_t now = _time64(nullptr);
   _localtime64_s(&result, &now);
@@ -99,9 +135,13 @@ int32_t NextRandom() {
 }
 
 uint32_t RandomSeed() {
-  const Seam& seam = TheSeam();
+  Seam& seam = TheSeam();
   if (seam.seedFixed) return seam.seed;
-  return static_cast<uint32_t>(CalendarSeconds());
+  const uint32_t seed = static_cast<uint32_t>(CalendarSeconds());
+  if (seam.calendarFixed && seam.seedsBeforeAdvance > 0 && --seam.seedsBeforeAdvance == 0) {
+    ++seam.calendarSeconds;
+  }
+  return seed;
 }
 
 const char* LogPath() {
@@ -150,6 +190,14 @@ void FixLocalTime(const std::tm& when) {
   Seam& seam = TheSeam();
   seam.localTimeFixed = true;
   seam.localTime = when;
+}
+
+void FixCalendar(int64_t seconds, int32_t utcOffsetSeconds, int32_t advanceAfterSeeds) {
+  Seam& seam = TheSeam();
+  seam.calendarFixed = true;
+  seam.calendarSeconds = advanceAfterSeeds == 0 ? seconds + 1 : seconds;
+  seam.utcOffsetSeconds = utcOffsetSeconds;
+  seam.seedsBeforeAdvance = advanceAfterSeeds;
 }
 
 void SetLogPath(const char* path) {

@@ -51,6 +51,12 @@ void FixClock(int64_t ms, int64_t stepPerRead = 0);
 void FixSeed(uint32_t seed);
 // Makes LocalTime() return `when`.
 void FixLocalTime(const std::tm& when);
+// Fixes the calendar: CalendarSeconds() returns `seconds` (seconds since 1970 UTC), so
+// every search seeds with it, and LocalTime() gives that instant on a clock
+// `utcOffsetSeconds` ahead of UTC. With `advanceAfterSeeds` >= 0 the calendar moves on
+// one second once that many seeds have been read, as on a line whose call spans a
+// second boundary between two searches. FixSeed and FixLocalTime take precedence.
+void FixCalendar(int64_t seconds, int32_t utcOffsetSeconds, int32_t advanceAfterSeeds = -1);
 // Writes the run log to `path` instead of "BackupData.txt" (nullptr restores it).
 void SetLogPath(const char* path);
 // The path the run log is written to now.

@@ -1,0 +1,175 @@
+// The parameter block's settings and order-table columns, described once: name, block
+// index, type, unit, documented range, what a value outside that range does, meaning,
+// and the run log's label. Unpacking, input screening, the run log, the desk tool's
+// job files and its settings reference all read these tables; a test checks them
+// against the block layout.
+#pragma once
+
+#include <cstdint>
+
+namespace sawline {
+
+// How an entry of the float block becomes a setting.
+enum class SettingType : uint8_t {
+  kInt,    // truncated toward zero into a 32-bit integer
+  kFloat,  // copied bit for bit
+};
+
+// What the library does with a value outside the documented range.
+enum class OutOfRange : uint8_t {
+  kPlanned,  // the outcome is defined and harmless: the board is planned as given
+  kRefused,  // the plan would be meaningless or would saw the board to scrap: refused
+};
+
+// Largest whole number that a float of the block carries exactly (2^24); the upper
+// bound of lengths, counts and indices that have no tighter one.
+inline constexpr double kLargestExactWhole = 16777216.0;
+// Largest packed controller code: four two-digit decimal fields AABBCCDD.
+inline constexpr double kLargestCode = 99999999.0;
+// Weights and values have no upper bound but the float range.
+inline constexpr double kLargestFloat = 3.4028234663852886e38;
+
+struct SettingInfo {
+  const char* name;  // workspace name, also the job file's key
+  int32_t index;     // index in the parameter block
+  SettingType type;
+  const char* unit;  // "length", "switch", "grade", "mode", "code" or "count"
+  double min;        // documented range, both ends included
+  double max;
+  OutOfRange outOfRange;
+  const char* meaning;   // one line for the settings reference
+  const char* logLabel;  // the run log's label (UTF-8; the log writes it in GBK)
+};
+
+// The scalar settings, in block-index order.
+inline constexpr SettingInfo kScalarSettings[] = {
+    {"WasteGateSelect", 5, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
+     "1: the waste gate is selected and waste of 70 to 140 stays whole; any other value: such "
+     "waste is cut in two halves",
+     "废料门选择"},
+    {"WasteKickerCode", 1854, SettingType::kInt, "code", 0, kLargestCode, OutOfRange::kPlanned,
+     "packed controller code AABBCCDD given to waste pieces of 140 or longer (the waste "
+     "kicker); 0 or negative: no code",
+     "废料最大长度及踢腿"},
+    {"WasteMaxLength", 2087, SettingType::kInt, "length", 0, kLargestExactWhole,
+     OutOfRange::kPlanned,
+     "longest waste piece: longer waste is cut into pieces of this length; below 49 waste is "
+     "never cut",
+     "废料最大长度及踢腿"},
+    {"RemnantCentering", 2088, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
+     "1: the waste of a segment between two unordered zones is split between its two ends",
+     "余料对中"},
+    {"WasteMarkCount", 2090, SettingType::kInt, "grade", 1, 9, OutOfRange::kPlanned,
+     "grade at which counting grade marks stops (one-face marking lines)", "废料划线标记数"},
+    {"TailUnmarkedLength", 2091, SettingType::kInt, "length", 0, kLargestExactWhole,
+     OutOfRange::kPlanned, "written to the run log only", "末尾未划线长度"},
+    {"GradeMarkLength", 2092, SettingType::kInt, "length", 0, kLargestExactWhole,
+     OutOfRange::kPlanned, "longest marking-line interval that counts as a grade mark",
+     "等级划线长度"},
+    {"GradeAMinLength", 2093, SettingType::kInt, "length", 0, kLargestExactWhole,
+     OutOfRange::kPlanned, "shortest marking-line interval that is not waste", "A等级最小长度"},
+    {"UnmarkedGrade", 2094, SettingType::kInt, "grade", 1, 9, OutOfRange::kRefused,
+     "grade given to an unmarked part of the board (marking lines only; 9 is waste)", "未划线等级"},
+    {"OptimizeMode", 2095, SettingType::kInt, "mode", 0, 4, OutOfRange::kRefused,
+     "0 length or weighted length, 1 value, 2 quantity, 3 long stock, 4 defect sawing", "优化方式"},
+    {"PriorityDowngrade", 2096, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
+     "1: good segments that cannot be used whole merge into worse neighbours, and the best "
+     "grades are planned first (modes 0 to 3)",
+     "优先降级"},
+    {"KerfWidth", 2097, SettingType::kFloat, "length", 0, kLargestExactWhole, OutOfRange::kRefused,
+     "width of the saw kerf: every piece uses its length plus one kerf", "锯口宽度"},
+    {"FluorescentLineWidth", 2098, SettingType::kInt, "length", 0, kLargestExactWhole,
+     OutOfRange::kPlanned,
+     "width of a marking line: a boundary after waste or a worse grade moves by it", "荧光线宽度"},
+    {"FrontMarkingMode", 2099, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
+     "1: marking-line intervals are read from the board's end towards its start",
+     "是否前端划线方式"},
+    {"TopWasteSideGradeLines", 2100, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
+     "not 0: waste lines on the top face and grade lines on the side face (two-face marking)",
+     "是否上端划废料线、侧面画等级线"},
+    {"SeparateAdjacentSameGrade", 2101, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
+     "1: adjacent segments of one grade stay separate", "相邻同等级分开处理"},
+};
+
+// Per-grade settings: entry g (1 to 8) at index base + g.
+struct GradeSettingInfo {
+  const char* name;  // "CT" or "CB"
+  int32_t base;      // the entry of grade g is at base + g
+  const char* unit;
+  double min;
+  double max;
+  const char* meaning;
+  const char* logLabel;
+};
+
+inline constexpr GradeSettingInfo kGradeSettings[] = {
+    {"CT", 2070, "length", 0, kLargestExactWhole,
+     "head cut of a board whose first segment has this grade", "截头截尾"},
+    {"CB", 2078, "length", 0, kLargestExactWhole,
+     "tail cut of a board whose last segment has this grade", "截头截尾"},
+};
+
+// The three order tables, stored column by column.
+enum class OrderTable : uint8_t { kFixed, kVariable, kUncut };
+
+struct OrderColumnInfo {
+  OrderTable table;
+  const char* field;  // the job file's key within an order row
+  const char* name;   // workspace name of the column
+  int32_t first;      // index of row 0 in the parameter block
+  int32_t rows;
+  SettingType type;
+  const char* unit;  // as for SettingInfo, plus "weight" and "value"
+  double min;
+  double max;
+  const char* meaning;
+};
+
+inline constexpr OrderColumnInfo kOrderColumns[] = {
+    {OrderTable::kFixed, "enabled", "FixedOrderEnabled", 6, 200, SettingType::kInt, "switch", 0, 1,
+     "the row is used only when this is exactly 1"},
+    {OrderTable::kFixed, "grade", "FixedOrderGrade", 206, 200, SettingType::kInt, "grade", 1, 8,
+     "grade of the pieces"},
+    {OrderTable::kFixed, "length", "FixedOrderLength", 406, 200, SettingType::kInt, "length", 0,
+     kLargestExactWhole, "piece length; rows of 79 or shorter are not used"},
+    {OrderTable::kFixed, "weight", "FixedOrderWeight", 606, 200, SettingType::kFloat, "weight", 0,
+     kLargestFloat, "weight per length unit (modes 0 and 2); 0.001 or less: not used"},
+    {OrderTable::kFixed, "start_weight", "FixedOrderStartWeight", 806, 200, SettingType::kFloat,
+     "weight", 0, kLargestFloat, "weight while none of the quantity is done (mode 2)"},
+    {OrderTable::kFixed, "value", "FixedOrderValue", 1006, 200, SettingType::kFloat, "value", 0,
+     kLargestFloat, "value of one piece (mode 1); 0.001 or less: not used in mode 1"},
+    {OrderTable::kFixed, "quantity", "FixedOrderQuantity", 1206, 200, SettingType::kInt, "count", 0,
+     kLargestExactWhole, "pieces ordered; 0: no limit"},
+    {OrderTable::kFixed, "done", "FixedOrderDone", 1406, 200, SettingType::kInt, "count", 0,
+     kLargestExactWhole, "pieces already produced; a complete row is not used"},
+    {OrderTable::kFixed, "code", "FixedOrderCode", 1606, 200, SettingType::kInt, "code", 0,
+     kLargestCode, "packed controller code AABBCCDD of the pieces"},
+    {OrderTable::kVariable, "code", "VariableOrderCode", 1806, 24, SettingType::kInt, "code", 0,
+     kLargestCode, "packed controller code AABBCCDD of the pieces"},
+    {OrderTable::kUncut, "code", "UncutOrderCode", 1830, 24, SettingType::kInt, "code", 0,
+     kLargestCode, "packed controller code AABBCCDD of the piece"},
+    {OrderTable::kVariable, "enabled", "VariableOrderEnabled", 1855, 24, SettingType::kInt,
+     "switch", 0, 1, "the row is used only when this is exactly 1"},
+    {OrderTable::kVariable, "grade", "VariableOrderGrade", 1879, 24, SettingType::kInt, "grade", 1,
+     8, "grade of the pieces"},
+    {OrderTable::kVariable, "min_length", "VariableOrderMinLength", 1903, 24, SettingType::kInt,
+     "length", 0, kLargestExactWhole, "shortest acceptable piece; 49 or shorter: not used"},
+    {OrderTable::kVariable, "max_length", "VariableOrderMaxLength", 1927, 24, SettingType::kInt,
+     "length", 0, kLargestExactWhole, "longest acceptable piece; not above the shortest: not used"},
+    {OrderTable::kVariable, "weight", "VariableOrderWeight", 1951, 24, SettingType::kFloat,
+     "weight", 0, kLargestFloat, "weight per length unit (modes 0 and 2); below 0.001: not used"},
+    {OrderTable::kVariable, "value", "VariableOrderValue", 1975, 24, SettingType::kFloat, "value",
+     0, kLargestFloat, "value per 1000 length units (mode 1); below 0.001: not used in mode 1"},
+    {OrderTable::kUncut, "enabled", "UncutOrderEnabled", 1999, 24, SettingType::kInt, "switch", 0,
+     1, "the row is used only when this is exactly 1; row r belongs to grade r / 3 + 1"},
+    {OrderTable::kUncut, "min_length", "UncutOrderMinLength", 2023, 24, SettingType::kInt, "length",
+     0, kLargestExactWhole, "shortest segment taken whole; 49 or shorter: not used"},
+    {OrderTable::kUncut, "max_length", "UncutOrderMaxLength", 2047, 24, SettingType::kInt, "length",
+     0, kLargestExactWhole, "longest segment taken whole; not above the shortest: not used"},
+};
+
+// Entries of the parameter block that nothing reads: 0 to 4, and 2089 (the time limit
+// is fixed at 0.35 seconds whatever it holds).
+inline constexpr int32_t kUnreadParameters[] = {0, 1, 2, 3, 4, 2089};
+
+}  // namespace sawline
