@@ -1,0 +1,124 @@
+#include "result_view.h"
+
+#include <algorithm>
+
+#include "interface/block_layout.h"
+#include "workspace/capacities.h"
+#include "workspace/numeric.h"
+
+namespace sawline::tools {
+namespace {
+
+constexpr int kCodeFieldStride = 100;  // code field k + 1 starts at kCodeField1 + k * stride
+
+PieceKind KindOf(int code, int mode, int* grade) {
+  *grade = 0;
+  if (code == kWasteGrade) return PieceKind::kWaste;
+  if (code >= 1 && code <= kMaxOrderGrade) {
+    *grade = code;
+    return mode == 4 ? PieceKind::kClear : PieceKind::kFixed;
+  }
+  if (code > 10 && code / 10 <= kMaxOrderGrade && code % 10 == 1) {
+    *grade = code / 10;
+    return PieceKind::kUncut;
+  }
+  if (code > 10 && code / 10 <= kMaxOrderGrade && code % 10 == 2) {
+    *grade = code / 10;
+    return PieceKind::kVariable;
+  }
+  return PieceKind::kUnknown;
+}
+
+}  // namespace
+
+const char* PieceKindName(PieceKind kind) {
+  switch (kind) {
+    case PieceKind::kFixed:
+      return "fixed";
+    case PieceKind::kUncut:
+      return "uncut";
+    case PieceKind::kVariable:
+      return "variable";
+    case PieceKind::kWaste:
+      return "waste";
+    case PieceKind::kClear:
+      return "clear";
+    case PieceKind::kUnknown:
+      break;
+  }
+  return "?";
+}
+
+ResultView DecodeResult(const float* parameters, const float* result, int32_t returned) {
+  ResultView view;
+  view.returned = returned;
+  view.mode = TruncToInt(parameters[param::kOptimizeMode]);
+  view.kerf = parameters[param::kKerfWidth];
+  if (returned <= 0) return view;
+  view.delivered = std::min<int>(returned, kMaxTransferRecords);
+  view.boardLength = result[result::kBoardLength];
+
+  // Converted zones end at the first slot without a grade (every zone has one).
+  double start = 0.0;
+  for (int i = 0; i < kMaxSegments; ++i) {
+    const float grade = result[result::kSegmentGrade + i];
+    if (grade == 0.0f) break;
+    const float length = result[result::kSegmentLength + i];
+    view.zones.push_back({grade, length, start});
+    start += static_cast<double>(length);
+  }
+
+  start = 0.0;
+  for (int i = 0; i < view.delivered; ++i) {
+    PieceView piece{};
+    piece.gradeCode = result[result::kPieceGradeCode + i];
+    piece.kind = KindOf(TruncToInt(piece.gradeCode), view.mode, &piece.grade);
+    piece.length = result[result::kPieceLength + i];
+    piece.feedLength = result[result::kFeedLength + i];
+    piece.code = 0;
+    for (int k = 0; k < 4; ++k) {
+      piece.codeFields[static_cast<size_t>(k)] =
+          TruncToInt(result[result::kCodeField1 + k * kCodeFieldStride + i]);
+      piece.code = piece.code * 100 + piece.codeFields[static_cast<size_t>(k)];
+    }
+    piece.kicked = piece.kind == PieceKind::kWaste && piece.code != 0;
+    piece.start = start;
+    start += static_cast<double>(piece.feedLength);
+    view.feedSum += static_cast<double>(piece.feedLength);
+    if (piece.kind == PieceKind::kWaste) view.wasteLength += static_cast<double>(piece.length);
+    view.pieces.push_back(piece);
+  }
+
+  for (int j = 0; j < kFixedOrderRows; ++j) {
+    const int pieces = TruncToInt(result[result::kFixedOrderPieces + j]);
+    if (pieces <= 0) continue;
+    view.orderCounts.push_back({j, TruncToInt(parameters[param::kFixedOrderGrade + j]),
+                                TruncToInt(parameters[param::kFixedOrderLength + j]),
+                                TruncToInt(parameters[param::kFixedOrderCode + j]),
+                                TruncToInt(parameters[param::kFixedOrderQuantity + j]),
+                                TruncToInt(parameters[param::kFixedOrderDone + j]), pieces});
+  }
+
+  for (int g = 1; g <= kMaxOrderGrade; ++g) {
+    GradeYieldView grade{};
+    grade.grade = g;
+    grade.total = result[result::kGradeTotalLength + g];
+    grade.fixed = result[result::kGradeSpecLength + g];
+    grade.variable = result[result::kGradeVarLength + g];
+    grade.uncut = result[result::kGradeUncutLength + g];
+    grade.useful = result[result::kTotalUsefulLength + g];
+    grade.value = result[result::kTotalValue + g];
+    grade.fixedValue = result[result::kTotalFixedValue + g];
+    grade.variableValue = result[result::kTotalVarValue + g];
+    view.usedLength += static_cast<double>(grade.fixed) + static_cast<double>(grade.variable) +
+                       static_cast<double>(grade.uncut);
+    view.grades.push_back(grade);
+  }
+  view.usefulLength = result[result::kTotalUsefulLength];
+  view.totalValue = result[result::kTotalValue];
+  view.fixedValue = result[result::kTotalFixedValue];
+  view.variableValue = result[result::kTotalVarValue];
+  return view;
+}
+
+}  // namespace sawline::tools
