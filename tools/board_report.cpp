@@ -22,6 +22,7 @@ constexpr double kBoardX = 100.0;         // the board's start; lane names sit l
 constexpr double kRightMargin = 28.0;
 constexpr double kBoardWidth = kDrawingWidth - kBoardX - kRightMargin;
 constexpr double kRulerAxisY = 24.0;
+constexpr double kTickSpacing = 70.0;  // least distance between two labelled ticks
 constexpr double kZoneTop = 28.0;
 constexpr double kZoneHeight = 34.0;
 constexpr double kTrimTop = kZoneTop + kZoneHeight + 2.0;
@@ -327,12 +328,12 @@ void Tooltip(std::ostream& out, std::string_view text) {
 
 // Steps of 1, 2 or 5 times a power of ten, the first that leaves room for its label.
 double RulerStep(double scale) {
-  for (double power = 1.0; power < 1e12; power *= 10.0) {
-    for (const double factor : {1.0, 2.0, 5.0}) {
-      if (power * factor * scale >= 70.0) return power * factor;
-    }
+  const double least = kTickSpacing / scale;
+  const double power = std::pow(10.0, std::floor(std::log10(least)));
+  for (const double factor : {1.0, 2.0, 5.0}) {
+    if (power * factor >= least) return power * factor;
   }
-  return 1e12;
+  return power * 10.0;
 }
 
 void WriteRuler(std::ostream& out, const BoardLayout& layout) {
@@ -340,13 +341,16 @@ void WriteRuler(std::ostream& out, const BoardLayout& layout) {
   Text(out, kLaneNameX, kRulerAxisY - 10.0, "position", "lane", "end");
   out << "<path d=\"M" << Coord(kBoardX) << ' ' << Coord(kRulerAxisY) << "H"
       << Coord(kBoardX + kBoardWidth) << "\" stroke=\"#777\" stroke-width=\"1\"/>";
+  // Ticks are at least kTickSpacing apart, so the board width bounds their number.
   const double step = RulerStep(layout.scale);
-  for (double at = 0.0; at <= layout.extent + step * 1e-9; at += step) {
+  const int ticks = static_cast<int>(std::min(layout.extent / step, kBoardWidth / kTickSpacing));
+  for (int tick = 0; tick <= ticks; ++tick) {
+    const double at = tick * step;
     const double x = std::round(kBoardX + at * layout.scale) + 0.5;
     out << "<path d=\"M" << Coord(x) << ' ' << Coord(kRulerAxisY - 5.0) << "V" << Coord(kRulerAxisY)
         << "\" stroke=\"#777\" stroke-width=\"1\"/>";
-    // The last label would run into the board length at the end; leave it out when close.
-    if (layout.extent - at >= step * 0.6 || at == 0.0)
+    // A label close to the board's end would run into the board length written there.
+    if (layout.extent - at >= step * 0.6 || tick == 0)
       Text(out, x, kRulerAxisY - 8.0, html::Compact(at), "tick", "middle");
   }
   Text(out, kBoardX + kBoardWidth, kRulerAxisY - 8.0, html::Compact(layout.extent), "tick end",

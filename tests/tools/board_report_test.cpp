@@ -189,9 +189,9 @@ TEST_F(BoardReport, PageIsSelfContainedAndEscapesWhatTheJobSays) {
   }
 }
 
-// Blocks a host never sends: lengths that are not numbers, negative or infinite, a
-// return value above the block's slots, missing blocks. The page still comes out and
-// no coordinate is broken.
+// Blocks a host never sends: lengths that are not numbers, negative, infinite or as
+// long as a float goes, a return value above the block's slots, missing blocks. The
+// page still comes out, in bounded time, and no coordinate is broken.
 TEST(BoardReportHostile, BrokenBlocksStillGiveAFiniteDrawing) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
@@ -211,8 +211,10 @@ TEST(BoardReportHostile, BrokenBlocksStillGiveAFiniteDrawing) {
   result[result::kSegmentGrade] = 2.0f;
   result[result::kSegmentLength] = -inf;
   result[result::kBoardLength] = nan;
+  std::array<float, kResultBlockFloats> huge = result;
+  huge[result::kBoardLength] = 3e38f;
   const std::pair<const float*, int32_t> results[] = {
-      {result.data(), 150}, {result.data(), 0}, {nullptr, 5}};
+      {result.data(), 150}, {huge.data(), 3}, {result.data(), 0}, {nullptr, 5}};
   for (const auto& [block, returned] : results) {
     BoardReportInput input{"hostile", parameters.data(), marks.data(), block, returned, "", {}};
     const BoardLayout layout = tools::LayoutBoardReport(input);
