@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <sstream>
@@ -76,10 +75,18 @@ TEST_F(BoardReport, TrimsAreTheOnesTheLibraryMade) {
     const std::string log = GbkToUtf8(LogBytes());
     const size_t at = log.find("去头：");
     ASSERT_NE(at, std::string::npos);
-    int record[4] = {-1, -1, -1, -1};
-    ASSERT_EQ(std::sscanf(log.c_str() + at, "去头：%d,  %d        去尾：%d,  %d", &record[0],
-                          &record[1], &record[2], &record[3]),
-              4);
+    // "去头：1,  20        去尾：0,  0": the four numbers of the trim record.
+    std::vector<long> record;
+    const char* text = log.c_str() + at;
+    for (char* end = nullptr; *text != '\0' && *text != '\n' && record.size() < 4;) {
+      if (*text < '0' || *text > '9') {
+        ++text;
+        continue;
+      }
+      record.push_back(std::strtol(text, &end, 10));
+      text = end;
+    }
+    ASSERT_EQ(record.size(), 4u);
     EXPECT_EQ(trims.head, record[0] == 1 ? record[1] : 0);
     EXPECT_EQ(trims.tail, record[2] == 1 ? record[3] : 0);
   }
