@@ -148,6 +148,8 @@ TEST_F(BoardReport, EveryBoardDrawsConsistentlyAndTheLongOneKeepsEveryPiece) {
     EXPECT_EQ(Occurrences(page, "<title>Piece "), view.pieces.size());
     EXPECT_EQ(Occurrences(page, "<title>Zone ") + Occurrences(page, "<title>Interval "),
               layout.zones.size());
+    const bool values = page.find("<th class=\"n\">fixed value</th>") != std::string::npos;
+    EXPECT_EQ(values, view.mode == 1 && run.returned > 0) << "value columns in value mode only";
     if (board.name == "hundred_pieces") {
       EXPECT_GE(view.pieces.size(), 95u);
       EXPECT_GT(layout.lanes[0].tags.size(), view.pieces.size() * 9 / 10);

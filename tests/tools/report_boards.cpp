@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "interface/block_layout.h"
 #include "support/test_support.h"
 
 namespace sawline::test {
@@ -94,6 +95,20 @@ ReportBoard MarkingLineBoard() {
   return board;
 }
 
+// The example's board and orders in value mode: every order row has a value.
+ReportBoard ValueBoard() {
+  ReportBoard board = ExampleBoard();
+  board.name = "value_mode";
+  tools::JobBlocks& job = board.job;
+  job.SetSetting("OptimizeMode", 1.0f);
+  const float pieceValues[] = {30.0f, 21.0f, 12.0f, 18.0f, 7.5f};
+  for (int row = 0; row < 5; ++row)
+    job.Set(param::kFixedOrderValue + row, pieceValues[row]);
+  job.Set(param::kVariableOrderValue, 15.0f);
+  job.Set(param::kVariableOrderValue + 1, 11.0f);
+  return board;
+}
+
 ReportBoard Refused(ReportBoard board, std::string name) {
   board.name = std::move(name);
   board.job.SetSetting("KerfWidth", -4.0f);
@@ -110,6 +125,7 @@ std::vector<ReportBoard> ReportBoards() {
   boards.push_back(DefectBoard());
   boards.push_back(LongBoard());
   boards.push_back(MarkingLineBoard());
+  boards.push_back(ValueBoard());
   boards.push_back(Refused(ExampleBoard(), "refused_pairs"));
   boards.push_back(Refused(MarkingLineBoard(), "refused_marking_lines"));
   return boards;

@@ -1,6 +1,6 @@
 // Boards the report tests draw: the bundled example, a defect-sawing board, a 6 m board
-// of about 100 pieces, a board of marking lines, and two boards the library refuses
-// (one of grade/length pairs, one of marking lines).
+// of about 100 pieces, a board of marking lines, the example in value mode, and two
+// boards the library refuses (one of grade/length pairs, one of marking lines).
 #pragma once
 
 #include <array>
