@@ -7,8 +7,9 @@
  * Returns the number of pieces in the cut list written to ResultBlock, or 0 when the
  * board yields no piece (ResultBlock is then left exactly as the caller passed it).
  * On 32-bit Windows the function uses the stdcall convention and is exported by its
- * undecorated name. Calls must not overlap: the library keeps its working tables in
- * process-wide memory and writes "BackupData.txt" in the current directory. */
+ * undecorated name. Calls from several threads are serialized, not run in parallel: the
+ * library keeps its working tables in process-wide memory and writes "BackupData.txt"
+ * in the current directory, so a call waits while another one runs. */
 #ifndef SAWLINE_H
 #define SAWLINE_H
 

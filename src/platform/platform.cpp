@@ -1,6 +1,9 @@
 #include "platform/platform.h"
 
 #include <string>
+#if !defined(_WIN32)
+#include <mutex>
+#endif
 
 #if defined(_WIN32)
 #ifndef WIN32_LEAN_AND_MEAN
@@ -38,7 +41,34 @@ Seam& TheSeam() {
 
 uint32_t randomState = 1;
 
+// Both locks are constant-initialised: no constructor has to run before the first call.
+// On Windows the slim reader/writer lock of kernel32 serves, so the DLL keeps importing
+// only system DLLs (the 32-bit toolchain's C++ runtime has no std::mutex).
+#if defined(_WIN32)
+SRWLOCK callLock = SRWLOCK_INIT;
+#else
+std::mutex callLock;
+#endif
+
 }  // namespace
+
+#if defined(_WIN32)
+CallLock::CallLock() {
+  AcquireSRWLockExclusive(&callLock);
+}
+
+CallLock::~CallLock() {
+  ReleaseSRWLockExclusive(&callLock);
+}
+#else
+CallLock::CallLock() {
+  callLock.lock();
+}
+
+CallLock::~CallLock() {
+  callLock.unlock();
+}
+#endif
 
 int64_t ClockMilliseconds() {
   Seam& seam = TheSeam();

@@ -4,7 +4,8 @@
 // - a wall clock in milliseconds (never CPU time);
 // - calendar seconds and local time;
 // - the 15-bit linear congruential generator the search draws from;
-// - the run-log file "BackupData.txt", opened and closed around each section.
+// - the run-log file "BackupData.txt", opened and closed around each section;
+// - the process-wide lock that serializes calls of the entry.
 //
 // Tests fix the clock, the seed and the log path through the seam at the end; the
 // shared library exports none of it.
@@ -43,6 +44,21 @@ void TruncateLog();
 // Every writer closes it again with CloseLog before returning.
 std::FILE* OpenLogForAppend();
 void CloseLog(std::FILE* file);
+
+// ---- Serialized calls ----
+// Holds the process-wide call lock from construction to destruction. The optimizer's
+// tables, its generator and the run log belong to the whole process, so calls from
+// several threads must run one after another: each then answers exactly as it would
+// alone. Uncontended, taking and releasing the lock costs one atomic operation each.
+// The lock is not recursive and needs no initialisation, so it is usable from the
+// first call on, even from a host's static constructors.
+class CallLock {
+ public:
+  CallLock();
+  ~CallLock();
+  CallLock(const CallLock&) = delete;
+  CallLock& operator=(const CallLock&) = delete;
+};
 
 // ---- Test seam (not part of the library's interface) ----
 // Freezes the clock at `ms`; every read then advances it by `stepPerRead` ms.
