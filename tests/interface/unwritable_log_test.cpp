@@ -11,6 +11,13 @@
 #include <system_error>
 #include <vector>
 
+#if defined(_WIN32)
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
 #include "platform/platform.h"
 #include "support/random_boards.h"
 #include "support/test_support.h"
@@ -44,8 +51,8 @@ class UnwritableLog : public test::WorkspaceTest {
     platform::SetLogPath(nullptr);
     home_ = fs::current_path();
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    scratch_ = fs::temp_directory_path() / ("sawline-" + std::string(info->name()) + "-" +
-                                            std::to_string(reinterpret_cast<uintptr_t>(this)));
+    scratch_ = fs::temp_directory_path() /
+               ("sawline-" + std::string(info->name()) + "-" + std::to_string(getpid()));
     fs::remove_all(scratch_);
     fs::create_directories(scratch_);
   }
