@@ -1,15 +1,16 @@
-// compare_runs: checks that the Windows build of the library answered every job
-// exactly as the Linux build did, from the files sawline_host left in two folders.
+// compare_runs: checks that another build of the library (Windows, or 32-bit Linux)
+// answered every job exactly as the 64-bit Linux build did, from the files
+// sawline_host left in two folders.
 //
-//   compare_runs LINUX_DIR WINDOWS_DIR NAME...
+//   compare_runs [--lf] LINUX_DIR OTHER_DIR NAME...
 //
 // For each NAME:
 // - NAME.result (piece count and result block) must be equal byte for byte, so every
 //   float is bit-identical;
-// - NAME.log from Windows must end every line with CR LF and hold no other CR;
-//   with those CRs removed it must equal the Linux log line for line, except the two
-//   lines that carry the call's timing ("Sum Optimizing Time is:" and "Now Time:"),
-//   which must stand at the same places in both.
+// - NAME.log from the other build must end every line with CR LF (Windows) or, with
+//   --lf, with LF alone, and hold no other CR; with those CRs removed it must equal the
+//   Linux log line for line, except the two lines that carry the call's timing ("Sum
+//   Optimizing Time is:" and "Now Time:"), which must stand at the same places in both.
 // Prints one line per job and a closing "N passed, N failed" line; exits non-zero on
 // any failure.
 #include <cstdint>
@@ -77,9 +78,13 @@ bool IsTimingLine(const std::string& line) {
   return line.rfind("Sum Optimizing Time is:", 0) == 0 || line.rfind("Now Time:", 0) == 0;
 }
 
-std::string CompareLogs(const std::string& onLinux, const std::string& onWindows) {
+std::string CompareLogs(const std::string& onLinux, const std::string& onWindows, bool lf) {
   std::string folded;
-  for (size_t i = 0; i < onWindows.size(); ++i) {
+  if (lf) {
+    if (onWindows.find('\r') != std::string::npos) return "the other log holds a CR";
+    folded = onWindows;
+  }
+  for (size_t i = 0; i < onWindows.size() && !lf; ++i) {
     const bool crlf = onWindows[i] == '\r' && i + 1 < onWindows.size() && onWindows[i + 1] == '\n';
     if (onWindows[i] == '\r' && !crlf)
       return "Windows log has a CR without LF at byte " + std::to_string(i);
@@ -110,15 +115,17 @@ std::string CompareLogs(const std::string& onLinux, const std::string& onWindows
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: compare_runs LINUX_DIR WINDOWS_DIR NAME...\n");
+  const bool lf = argc > 1 && std::strcmp(argv[1], "--lf") == 0;
+  const int first = lf ? 2 : 1;
+  if (argc < first + 3) {
+    std::fprintf(stderr, "usage: compare_runs [--lf] LINUX_DIR OTHER_DIR NAME...\n");
     return 2;
   }
-  const std::string linuxDir = argv[1];
-  const std::string windowsDir = argv[2];
+  const std::string linuxDir = argv[first];
+  const std::string windowsDir = argv[first + 1];
   int passed = 0;
   int failed = 0;
-  for (int i = 3; i < argc; ++i) {
+  for (int i = first + 2; i < argc; ++i) {
     const std::string name = argv[i];
     std::string why;
     int32_t pieces = 0;
@@ -132,7 +139,7 @@ int main(int argc, char** argv) {
       why = CompareResults(linuxResult, windowsResult);
       if (linuxResult.size() >= sizeof pieces)
         std::memcpy(&pieces, linuxResult.data(), sizeof pieces);
-      if (why.empty()) why = CompareLogs(linuxLog, windowsLog);
+      if (why.empty()) why = CompareLogs(linuxLog, windowsLog, lf);
     }
     if (why.empty()) {
       std::printf("  same answer and log: %s (%d pieces)\n", name.c_str(),

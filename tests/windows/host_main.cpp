@@ -3,14 +3,18 @@
 // through it, one call at a time, keeping what each call left behind so that two
 // builds of the library (Linux and Windows) can be compared byte for byte.
 //
-//   sawline_host LIBRARY JOB...
-//   sawline_seeded_host --linked JOB...
+//   sawline_host LIBRARY BOARD...
+//   sawline_seeded_host --linked BOARD...
 //
 // sawline_seeded_host has the optimizer linked in instead, with its clock frozen and
-// its generator seed fixed through the test seam before every call, so that boards
-// whose answer comes from the genetic search give one answer on every platform too.
+// its generator seed and calendar fixed through the test seam before every call, so
+// that boards whose answer comes from the genetic search give one answer on every
+// platform too.
 //
-// For each JOB, written to the current directory (where the library writes its run
+// A BOARD is a job file, or "--random=COUNT" for COUNT random boards (named
+// random-0001 and on; the same boards on every build).
+//
+// For each board, written to the current directory (where the library writes its run
 // log):
 //   <job name>.result  the returned piece count (int32) then the 1169 result floats,
 //                      little-endian, exactly as the library left them;
@@ -22,6 +26,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -39,6 +44,7 @@
 
 #include "interface/sawline.h"
 #include "job_file.h"
+#include "support/random_boards.h"
 #if defined(SAWLINE_HOST_LINKED)
 #include "platform/platform.h"
 #endif
@@ -137,6 +143,7 @@ Call RunOnce(ComputeFunction compute, const sawline::tools::JobBlocks& job) {
 #if defined(SAWLINE_HOST_LINKED)
   sawline::platform::FixClock(0);
   sawline::platform::FixSeed(20240101u);
+  sawline::platform::FixCalendar(1718000000, 8 * 3600);
 #endif
   call.pieces = compute(job.parameters.data(), job.marks.data(), call.block.data());
   call.log = ReadBytes(kLogName);
@@ -147,11 +154,41 @@ bool SameCall(const Call& a, const Call& b) {
   return a.pieces == b.pieces && std::memcmp(a.block.data(), b.block.data(), sizeof a.block) == 0;
 }
 
+// Every board comes in through here: the boards of one argument, a job file or
+// "--random=COUNT", appended to `names` and `jobs`.
+bool LoadBoards(const std::string& argument, std::vector<std::string>& names,
+                std::vector<sawline::tools::JobBlocks>& jobs) {
+  const std::string random = "--random=";
+  if (argument.rfind(random, 0) == 0) {
+    const int count = std::atoi(argument.c_str() + random.size());
+    if (count <= 0) {
+      std::fprintf(stderr, "sawline_host: %s: expected a positive count\n", argument.c_str());
+      return false;
+    }
+    for (int i = 1; i <= count; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "random-%04d", i);
+      names.push_back(name);
+      jobs.push_back(sawline::test::RandomBoard(static_cast<uint32_t>(i)));
+    }
+    return true;
+  }
+  sawline::tools::JobBlocks job;
+  std::string error;
+  if (!sawline::tools::LoadJobFile(argument, job, &error)) {
+    std::fprintf(stderr, "sawline_host: %s: %s\n", argument.c_str(), error.c_str());
+    return false;
+  }
+  names.push_back(JobName(argument));
+  jobs.push_back(job);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: sawline_host LIBRARY JOB...\n");
+    std::fprintf(stderr, "usage: sawline_host LIBRARY BOARD...\n");
     return 2;
   }
   const ComputeFunction compute = LoadEntry(argv[1]);
@@ -160,14 +197,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> names;
   std::vector<sawline::tools::JobBlocks> jobs;
   for (int i = 2; i < argc; ++i) {
-    sawline::tools::JobBlocks job;
-    std::string error;
-    if (!sawline::tools::LoadJobFile(argv[i], job, &error)) {
-      std::fprintf(stderr, "sawline_host: %s: %s\n", argv[i], error.c_str());
-      return 1;
-    }
-    names.push_back(JobName(argv[i]));
-    jobs.push_back(job);
+    if (!LoadBoards(argv[i], names, jobs)) return 1;
   }
 
   int failures = 0;
