@@ -31,6 +31,7 @@ struct Seam {
   int64_t calendarSeconds = 0;
   int32_t utcOffsetSeconds = 0;
   int32_t seedsBeforeAdvance = -1;  // seeds still to read before the calendar moves on
+  void (*clockObserver)() = nullptr;
   std::string logPath;
 };
 
@@ -72,6 +73,7 @@ CallLock::~CallLock() {
 
 int64_t ClockMilliseconds() {
   Seam& seam = TheSeam();
+  if (seam.clockObserver != nullptr) seam.clockObserver();
   if (seam.clockFixed) {
     const int64_t now = seam.clockMs;
     seam.clockMs += seam.clockStep;
@@ -228,6 +230,10 @@ void FixCalendar(int64_t seconds, int32_t utcOffsetSeconds, int32_t advanceAfter
   seam.calendarSeconds = advanceAfterSeeds == 0 ? seconds + 1 : seconds;
   seam.utcOffsetSeconds = utcOffsetSeconds;
   seam.seedsBeforeAdvance = advanceAfterSeeds;
+}
+
+void ObserveClock(void (*observer)()) {
+  TheSeam().clockObserver = observer;
 }
 
 void SetLogPath(const char* path) {

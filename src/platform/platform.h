@@ -73,6 +73,9 @@ void FixLocalTime(const std::tm& when);
 // one second once that many seeds have been read, as on a line whose call spans a
 // second boundary between two searches. FixSeed and FixLocalTime take precedence.
 void FixCalendar(int64_t seconds, int32_t utcOffsetSeconds, int32_t advanceAfterSeeds = -1);
+// Calls `observer` at every read of the clock, live or fixed (nullptr stops it): a
+// benchmark times the steps of a call between two reads, a search's generations.
+void ObserveClock(void (*observer)());
 // Writes the run log to `path` instead of "BackupData.txt" (nullptr restores it).
 void SetLogPath(const char* path);
 // The path the run log is written to now.

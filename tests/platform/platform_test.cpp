@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace sawline::platform {
 namespace {
 
@@ -29,6 +33,43 @@ TEST(Clock, FixedClockSteps) {
   ReleaseFixes();
   const int64_t a = ClockMilliseconds();
   EXPECT_GE(ClockMilliseconds(), a);
+}
+
+int observedReads = 0;
+
+TEST(Clock, ObserverSeesEveryReadOfFixedAndLiveClockUntilReleased) {
+  observedReads = 0;
+  ObserveClock([] { ++observedReads; });
+  FixClock(0, 1);
+  ClockMilliseconds();
+  ClockMilliseconds();
+  ReleaseFixes();
+  ClockMilliseconds();
+  EXPECT_EQ(observedReads, 2);  // released with the other fixes
+  ObserveClock([] { ++observedReads; });
+  ClockMilliseconds();
+  EXPECT_EQ(observedReads, 3);
+  ObserveClock(nullptr);
+  ClockMilliseconds();
+  EXPECT_EQ(observedReads, 3);
+}
+
+// A second holder waits until the first lets go. The check while the first holds it
+// cannot fail when the lock works, whatever the timing.
+TEST(CallLock, SecondHolderWaitsForTheFirst) {
+  std::atomic<bool> entered{false};
+  std::thread second;
+  {
+    const CallLock first;
+    second = std::thread([&] {
+      const CallLock waiting;
+      entered = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(entered);
+  }
+  second.join();
+  EXPECT_TRUE(entered);
 }
 
 TEST(Seed, FixedSeedReplacesCalendarSeconds) {

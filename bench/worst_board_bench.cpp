@@ -1,0 +1,151 @@
+// The most expensive board the blocks allow, through the exported entry: 100 zones
+// (every mark pair used), all 200 fixed-length rows, all 24 variable-length rows and all
+// 24 uncut rows enabled. The fixed-length rows are spread over the zones' grades, so
+// that every zone runs a search over many genes; the variable-length rows make every
+// candidate's fill expensive; the uncut rows are longer than any zone, so that every
+// zone still searches.
+//
+// BM_WorstBoardFrozenClock: the clock never advances, so every search runs all 500
+//   generations: the longest a call can take.
+// BM_WorstBoardLiveClock: the wall clock, so the 0.35 s budget, shared among the 100
+//   zones, stops each search; reports the longest step between two clock reads (the
+//   longest generation, or a search's set-up) and the call's time past the budget.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "interface/sawline.h"
+#include "job_file.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int kZones = 100;
+constexpr int kFixedRows = 200;
+constexpr int kVariableRows = 24;
+constexpr int kUncutRows = 24;
+constexpr double kBudgetSeconds = 0.35;
+
+// The same deterministic book on every run.
+struct BookRandom {
+  uint32_t state;
+  int Between(int low, int high) {
+    state = state * 1664525u + 1013904223u;
+    return low + static_cast<int>((state >> 8) % static_cast<uint32_t>(high - low + 1));
+  }
+};
+
+// Zones cycle through `grades` grades (1 .. grades), adjacent zones of one grade kept
+// apart, each 4000 to 6000 long.
+sawline::tools::JobBlocks WorstBoard(int grades) {
+  sawline::tools::JobBlocks job;
+  job.SetSetting("KerfWidth", 4);
+  job.SetSetting("OptimizeMode", 0);
+  job.SetSetting("WasteMaxLength", 300);
+  job.SetSetting("WasteKickerCode", 1020304);
+  job.SetSetting("GradeMarkLength", 30);
+  job.SetSetting("GradeAMinLength", 200);
+  job.SetSetting("UnmarkedGrade", 5);
+  job.SetSetting("WasteMarkCount", 9);
+  job.SetSetting("SeparateAdjacentSameGrade", 1);
+  BookRandom random{20240611u};
+
+  for (int row = 0; row < kFixedRows; ++row) {
+    job.AddFixedOrder({.grade = 1 + row % grades,
+                       .length = random.Between(300, 3000),
+                       .weight = static_cast<float>(random.Between(800, 1200)) / 1000,
+                       .code = 11000000 + row});
+  }
+  for (int row = 0; row < kVariableRows; ++row) {
+    const int minLength = random.Between(150, 900);
+    job.AddVariableOrder({.grade = 1 + row % grades,
+                          .minLength = minLength,
+                          .maxLength = minLength + random.Between(200, 1800),
+                          .weight = static_cast<float>(random.Between(500, 1000)) / 1000,
+                          .code = 12000000 + row});
+  }
+  for (int row = 0; row < kUncutRows; ++row)
+    job.SetUncutOrder(row, 100000, 200000, 13000000 + row);
+
+  std::vector<std::pair<float, float>> marks;
+  for (int zone = 0; zone < kZones; ++zone) {
+    marks.emplace_back(static_cast<float>(1 + zone % grades),
+                       static_cast<float>(random.Between(4000, 6000)));
+  }
+  job.SetPairs(marks);
+  return job;
+}
+
+int32_t Call(const sawline::tools::JobBlocks& job) {
+  std::array<float, SAWLINE_RESULT_BLOCK_FLOATS> result{};
+  return OptimizationCompute(job.parameters.data(), job.marks.data(), result.data());
+}
+
+void BM_WorstBoardFrozenClock(benchmark::State& state) {
+  const sawline::tools::JobBlocks job = WorstBoard(static_cast<int>(state.range(0)));
+  int32_t pieces = 0;
+  for (auto _ : state) {
+    sawline::platform::FixClock(0);
+    sawline::platform::FixSeed(12345u);
+    pieces = Call(job);
+    benchmark::DoNotOptimize(pieces);
+  }
+  state.counters["pieces"] = pieces;
+  sawline::platform::ReleaseFixes();
+}
+
+// Steady-clock times of every clock read of one call.
+std::vector<std::chrono::steady_clock::time_point> clockReads;
+
+void BM_WorstBoardLiveClock(benchmark::State& state) {
+  const sawline::tools::JobBlocks job = WorstBoard(static_cast<int>(state.range(0)));
+  double longestCall = 0;
+  double longestStep = 0;
+  int32_t pieces = 0;
+  int64_t reads = 0;
+  clockReads.reserve(1 << 16);
+  for (auto _ : state) {
+    sawline::platform::ReleaseFixes();
+    sawline::platform::FixSeed(12345u);
+    clockReads.clear();
+    sawline::platform::ObserveClock([] { clockReads.push_back(std::chrono::steady_clock::now()); });
+    const auto start = std::chrono::steady_clock::now();
+    pieces = Call(job);
+    const auto end = std::chrono::steady_clock::now();
+    longestCall = std::max(longestCall, std::chrono::duration<double>(end - start).count());
+    for (size_t i = 1; i < clockReads.size(); ++i) {
+      longestStep = std::max(
+          longestStep, std::chrono::duration<double>(clockReads[i] - clockReads[i - 1]).count());
+    }
+    reads = static_cast<int64_t>(clockReads.size());
+  }
+  sawline::platform::ReleaseFixes();
+  state.counters["pieces"] = pieces;
+  state.counters["clockReads"] = static_cast<double>(reads);
+  state.counters["longestCall_ms"] = longestCall * 1e3;
+  state.counters["longestStep_ms"] = longestStep * 1e3;
+  state.counters["pastBudget_ms"] = (longestCall - kBudgetSeconds) * 1e3;
+}
+
+BENCHMARK(BM_WorstBoardFrozenClock)
+    ->ArgName("grades")
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(8)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK(BM_WorstBoardLiveClock)
+    ->ArgName("grades")
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(8)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+}  // namespace
