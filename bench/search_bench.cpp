@@ -31,46 +31,46 @@ struct BookRandom {
 
 void BuildHeavyBook(int32_t fixedOrders) {
   sawline::ResetWorkspace();
-  ws.OptimizeMode = 0;
-  ws.KerfWidth = 4.0f;
-  ws.OptimizeTimeLimit = 0.35f;
+  ws.settings.OptimizeMode = 0;
+  ws.settings.KerfWidth = 4.0f;
+  ws.settings.OptimizeTimeLimit = 0.35f;
   BookRandom random{20240611u};
 
   int32_t lengths[sawline::kMaxFixedOrders];
   for (int32_t i = 0; i < fixedOrders; ++i)
     lengths[i] = random.Between(300, 3000);
   std::sort(lengths, lengths + fixedOrders, std::greater<>());
-  ws.FixedCount[kGrade] = fixedOrders;
+  ws.orders.FixedCount[kGrade] = fixedOrders;
   for (int32_t i = 0; i < fixedOrders; ++i) {
-    ws.FixedLength[kGrade][i] = lengths[i];
-    ws.FixedWeight[kGrade][i] = static_cast<float>(random.Between(800, 1200) / 1000.0);
-    ws.FixedCode[kGrade][i] = 1000 + i;
+    ws.orders.FixedLength[kGrade][i] = lengths[i];
+    ws.orders.FixedWeight[kGrade][i] = static_cast<float>(random.Between(800, 1200) / 1000.0);
+    ws.orders.FixedCode[kGrade][i] = 1000 + i;
   }
 
-  ws.VariableCount[kGrade] = sawline::kMaxVariableOrders;
+  ws.orders.VariableCount[kGrade] = sawline::kMaxVariableOrders;
   for (int32_t j = 0; j < sawline::kMaxVariableOrders; ++j) {
     const int32_t minLength = random.Between(150, 900);
-    ws.VariableMinLength[kGrade][j] = minLength;
-    ws.VariableMaxLength[kGrade][j] = minLength + random.Between(200, 1800);
-    ws.VariableWeight[kGrade][j] = static_cast<float>(random.Between(500, 1000) / 1000.0);
-    ws.VariableCode[kGrade][j] = 2000 + j;
+    ws.orders.VariableMinLength[kGrade][j] = minLength;
+    ws.orders.VariableMaxLength[kGrade][j] = minLength + random.Between(200, 1800);
+    ws.orders.VariableWeight[kGrade][j] = static_cast<float>(random.Between(500, 1000) / 1000.0);
+    ws.orders.VariableCode[kGrade][j] = 2000 + j;
   }
 }
 
 void BM_Search(benchmark::State& state) {
   const auto fixedOrders = static_cast<int32_t>(state.range(0));
   BuildHeavyBook(fixedOrders);
-  ws.FillMemoOff = static_cast<int32_t>(state.range(1));
+  ws.search.FillMemoOff = static_cast<int32_t>(state.range(1));
   sawline::platform::FixSeed(12345u);
   sawline::platform::FixClock(0);
   for (auto _ : state) {
-    std::fill(&ws.FixedDone[kGrade][0], &ws.FixedDone[kGrade][0] + fixedOrders, 0);
-    ws.SearchFirstEntry = 0;
-    ws.FillRowCount = 0;
+    std::fill(&ws.orders.FixedDone[kGrade][0], &ws.orders.FixedDone[kGrade][0] + fixedOrders, 0);
+    ws.search.SearchFirstEntry = 0;
+    ws.filler.FillRowCount = 0;
     sawline::SearchCombination(kGrade, kSegmentLength, 0);
-    benchmark::DoNotOptimize(ws.BestFitness);
+    benchmark::DoNotOptimize(ws.search.BestFitness);
   }
-  state.counters["generations"] = ws.Generation;
+  state.counters["generations"] = ws.search.Generation;
   sawline::platform::ReleaseFixes();
 }
 

@@ -55,9 +55,9 @@ struct BoardMarkRanges {
 };
 
 BoardMarkRanges UsedBoardMarks() {
-  const int n = ws.FirstHalfCount;
-  if (ws.BoardMarks[kMarkKindIndex] == 1.0f) return {n, n, kMarkHalf, 0};
-  return {n, ws.SecondHalfCount, 0, n};
+  const int n = ws.marks.FirstHalfCount;
+  if (ws.marks.BoardMarks[kMarkKindIndex] == 1.0f) return {n, n, kMarkHalf, 0};
+  return {n, ws.marks.SecondHalfCount, 0, n};
 }
 
 // Parameter entries whose order row is switched on (exactly 1), by column.
@@ -96,30 +96,30 @@ RefusalReason ScreenForNonFinite(const float* p) {
   }
   const bool ordersFinite =
       EnabledRowsFinite(
-          p, ws.FixedOrderEnabled, kFixedOrderRows,
+          p, ws.orderRows.FixedOrderEnabled, kFixedOrderRows,
           {param::kFixedOrderGrade, param::kFixedOrderLength, param::kFixedOrderWeight,
            param::kFixedOrderStartWeight, param::kFixedOrderValue, param::kFixedOrderQuantity,
            param::kFixedOrderDone, param::kFixedOrderCode}) &&
-      EnabledRowsFinite(p, ws.VariableOrderEnabled, kVariableOrderRows,
+      EnabledRowsFinite(p, ws.orderRows.VariableOrderEnabled, kVariableOrderRows,
                         {param::kVariableOrderCode, param::kVariableOrderGrade,
                          param::kVariableOrderMinLength, param::kVariableOrderMaxLength,
                          param::kVariableOrderWeight, param::kVariableOrderValue}) &&
       EnabledRowsFinite(
-          p, ws.UncutOrderEnabled, kUncutOrderRows,
+          p, ws.orderRows.UncutOrderEnabled, kUncutOrderRows,
           {param::kUncutOrderCode, param::kUncutOrderMinLength, param::kUncutOrderMaxLength});
   if (!ordersFinite) return kRefusedNonFinite;
 
   const BoardMarkRanges marks = UsedBoardMarks();
-  if (!std::isfinite(ws.BoardMarks[kMarkKindIndex]) ||
-      !AllFinite(ws.BoardMarks, 0, marks.firstCount) ||
-      !AllFinite(ws.BoardMarks, kMarkHalf, marks.secondCount)) {
+  if (!std::isfinite(ws.marks.BoardMarks[kMarkKindIndex]) ||
+      !AllFinite(ws.marks.BoardMarks, 0, marks.firstCount) ||
+      !AllFinite(ws.marks.BoardMarks, kMarkHalf, marks.secondCount)) {
     return kRefusedNonFinite;
   }
   double total = 0.0;
   for (int i = 0; i < marks.lengthFirstCount; ++i)
-    total += std::fabs(static_cast<double>(ws.BoardMarks[marks.lengthFirst + i]));
+    total += std::fabs(static_cast<double>(ws.marks.BoardMarks[marks.lengthFirst + i]));
   for (int i = 0; i < marks.secondCount; ++i)
-    total += std::fabs(static_cast<double>(ws.BoardMarks[kMarkHalf + i]));
+    total += std::fabs(static_cast<double>(ws.marks.BoardMarks[kMarkHalf + i]));
   if (total > static_cast<double>(std::numeric_limits<float>::max())) return kRefusedNonFinite;
   return kAccepted;
 }
@@ -127,53 +127,55 @@ RefusalReason ScreenForNonFinite(const float* p) {
 }  // namespace
 
 void UnpackParameterBlock(const float* p) {
-  ws.WasteGateSelect = TruncToInt(p[param::kWasteGateSelect]);
-  ReadInts(p, param::kFixedOrderEnabled, kFixedOrderRows, ws.FixedOrderEnabled);
-  ReadInts(p, param::kFixedOrderGrade, kFixedOrderRows, ws.FixedOrderGrade);
-  ReadInts(p, param::kFixedOrderLength, kFixedOrderRows, ws.FixedOrderLength);
-  ReadFloats(p, param::kFixedOrderWeight, kFixedOrderRows, ws.FixedOrderWeight);
-  ReadFloats(p, param::kFixedOrderStartWeight, kFixedOrderRows, ws.FixedOrderStartWeight);
-  ReadFloats(p, param::kFixedOrderValue, kFixedOrderRows, ws.FixedOrderValue);
-  ReadInts(p, param::kFixedOrderQuantity, kFixedOrderRows, ws.FixedOrderQuantity);
-  ReadInts(p, param::kFixedOrderDone, kFixedOrderRows, ws.FixedOrderDone);
-  ReadInts(p, param::kFixedOrderCode, kFixedOrderRows, ws.FixedOrderCode);
-  ReadInts(p, param::kVariableOrderCode, kVariableOrderRows, ws.VariableOrderCode);
-  ReadInts(p, param::kUncutOrderCode, kUncutOrderRows, ws.UncutOrderCode);
-  ws.WasteKickerCode = TruncToInt(p[param::kWasteKickerCode]);
-  ReadInts(p, param::kVariableOrderEnabled, kVariableOrderRows, ws.VariableOrderEnabled);
-  ReadInts(p, param::kVariableOrderGrade, kVariableOrderRows, ws.VariableOrderGrade);
-  ReadInts(p, param::kVariableOrderMinLength, kVariableOrderRows, ws.VariableOrderMinLength);
-  ReadInts(p, param::kVariableOrderMaxLength, kVariableOrderRows, ws.VariableOrderMaxLength);
-  ReadFloats(p, param::kVariableOrderWeight, kVariableOrderRows, ws.VariableOrderWeight);
-  ReadFloats(p, param::kVariableOrderValue, kVariableOrderRows, ws.VariableOrderValue);
-  ReadInts(p, param::kUncutOrderEnabled, kUncutOrderRows, ws.UncutOrderEnabled);
-  ReadInts(p, param::kUncutOrderMinLength, kUncutOrderRows, ws.UncutOrderMinLength);
-  ReadInts(p, param::kUncutOrderMaxLength, kUncutOrderRows, ws.UncutOrderMaxLength);
-  ws.CT[0] = 0;
-  ws.CB[0] = 0;
-  ReadInts(p, param::kCT + 1, kMaxOrderGrade, ws.CT + 1);
-  ReadInts(p, param::kCB + 1, kMaxOrderGrade, ws.CB + 1);
-  ws.WasteMaxLength = TruncToInt(p[param::kWasteMaxLength]);
-  ws.RemnantCentering = TruncToInt(p[param::kRemnantCentering]);
-  ws.OptimizeTimeLimit = 0.35f;
-  ws.WasteMarkCount = TruncToInt(p[param::kWasteMarkCount]);
-  ws.TailUnmarkedLength = TruncToInt(p[param::kTailUnmarkedLength]);
-  ws.GradeMarkLength = TruncToInt(p[param::kGradeMarkLength]);
-  ws.GradeAMinLength = TruncToInt(p[param::kGradeAMinLength]);
-  ws.UnmarkedGrade = TruncToInt(p[param::kUnmarkedGrade]);
-  ws.OptimizeMode = TruncToInt(p[param::kOptimizeMode]);
-  ws.PriorityDowngrade = TruncToInt(p[param::kPriorityDowngrade]);
-  ws.KerfWidth = p[param::kKerfWidth];
-  ws.FluorescentLineWidth = TruncToInt(p[param::kFluorescentLineWidth]);
-  ws.FrontMarkingMode = TruncToInt(p[param::kFrontMarkingMode]);
-  ws.TopWasteSideGradeLines = TruncToInt(p[param::kTopWasteSideGradeLines]);
-  ws.SeparateAdjacentSameGrade = TruncToInt(p[param::kSeparateAdjacentSameGrade]);
+  ws.settings.WasteGateSelect = TruncToInt(p[param::kWasteGateSelect]);
+  ReadInts(p, param::kFixedOrderEnabled, kFixedOrderRows, ws.orderRows.FixedOrderEnabled);
+  ReadInts(p, param::kFixedOrderGrade, kFixedOrderRows, ws.orderRows.FixedOrderGrade);
+  ReadInts(p, param::kFixedOrderLength, kFixedOrderRows, ws.orderRows.FixedOrderLength);
+  ReadFloats(p, param::kFixedOrderWeight, kFixedOrderRows, ws.orderRows.FixedOrderWeight);
+  ReadFloats(p, param::kFixedOrderStartWeight, kFixedOrderRows, ws.orderRows.FixedOrderStartWeight);
+  ReadFloats(p, param::kFixedOrderValue, kFixedOrderRows, ws.orderRows.FixedOrderValue);
+  ReadInts(p, param::kFixedOrderQuantity, kFixedOrderRows, ws.orderRows.FixedOrderQuantity);
+  ReadInts(p, param::kFixedOrderDone, kFixedOrderRows, ws.orderRows.FixedOrderDone);
+  ReadInts(p, param::kFixedOrderCode, kFixedOrderRows, ws.orderRows.FixedOrderCode);
+  ReadInts(p, param::kVariableOrderCode, kVariableOrderRows, ws.orderRows.VariableOrderCode);
+  ReadInts(p, param::kUncutOrderCode, kUncutOrderRows, ws.orderRows.UncutOrderCode);
+  ws.settings.WasteKickerCode = TruncToInt(p[param::kWasteKickerCode]);
+  ReadInts(p, param::kVariableOrderEnabled, kVariableOrderRows, ws.orderRows.VariableOrderEnabled);
+  ReadInts(p, param::kVariableOrderGrade, kVariableOrderRows, ws.orderRows.VariableOrderGrade);
+  ReadInts(p, param::kVariableOrderMinLength, kVariableOrderRows,
+           ws.orderRows.VariableOrderMinLength);
+  ReadInts(p, param::kVariableOrderMaxLength, kVariableOrderRows,
+           ws.orderRows.VariableOrderMaxLength);
+  ReadFloats(p, param::kVariableOrderWeight, kVariableOrderRows, ws.orderRows.VariableOrderWeight);
+  ReadFloats(p, param::kVariableOrderValue, kVariableOrderRows, ws.orderRows.VariableOrderValue);
+  ReadInts(p, param::kUncutOrderEnabled, kUncutOrderRows, ws.orderRows.UncutOrderEnabled);
+  ReadInts(p, param::kUncutOrderMinLength, kUncutOrderRows, ws.orderRows.UncutOrderMinLength);
+  ReadInts(p, param::kUncutOrderMaxLength, kUncutOrderRows, ws.orderRows.UncutOrderMaxLength);
+  ws.settings.CT[0] = 0;
+  ws.settings.CB[0] = 0;
+  ReadInts(p, param::kCT + 1, kMaxOrderGrade, ws.settings.CT + 1);
+  ReadInts(p, param::kCB + 1, kMaxOrderGrade, ws.settings.CB + 1);
+  ws.settings.WasteMaxLength = TruncToInt(p[param::kWasteMaxLength]);
+  ws.settings.RemnantCentering = TruncToInt(p[param::kRemnantCentering]);
+  ws.settings.OptimizeTimeLimit = 0.35f;
+  ws.settings.WasteMarkCount = TruncToInt(p[param::kWasteMarkCount]);
+  ws.settings.TailUnmarkedLength = TruncToInt(p[param::kTailUnmarkedLength]);
+  ws.settings.GradeMarkLength = TruncToInt(p[param::kGradeMarkLength]);
+  ws.settings.GradeAMinLength = TruncToInt(p[param::kGradeAMinLength]);
+  ws.settings.UnmarkedGrade = TruncToInt(p[param::kUnmarkedGrade]);
+  ws.settings.OptimizeMode = TruncToInt(p[param::kOptimizeMode]);
+  ws.settings.PriorityDowngrade = TruncToInt(p[param::kPriorityDowngrade]);
+  ws.settings.KerfWidth = p[param::kKerfWidth];
+  ws.settings.FluorescentLineWidth = TruncToInt(p[param::kFluorescentLineWidth]);
+  ws.settings.FrontMarkingMode = TruncToInt(p[param::kFrontMarkingMode]);
+  ws.settings.TopWasteSideGradeLines = TruncToInt(p[param::kTopWasteSideGradeLines]);
+  ws.settings.SeparateAdjacentSameGrade = TruncToInt(p[param::kSeparateAdjacentSameGrade]);
 }
 
 void CopyBoardMarks(const float* marks) {
-  std::memcpy(ws.BoardMarks, marks, sizeof ws.BoardMarks);
-  ws.FirstHalfCount = CountUntilZero(ws.BoardMarks, kMarkHalf);
-  ws.SecondHalfCount = CountUntilZero(ws.BoardMarks + kMarkHalf, kMarkHalf);
+  std::memcpy(ws.marks.BoardMarks, marks, sizeof ws.marks.BoardMarks);
+  ws.marks.FirstHalfCount = CountUntilZero(ws.marks.BoardMarks, kMarkHalf);
+  ws.marks.SecondHalfCount = CountUntilZero(ws.marks.BoardMarks + kMarkHalf, kMarkHalf);
 }
 
 namespace {
@@ -181,33 +183,33 @@ namespace {
 // The board's length as its marks give it: the pair lengths, or the top face's
 // intervals.
 double MarkedBoardLength() {
-  const int lengthsFrom = ws.BoardMarks[kMarkKindIndex] == 1.0f ? kMarkHalf : 0;
+  const int lengthsFrom = ws.marks.BoardMarks[kMarkKindIndex] == 1.0f ? kMarkHalf : 0;
   double length = 0.0;
-  for (int i = 0; i < ws.FirstHalfCount; ++i)
-    length += ws.BoardMarks[lengthsFrom + i];
+  for (int i = 0; i < ws.marks.FirstHalfCount; ++i)
+    length += ws.marks.BoardMarks[lengthsFrom + i];
   return length;
 }
 
 }  // namespace
 
 void ScreenInputs(const float* parameters) {
-  ws.InputRefused = ScreenForNonFinite(parameters);
-  if (ws.InputRefused != kAccepted) return;
-  if (ws.KerfWidth < 0.0f) {
-    ws.InputRefused = kRefusedNegativeKerf;
+  ws.run.InputRefused = ScreenForNonFinite(parameters);
+  if (ws.run.InputRefused != kAccepted) return;
+  if (ws.settings.KerfWidth < 0.0f) {
+    ws.run.InputRefused = kRefusedNegativeKerf;
     return;
   }
   const BoardMarkRanges marks = UsedBoardMarks();
-  if (AnyNegative(ws.BoardMarks, marks.lengthFirst, marks.lengthFirstCount) ||
-      AnyNegative(ws.BoardMarks, kMarkHalf, marks.secondCount)) {
-    ws.InputRefused = kRefusedNegativeMark;
+  if (AnyNegative(ws.marks.BoardMarks, marks.lengthFirst, marks.lengthFirstCount) ||
+      AnyNegative(ws.marks.BoardMarks, kMarkHalf, marks.secondCount)) {
+    ws.run.InputRefused = kRefusedNegativeMark;
     return;
   }
   // A kerf that takes the whole board leaves nothing to cut: planning it would hand
   // the controller negative lengths.
   const double boardLength = MarkedBoardLength();
-  if (boardLength > 0.0 && static_cast<double>(ws.KerfWidth) >= boardLength) {
-    ws.InputRefused = kRefusedKerfTooWide;
+  if (boardLength > 0.0 && static_cast<double>(ws.settings.KerfWidth) >= boardLength) {
+    ws.run.InputRefused = kRefusedKerfTooWide;
   }
 }
 

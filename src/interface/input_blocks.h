@@ -12,7 +12,7 @@ void UnpackParameterBlock(const float* parameters);
 void CopyBoardMarks(const float* marks);
 
 // Decides whether the board can be planned safely and records the answer in
-// ws.InputRefused: a board whose used values include NaN or infinity, a negative
+// ws.run.InputRefused: a board whose used values include NaN or infinity, a negative
 // kerf, a negative mark length, or a kerf as long as the whole board is refused as a
 // whole. Runs after both blocks are
 // unpacked; `parameters` is the block just unpacked, so that integer entries are

@@ -22,44 +22,45 @@ static_assert(kMaxTransferRecords <= kCodeFieldStride);
 void FillResultBlock(float* block) {
   std::fill(block, block + kResultBlockFloats, 0.0f);
 
-  const int32_t segments = std::clamp(ws.ConvertedCount, 0, kMaxSegments);
+  const int32_t segments = std::clamp(ws.board.ConvertedCount, 0, kMaxSegments);
   for (int32_t i = 0; i < segments; ++i) {
-    block[result::kSegmentGrade + i] = ws.ConvertedSegments[i].grade;
-    block[result::kSegmentLength + i] = ws.ConvertedSegments[i].length;
+    block[result::kSegmentGrade + i] = ws.board.ConvertedSegments[i].grade;
+    block[result::kSegmentLength + i] = ws.board.ConvertedSegments[i].length;
   }
 
-  const int32_t pieces = std::clamp(ws.PieceCount, 0, kMaxTransferRecords);
+  const int32_t pieces = std::clamp(ws.plan.PieceCount, 0, kMaxTransferRecords);
   for (int32_t i = 0; i < pieces; ++i) {
-    block[result::kPieceGradeCode + i] = ws.PieceList[i].gradeCode;
-    block[result::kPieceLength + i] = ws.PieceList[i].length;
-    block[result::kFeedLength + i] = ws.TransferList[i].feedLength;
+    block[result::kPieceGradeCode + i] = ws.plan.PieceList[i].gradeCode;
+    block[result::kPieceLength + i] = ws.plan.PieceList[i].length;
+    block[result::kFeedLength + i] = ws.results.TransferList[i].feedLength;
     for (int field = 0; field < 4; ++field)
-      block[result::kCodeField1 + field * kCodeFieldStride + i] = ws.TransferList[i].field[field];
+      block[result::kCodeField1 + field * kCodeFieldStride + i] =
+          ws.results.TransferList[i].field[field];
   }
 
   for (int32_t j = 0; j < kFixedOrderRows; ++j)
-    block[result::kFixedOrderPieces + j] = static_cast<float>(ws.FixedOrderPieces[j]);
+    block[result::kFixedOrderPieces + j] = static_cast<float>(ws.results.FixedOrderPieces[j]);
 
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    block[result::kGradeTotalLength + g] = ws.GradeTotalLength[g];
-    block[result::kGradeSpecLength + g] = ws.GradeSpecLength[g];
-    block[result::kGradeVarLength + g] = ws.GradeVarLength[g];
-    block[result::kGradeUncutLength + g] = ws.GradeUncutLength[g];
+    block[result::kGradeTotalLength + g] = ws.results.GradeTotalLength[g];
+    block[result::kGradeSpecLength + g] = ws.results.GradeSpecLength[g];
+    block[result::kGradeVarLength + g] = ws.results.GradeVarLength[g];
+    block[result::kGradeUncutLength + g] = ws.results.GradeUncutLength[g];
   }
-  block[result::kTotalUsefulLength] = ws.TotalUsefulLength;
+  block[result::kTotalUsefulLength] = ws.results.TotalUsefulLength;
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g)
-    block[result::kTotalUsefulLength + g] = ws.GradeUsefulLength[g];
+    block[result::kTotalUsefulLength + g] = ws.results.GradeUsefulLength[g];
 
-  block[result::kTotalValue] = ws.TotalValue;
-  block[result::kTotalFixedValue] = ws.GradeFixedValue[kValueTotalEntry];
-  block[result::kTotalVarValue] = ws.GradeVarValue[kValueTotalEntry];
+  block[result::kTotalValue] = ws.results.TotalValue;
+  block[result::kTotalFixedValue] = ws.results.GradeFixedValue[kValueTotalEntry];
+  block[result::kTotalVarValue] = ws.results.GradeVarValue[kValueTotalEntry];
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    block[result::kTotalValue + g] = ws.GradeValue[g];
-    block[result::kTotalFixedValue + g] = ws.GradeFixedValue[g];
-    block[result::kTotalVarValue + g] = ws.GradeVarValue[g];
+    block[result::kTotalValue + g] = ws.results.GradeValue[g];
+    block[result::kTotalFixedValue + g] = ws.results.GradeFixedValue[g];
+    block[result::kTotalVarValue + g] = ws.results.GradeVarValue[g];
   }
 
-  block[result::kBoardLength] = ws.BoardLength;
+  block[result::kBoardLength] = ws.board.BoardLength;
 }
 
 }  // namespace sawline

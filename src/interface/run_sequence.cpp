@@ -14,8 +14,8 @@ namespace sawline {
 namespace {
 
 void ClearPlanCounts() {
-  std::fill(std::begin(ws.SegmentPieceCount), std::end(ws.SegmentPieceCount), 0);
-  ws.PieceCount = 0;
+  std::fill(std::begin(ws.plan.SegmentPieceCount), std::end(ws.plan.SegmentPieceCount), 0);
+  ws.plan.PieceCount = 0;
 }
 
 void LogClosingRecord(int64_t startMs) {
@@ -27,9 +27,9 @@ void LogClosingRecord(int64_t startMs) {
 }  // namespace
 
 void DispatchPlanDriver() {
-  if (ws.OptimizeMode == 4) {
+  if (ws.settings.OptimizeMode == 4) {
     PlanDefectSawing();
-  } else if (ws.PriorityDowngrade == 1) {
+  } else if (ws.settings.PriorityDowngrade == 1) {
     PlanBoardWithDowngrade();
   } else {
     PlanBoard();
@@ -47,20 +47,20 @@ int32_t RunOptimization(const float* parameterBlock, const float* boardMarkBlock
   ConvertBoardMarks();
   TrimHeadAndTail();
   LogSettings();
-  if (ws.InputRefused != kAccepted) {
+  if (ws.run.InputRefused != kAccepted) {
     LogRefusal();
     return 0;
   }
   ClearPlanCounts();
   DispatchPlanDriver();
-  if (ws.PieceCount == 0) return 0;
+  if (ws.plan.PieceCount == 0) return 0;
   FinishPieceList();
   BuildTransferList();
   ComputeStatistics();
   FillResultBlock(resultBlock);
   LogResults();
   LogClosingRecord(startMs);
-  return ws.PieceCount;
+  return ws.plan.PieceCount;
 }
 
 }  // namespace sawline

@@ -36,14 +36,15 @@ int32_t AddCount(int32_t a, int32_t b) {
 void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32_t individual,
                     int32_t start, bool forward) {
   const int32_t base = block + individual + 2;
-  const double length = ws.SearchLength;
-  genes[start] = ScaledDraw(ws.GeneLimit[start], ws.RandomTable[base]);
+  const double length = ws.search.SearchLength;
+  genes[start] = ScaledDraw(ws.search.GeneLimit[start], ws.search.RandomTable[base]);
   double used = genes[start] * table.lengthWithKerf[start];
   const int32_t step = forward ? 1 : -1;
   for (int32_t j = start + step; j >= 0 && j < table.count; j += step) {
     const double fit = PiecesThatFit(length - used, table.lengthWithKerf[j]);
-    const int32_t drawn = TruncToInt(std::floor(fit * ws.RandomTable[base + j] / 32768.0 + 0.5));
-    genes[j] = std::min(drawn, ws.GeneLimit[j]);
+    const int32_t drawn =
+        TruncToInt(std::floor(fit * ws.search.RandomTable[base + j] / 32768.0 + 0.5));
+    genes[j] = std::min(drawn, ws.search.GeneLimit[j]);
     used += genes[j] * table.lengthWithKerf[j];
   }
   if (!table.whole) {
@@ -55,10 +56,11 @@ void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32
 template <typename Gene>
 void TakeAsBest(PopulationRows<Gene> rows, int32_t individual, int32_t fixedOnly,
                 int32_t geneCount) {
-  CopyGenes(ws.BestGenes, rows[individual], geneCount);
+  CopyGenes(ws.search.BestGenes, rows[individual], geneCount);
   if (fixedOnly != 1) {
-    ws.BestFillCount = ws.IndividualFillCount[individual];
-    std::memcpy(ws.BestFillRows, ws.IndividualFillRows[individual], sizeof ws.BestFillRows);
+    ws.search.BestFillCount = ws.search.IndividualFillCount[individual];
+    std::memcpy(ws.search.BestFillRows, ws.search.IndividualFillRows[individual],
+                sizeof ws.search.BestFillRows);
   }
 }
 
@@ -68,12 +70,13 @@ template <typename Gene>
 void BreakTies(PopulationRows<Gene> rows, int32_t from, int32_t to, int32_t fixedOnly,
                int32_t geneCount) {
   for (int32_t i = from; i < to; ++i) {
-    if (!(ws.Fitness[i] == ws.BestFitness)) continue;
+    if (!(ws.search.Fitness[i] == ws.search.BestFitness)) continue;
     const Gene* genes = rows[i];
     int32_t j = 0;
-    while (j < geneCount && genes[j] == ws.BestGenes[j])
+    while (j < geneCount && genes[j] == ws.search.BestGenes[j])
       ++j;
-    if (j < geneCount && genes[j] > ws.BestGenes[j]) TakeAsBest(rows, i, fixedOnly, geneCount);
+    if (j < geneCount && genes[j] > ws.search.BestGenes[j])
+      TakeAsBest(rows, i, fixedOnly, geneCount);
   }
 }
 
@@ -84,9 +87,9 @@ void KeepBestOf(PopulationRows<Gene> rows, int32_t fixedOnly, int32_t n) {
   const int32_t genes = UsableGeneCount();
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i) {
-    if (ws.Fitness[i] > ws.BestFitness) {
+    if (ws.search.Fitness[i] > ws.search.BestFitness) {
       TakeAsBest(rows, i, fixedOnly, genes);
-      ws.BestFitness = ws.Fitness[i];
+      ws.search.BestFitness = ws.search.Fitness[i];
     }
   }
   BreakTies(rows, 0, count, fixedOnly, genes);
@@ -94,9 +97,10 @@ void KeepBestOf(PopulationRows<Gene> rows, int32_t fixedOnly, int32_t n) {
 
 // Mode 3: no search, the greedy combination of the longest fitting pieces first.
 void TakeLongStockCombination(int32_t fixedOnly) {
-  BuildGreedyCandidates(std::min(ws.GeneCount, 1));
+  BuildGreedyCandidates(std::min(ws.search.GeneCount, 1));
   EvaluatePopulation(fixedOnly, 1);
-  WriteBack(fixedOnly, ws.Population[0], ws.IndividualFillCount[0], ws.IndividualFillRows[0]);
+  WriteBack(fixedOnly, ws.search.Population[0], ws.search.IndividualFillCount[0],
+            ws.search.IndividualFillRows[0]);
 }
 
 // The grade's variable-length list as the evaluation of rests reads it.
@@ -112,14 +116,14 @@ struct RestContext {
 };
 
 void LoadRestContext(RestContext& rest) {
-  rest.grade = ws.SearchGrade;
-  rest.orders = ListCount(rest.grade, ws.VariableCount, kMaxVariableOrders);
-  rest.kerf = ws.KerfWidth;
-  rest.length = ws.SearchLength;
+  rest.grade = ws.search.SearchGrade;
+  rest.orders = ListCount(rest.grade, ws.orders.VariableCount, kMaxVariableOrders);
+  rest.kerf = ws.settings.KerfWidth;
+  rest.length = ws.search.SearchLength;
   rest.shortestMaxPlusKerf = INFINITY;
   for (int32_t k = 0; k < rest.orders; ++k) {
-    rest.minPlusKerf[k] = ws.VariableMinLength[rest.grade][k] + rest.kerf;
-    rest.maxPlusKerf[k] = ws.VariableMaxLength[rest.grade][k] + rest.kerf;
+    rest.minPlusKerf[k] = ws.orders.VariableMinLength[rest.grade][k] + rest.kerf;
+    rest.maxPlusKerf[k] = ws.orders.VariableMaxLength[rest.grade][k] + rest.kerf;
     rest.shortestMaxPlusKerf = std::min(rest.shortestMaxPlusKerf, rest.maxPlusKerf[k]);
   }
   PadRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders);
@@ -140,10 +144,10 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
   ForEachNonzeroGene(row, std::max(scan, table.count), [&](int32_t j) {
     used += row[j] * table.lengthWithKerf[j];
     fitness += static_cast<double>(int64_t{row[j]} * table.length[j]) * table.weight[j];
-    withinLimits &= row[j] > 0 && row[j] <= ws.GeneLimit[j];
+    withinLimits &= row[j] > 0 && row[j] <= ws.search.GeneLimit[j];
   });
-  ws.IndividualLength[i] = withinLimits ? used : -1.0;
-  ws.Fitness[i] = fitness;
+  ws.search.IndividualLength[i] = withinLimits ? used : -1.0;
+  ws.search.Fitness[i] = fitness;
   if (fixedOnly == 1) return;
 
   const double r = rest.length - used;
@@ -154,10 +158,11 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
                                   : InRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders, r);
     if (covering != 0) {
       const int32_t k = std::countr_zero(covering);
-      ws.Fitness[i] += (r - rest.kerf) * ws.VariableWeight[grade][k];
-      ws.IndividualFillRows[i][0] = FillRow{1.0f, static_cast<float>(r - rest.kerf),
-                                            static_cast<float>(ws.VariableCode[grade][k])};
-      ws.IndividualFillCount[i] = 1;
+      ws.search.Fitness[i] += (r - rest.kerf) * ws.orders.VariableWeight[grade][k];
+      ws.search.IndividualFillRows[i][0] =
+          FillRow{1.0f, static_cast<float>(r - rest.kerf),
+                  static_cast<float>(ws.orders.VariableCode[grade][k])};
+      ws.search.IndividualFillCount[i] = 1;
       return;
     }
   }
@@ -166,9 +171,10 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
     int32_t rowCount = 0;
     const float value = MemoizedFillSegment(grade, static_cast<float>(r), rows, rowCount);
     if (value > 0.0f && rowCount > 0) {
-      ws.Fitness[i] += value;
-      std::memcpy(ws.IndividualFillRows[i], rows, sizeof(FillRow) * static_cast<size_t>(rowCount));
-      ws.IndividualFillCount[i] = rowCount;
+      ws.search.Fitness[i] += value;
+      std::memcpy(ws.search.IndividualFillRows[i], rows,
+                  sizeof(FillRow) * static_cast<size_t>(rowCount));
+      ws.search.IndividualFillCount[i] = rowCount;
     }
   }
 }
@@ -178,11 +184,11 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
 bool CompactGenesFit() {
   const int32_t genes = UsableGeneCount();
   for (int32_t j = 0; j < genes; ++j) {
-    if (ws.GeneLimit[j] > INT16_MAX) return false;
+    if (ws.search.GeneLimit[j] > INT16_MAX) return false;
   }
-  for (const auto& individual : ws.Population) {
+  for (const auto& individual : ws.search.Population) {
     for (int32_t j = 0; j < genes; ++j) {
-      if (individual[j] < 0 || individual[j] > ws.GeneLimit[j]) return false;
+      if (individual[j] < 0 || individual[j] > ws.search.GeneLimit[j]) return false;
     }
   }
   return true;
@@ -199,50 +205,50 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
   PopulationRows<Gene> current;
   PopulationRows<Gene> next;
   if constexpr (sizeof(Gene) == sizeof(int32_t)) {
-    current = TableRows(ws.Population);
-    next = TableRows(ws.NextPopulation);
+    current = TableRows(ws.search.Population);
+    next = TableRows(ws.search.NextPopulation);
   } else {
     // Rows padded to whole vectors of 8 genes; the padding is never written.
     const int32_t stride = (genes + 7) & ~7;
     static_assert(kMaxGenes % 8 == 0);
-    current = {ws.CompactPopulation[0], stride, stride};
-    next = {ws.CompactPopulation[1], stride, stride};
+    current = {ws.search.CompactPopulation[0], stride, stride};
+    next = {ws.search.CompactPopulation[1], stride, stride};
     const size_t bytes = sizeof(int16_t) * static_cast<size_t>(kPopulationSize * stride);
-    std::memset(ws.CompactPopulation[0], 0, bytes);
-    std::memset(ws.CompactPopulation[1], 0, bytes);
+    std::memset(ws.search.CompactPopulation[0], 0, bytes);
+    std::memset(ws.search.CompactPopulation[1], 0, bytes);
     for (int32_t i = 0; i < kPopulationSize; ++i)
-      CopyGenes(current[i], ws.Population[i], genes);
+      CopyGenes(current[i], ws.search.Population[i], genes);
   }
   ScaledDrawTables();
   GeneTable table;
   LoadGeneTable(table);
-  ws.Generation = 0;
+  ws.search.Generation = 0;
   for (;;) {
     AdvanceGeneration(fixedOnly, current, next, &table);
     std::swap(current, next);
     const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
-    if (!(ws.OptimizeTimeLimit > elapsed)) break;
-    if (++ws.Generation >= kMaxGenerations) break;
+    if (!(ws.settings.OptimizeTimeLimit > elapsed)) break;
+    if (++ws.search.Generation >= kMaxGenerations) break;
   }
   for (int32_t i = 0; i < kPopulationSize; ++i) {
-    CopyGenes(ws.Population[i], current[i], genes);
-    CopyGenes(ws.NextPopulation[i], current[i], genes);
+    CopyGenes(ws.search.Population[i], current[i], genes);
+    CopyGenes(ws.search.NextPopulation[i], current[i], genes);
   }
 }
 
 }  // namespace
 
 void LoadGeneTable(GeneTable& genes) {
-  const int32_t grade = ws.SearchGrade;
-  const int32_t first = ws.SearchFirstEntry;
+  const int32_t grade = ws.search.SearchGrade;
+  const int32_t first = ws.search.SearchFirstEntry;
   genes.count = UsableGeneCount();
-  const double kerf = ws.KerfWidth;
+  const double kerf = ws.settings.KerfWidth;
   double fullRow = 0.0;
   genes.whole = true;
   for (int32_t j = 0; j < genes.count; ++j) {
-    genes.length[j] = ws.FixedLength[grade][first + j];
+    genes.length[j] = ws.orders.FixedLength[grade][first + j];
     genes.lengthWithKerf[j] = genes.length[j] + kerf;
-    genes.weight[j] = ws.SearchWeight[first + j];
+    genes.weight[j] = ws.search.SearchWeight[first + j];
     const double piece = genes.lengthWithKerf[j];
     genes.wholeLengthWithKerf[j] = 0;
     if (!(piece >= 0.0 && piece < static_cast<double>(kExactFloatIntegers)) ||
@@ -251,29 +257,30 @@ void LoadGeneTable(GeneTable& genes) {
       continue;
     }
     genes.wholeLengthWithKerf[j] = static_cast<int64_t>(piece);
-    fullRow += std::max(0, ws.GeneLimit[j]) * piece;
+    fullRow += std::max(0, ws.search.GeneLimit[j]) * piece;
   }
   if (!(fullRow < static_cast<double>(kExactFloatIntegers))) genes.whole = false;
 }
 
 void SearchCombination(int32_t grade, float length, int32_t fixedOnly) {
   PrepareSearchWeights();
-  const int32_t entries = ListCount(grade, ws.FixedCount, kMaxFixedOrders);
+  const int32_t entries = ListCount(grade, ws.orders.FixedCount, kMaxFixedOrders);
   for (int32_t i = 0; i < entries; ++i) {
-    ws.SearchWeight[i] = ws.FixedSearchWeight[grade][i];
-    const int32_t quantity = ws.FixedQuantity[grade][i];
-    const int32_t done = ws.FixedDone[grade][i];
+    ws.search.SearchWeight[i] = ws.search.FixedSearchWeight[grade][i];
+    const int32_t quantity = ws.orders.FixedQuantity[grade][i];
+    const int32_t done = ws.orders.FixedDone[grade][i];
     if (quantity != 0 && quantity > done) {
-      ws.SearchOpenCount[i] =
+      ws.search.SearchOpenCount[i] =
           static_cast<int32_t>(std::min<int64_t>(int64_t{quantity} - done, INT32_MAX));
     } else {
-      ws.SearchOpenCount[i] = quantity == 0 ? kUnlimitedOpenCount : 0;
+      ws.search.SearchOpenCount[i] = quantity == 0 ? kUnlimitedOpenCount : 0;
     }
   }
   RunGeneticSearch(grade, length, fixedOnly);
   for (int32_t i = 0; i < entries; ++i) {
-    if (ws.SearchPieceCount[i] > 0) {
-      ws.FixedDone[grade][i] = AddCount(ws.FixedDone[grade][i], ws.SearchPieceCount[i]);
+    if (ws.search.SearchPieceCount[i] > 0) {
+      ws.orders.FixedDone[grade][i] =
+          AddCount(ws.orders.FixedDone[grade][i], ws.search.SearchPieceCount[i]);
     }
   }
 }
@@ -282,21 +289,22 @@ void SearchCombination(int32_t grade, float length, int32_t fixedOnly) {
 // start weight (nothing done) to the weight (order complete) by the share done. Other
 // modes leave the table as it is.
 void PrepareSearchWeights() {
-  const int32_t mode = ws.OptimizeMode;
+  const int32_t mode = ws.settings.OptimizeMode;
   if (mode > kQuantityMode) return;
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    const int32_t entries = ListCount(g, ws.FixedCount, kMaxFixedOrders);
+    const int32_t entries = ListCount(g, ws.orders.FixedCount, kMaxFixedOrders);
     for (int32_t i = 0; i < entries; ++i) {
-      const float weight = ws.FixedWeight[g][i];
+      const float weight = ws.orders.FixedWeight[g][i];
       if (mode < kQuantityMode) {
-        ws.FixedSearchWeight[g][i] = weight;
-      } else if (ws.FixedQuantity[g][i] > 0) {
-        const double share =
-            static_cast<double>(ws.FixedDone[g][i]) / static_cast<double>(ws.FixedQuantity[g][i]);
-        ws.FixedSearchWeight[g][i] = static_cast<float>(
-            (static_cast<double>(ws.FixedStartWeight[g][i]) - weight) * (1.0 - share) + weight);
+        ws.search.FixedSearchWeight[g][i] = weight;
+      } else if (ws.orders.FixedQuantity[g][i] > 0) {
+        const double share = static_cast<double>(ws.orders.FixedDone[g][i]) /
+                             static_cast<double>(ws.orders.FixedQuantity[g][i]);
+        ws.search.FixedSearchWeight[g][i] = static_cast<float>(
+            (static_cast<double>(ws.orders.FixedStartWeight[g][i]) - weight) * (1.0 - share) +
+            weight);
       } else {
-        ws.FixedSearchWeight[g][i] = ws.FixedStartWeight[g][i];
+        ws.search.FixedSearchWeight[g][i] = ws.orders.FixedStartWeight[g][i];
       }
     }
   }
@@ -305,7 +313,7 @@ void PrepareSearchWeights() {
 void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
   const int64_t start = platform::ClockMilliseconds();
   BeginSearch(grade, length);
-  if (ws.OptimizeMode == kLongStockMode) {
+  if (ws.settings.OptimizeMode == kLongStockMode) {
     TakeLongStockCombination(fixedOnly);
     return;
   }
@@ -320,45 +328,45 @@ void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
   } else {
     RunGenerations<int32_t>(fixedOnly, start);
   }
-  BuildGreedyCandidates(ws.GeneCount);
-  EvaluatePopulation(fixedOnly, ws.GeneCount);
-  KeepBest(fixedOnly, ws.GeneCount);
+  BuildGreedyCandidates(ws.search.GeneCount);
+  EvaluatePopulation(fixedOnly, ws.search.GeneCount);
+  KeepBest(fixedOnly, ws.search.GeneCount);
   EndFillMemo();
-  WriteBack(fixedOnly, ws.BestGenes, ws.BestFillCount, ws.BestFillRows);
+  WriteBack(fixedOnly, ws.search.BestGenes, ws.search.BestFillCount, ws.search.BestFillRows);
 }
 
 void FillRandomTable() {
   platform::SeedRandom(platform::RandomSeed());
-  for (int32_t& draw : ws.RandomTable)
+  for (int32_t& draw : ws.search.RandomTable)
     draw = platform::NextRandom();
 }
 
 void BeginSearch(int32_t grade, float length) {
-  ws.SearchGrade = grade;
-  ws.SearchLength = length;
-  std::memset(ws.GeneLimit, 0, sizeof ws.GeneLimit);
-  const int32_t entries = ListCount(grade, ws.FixedCount, kMaxFixedOrders);
-  const double kerf = ws.KerfWidth;
+  ws.search.SearchGrade = grade;
+  ws.search.SearchLength = length;
+  std::memset(ws.search.GeneLimit, 0, sizeof ws.search.GeneLimit);
+  const int32_t entries = ListCount(grade, ws.orders.FixedCount, kMaxFixedOrders);
+  const double kerf = ws.settings.KerfWidth;
   int32_t first = 0;
-  while (first < entries && !(ws.FixedLength[grade][first] + kerf <= length))
+  while (first < entries && !(ws.orders.FixedLength[grade][first] + kerf <= length))
     ++first;
   // When nothing fits the caller's value stays, kept within the list so that the genes
   // (all limited to 0) never reach past it.
-  if (first == entries) first = std::clamp(ws.SearchFirstEntry, 0, entries);
-  ws.SearchFirstEntry = first;
-  ws.GeneCount = entries - first;
-  for (int32_t j = 0; j < ws.GeneCount; ++j) {
-    const int32_t fit = PiecesThatFit(length, ws.FixedLength[grade][first + j] + kerf);
-    const int32_t open = std::max(0, ws.SearchOpenCount[first + j]);
-    ws.GeneLimit[j] = std::min(fit, open);
+  if (first == entries) first = std::clamp(ws.search.SearchFirstEntry, 0, entries);
+  ws.search.SearchFirstEntry = first;
+  ws.search.GeneCount = entries - first;
+  for (int32_t j = 0; j < ws.search.GeneCount; ++j) {
+    const int32_t fit = PiecesThatFit(length, ws.orders.FixedLength[grade][first + j] + kerf);
+    const int32_t open = std::max(0, ws.search.SearchOpenCount[first + j]);
+    ws.search.GeneLimit[j] = std::min(fit, open);
   }
 }
 
 void ClearPopulation() {
-  const size_t bytes = sizeof(int32_t) * static_cast<size_t>(std::max(0, ws.GeneCount));
-  for (auto& individual : ws.Population)
+  const size_t bytes = sizeof(int32_t) * static_cast<size_t>(std::max(0, ws.search.GeneCount));
+  for (auto& individual : ws.search.Population)
     std::memset(individual, 0, bytes);
-  std::memset(ws.BestGenes, 0, bytes);
+  std::memset(ws.search.BestGenes, 0, bytes);
 }
 
 // Few genes: everyone fills forward from the longest entry. More: blocks start at
@@ -384,7 +392,7 @@ void BuildInitialPopulation() {
       forward = block < 5;
       start = forward ? block * q : n - (block - 5) * q - 1;
     }
-    FillIndividual(ws.Population[i], table, block, i, start, forward);
+    FillIndividual(ws.search.Population[i], table, block, i, start, forward);
   }
 }
 
@@ -393,34 +401,35 @@ void EvaluatePopulation(int32_t fixedOnly, int32_t n) {
   LoadGeneTable(table);
   RestContext rest{};
   if (fixedOnly != 1) {
-    std::memset(ws.IndividualFillCount, 0, sizeof ws.IndividualFillCount);
+    std::memset(ws.search.IndividualFillCount, 0, sizeof ws.search.IndividualFillCount);
     LoadRestContext(rest);
   }
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i)
-    EvaluateIndividual(ws.Population[i], table.count, i, fixedOnly, table, rest);
+    EvaluateIndividual(ws.search.Population[i], table.count, i, fixedOnly, table, rest);
 }
 
 void KeepFirstBest(int32_t fixedOnly) {
   const int32_t genes = UsableGeneCount();
   int32_t first = 0;
   for (int32_t i = 1; i < kPopulationSize; ++i) {
-    if (ws.Fitness[i] > ws.Fitness[first]) first = i;
+    if (ws.search.Fitness[i] > ws.search.Fitness[first]) first = i;
   }
-  TakeAsBest(TableRows(ws.Population), first, fixedOnly, genes);
-  ws.BestFitness = ws.Fitness[first];
-  BreakTies(TableRows(ws.Population), first + 1, kPopulationSize, fixedOnly, genes);
+  TakeAsBest(TableRows(ws.search.Population), first, fixedOnly, genes);
+  ws.search.BestFitness = ws.search.Fitness[first];
+  BreakTies(TableRows(ws.search.Population), first + 1, kPopulationSize, fixedOnly, genes);
 }
 
 void KeepBest(int32_t fixedOnly, int32_t n) {
-  KeepBestOf(TableRows(ws.Population), fixedOnly, n);
+  KeepBestOf(TableRows(ws.search.Population), fixedOnly, n);
 }
 
 void RunGeneration(int32_t fixedOnly) {
-  AdvanceGeneration(fixedOnly, TableRows(ws.Population), TableRows(ws.NextPopulation), nullptr);
+  AdvanceGeneration(fixedOnly, TableRows(ws.search.Population), TableRows(ws.search.NextPopulation),
+                    nullptr);
   const int32_t genes = UsableGeneCount();
   for (int32_t i = 0; i < kPopulationSize; ++i)
-    CopyGenes(ws.Population[i], ws.NextPopulation[i], genes);
+    CopyGenes(ws.search.Population[i], ws.search.NextPopulation[i], genes);
 }
 
 // Rows that are still exact copies of a row of `from` keep that row's fitness and rest
@@ -436,8 +445,8 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   }
   state.from = from;
   state.to = to;
-  state.rowDraws = genes != nullptr ? ws.RowDraws : nullptr;
-  state.geneDraws = genes != nullptr ? ws.GeneDraws : nullptr;
+  state.rowDraws = genes != nullptr ? ws.search.RowDraws : nullptr;
+  state.geneDraws = genes != nullptr ? ws.search.GeneDraws : nullptr;
   // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
   CrossOver(state);
@@ -452,15 +461,16 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
     const int32_t k = state.origin[i];
     if (k < 0 || kept[k]) continue;
     kept[k] = true;
-    fitness[k] = ws.Fitness[k];
-    length[k] = ws.IndividualLength[k];
-    fillCount[k] = std::clamp(ws.IndividualFillCount[k], 0, kMaxFillRows);
-    std::copy(ws.IndividualFillRows[k], ws.IndividualFillRows[k] + fillCount[k], fills[k]);
+    fitness[k] = ws.search.Fitness[k];
+    length[k] = ws.search.IndividualLength[k];
+    fillCount[k] = std::clamp(ws.search.IndividualFillCount[k], 0, kMaxFillRows);
+    std::copy(ws.search.IndividualFillRows[k], ws.search.IndividualFillRows[k] + fillCount[k],
+              fills[k]);
   }
 
   RestContext rest{};
   if (fixedOnly != 1) {
-    std::memset(ws.IndividualFillCount, 0, sizeof ws.IndividualFillCount);
+    std::memset(ws.search.IndividualFillCount, 0, sizeof ws.search.IndividualFillCount);
     LoadRestContext(rest);
   }
   for (int32_t i = 0; i < kPopulationSize; ++i) {
@@ -469,11 +479,11 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
       EvaluateIndividual(to[i], to.ScanCount(state.genes.count), i, fixedOnly, state.genes, rest);
       continue;
     }
-    ws.Fitness[i] = fitness[k];
-    ws.IndividualLength[i] = length[k];
+    ws.search.Fitness[i] = fitness[k];
+    ws.search.IndividualLength[i] = length[k];
     if (fixedOnly != 1) {
-      ws.IndividualFillCount[i] = fillCount[k];
-      std::copy(fills[k], fills[k] + fillCount[k], ws.IndividualFillRows[i]);
+      ws.search.IndividualFillCount[i] = fillCount[k];
+      std::copy(fills[k], fills[k] + fillCount[k], ws.search.IndividualFillRows[i]);
     }
   }
   KeepBestOf(to, fixedOnly, kPopulationSize);
@@ -486,13 +496,16 @@ template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows
 
 void ScaledDrawTables() {
   const int32_t genes = UsableGeneCount();
-  ws.DrawsInRange = 1;
+  ws.search.DrawsInRange = 1;
   for (int32_t x = 0; x < kRandomTableSize; ++x) {
-    if (ws.RandomTable[x] < 0 || ws.RandomTable[x] > 32767) ws.DrawsInRange = 0;
-    const int32_t row = ScaledDraw(kPopulationSize, ws.RandomTable[x]);
-    const int32_t gene = ScaledDraw(genes, ws.RandomTable[x]);
-    ws.RowDraws[x] = static_cast<int16_t>(row >= 0 && row <= kPopulationSize ? row : INT16_MAX);
-    ws.GeneDraws[x] = static_cast<int16_t>(gene >= 0 && gene <= kMaxGenes ? gene : INT16_MAX);
+    if (ws.search.RandomTable[x] < 0 || ws.search.RandomTable[x] > 32767)
+      ws.search.DrawsInRange = 0;
+    const int32_t row = ScaledDraw(kPopulationSize, ws.search.RandomTable[x]);
+    const int32_t gene = ScaledDraw(genes, ws.search.RandomTable[x]);
+    ws.search.RowDraws[x] =
+        static_cast<int16_t>(row >= 0 && row <= kPopulationSize ? row : INT16_MAX);
+    ws.search.GeneDraws[x] =
+        static_cast<int16_t>(gene >= 0 && gene <= kMaxGenes ? gene : INT16_MAX);
   }
 }
 
@@ -503,11 +516,11 @@ void BuildGreedyCandidates(int32_t count) {
   LoadGeneTable(table);
   const int32_t individuals = std::clamp(count, 0, std::min(table.count, kPopulationSize));
   for (int32_t o = 0; o < individuals; ++o) {
-    int32_t* genes = ws.Population[o];
+    int32_t* genes = ws.search.Population[o];
     std::memset(genes, 0, sizeof(int32_t) * static_cast<size_t>(o));
-    double rest = ws.SearchLength;
+    double rest = ws.search.SearchLength;
     for (int32_t j = o; j < table.count; ++j) {
-      genes[j] = std::min(PiecesThatFit(rest, table.lengthWithKerf[j]), ws.GeneLimit[j]);
+      genes[j] = std::min(PiecesThatFit(rest, table.lengthWithKerf[j]), ws.search.GeneLimit[j]);
       rest -= genes[j] * table.lengthWithKerf[j];
     }
     if (!table.whole) {
@@ -522,49 +535,50 @@ void BuildGreedyCandidates(int32_t count) {
 void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const FillRow* fills) {
   GeneTable table;
   LoadGeneTable(table);
-  std::memset(ws.SearchPieceCount, 0, sizeof ws.SearchPieceCount);
-  const int32_t first = ws.SearchFirstEntry;
+  std::memset(ws.search.SearchPieceCount, 0, sizeof ws.search.SearchPieceCount);
+  const int32_t first = ws.search.SearchFirstEntry;
   for (int32_t j = 0; j < table.count; ++j)
-    ws.SearchPieceCount[first + j] = genes[j];
+    ws.search.SearchPieceCount[first + j] = genes[j];
 
-  ws.FillRowCount = 0;
+  ws.filler.FillRowCount = 0;
   if (fixedOnly != 1) {
-    ws.FillRowCount = std::clamp(fillCount, 0, kMaxFillRows);
-    std::memcpy(ws.FillRows, fills, sizeof(FillRow) * static_cast<size_t>(ws.FillRowCount));
+    ws.filler.FillRowCount = std::clamp(fillCount, 0, kMaxFillRows);
+    std::memcpy(ws.filler.FillRows, fills,
+                sizeof(FillRow) * static_cast<size_t>(ws.filler.FillRowCount));
   }
 
-  float remainder = ws.SearchLength;
+  float remainder = ws.search.SearchLength;
   for (int32_t j = 0; j < table.count; ++j) {
     if (genes[j] != 0) {
       remainder = static_cast<float>(remainder - genes[j] * table.lengthWithKerf[j]);
     }
   }
-  const double kerf = ws.KerfWidth;
-  for (int32_t r = 0; r < ws.FillRowCount; ++r) {
-    const FillRow& row = ws.FillRows[r];
+  const double kerf = ws.settings.KerfWidth;
+  for (int32_t r = 0; r < ws.filler.FillRowCount; ++r) {
+    const FillRow& row = ws.filler.FillRows[r];
     remainder = static_cast<float>(remainder - row.count * (kerf + row.length));
   }
-  ws.RemainderLength = remainder;
+  ws.plan.RemainderLength = remainder;
 }
 
 void BeginFillMemo() {
-  ws.CoverTableState = kCoverTablePending;
-  ws.FillMemoActive = 0;
-  if (ws.FillMemoOff == 1) return;
-  if (++ws.FillMemoEpoch == 0) {
+  ws.filler.CoverTableState = kCoverTablePending;
+  ws.search.FillMemoActive = 0;
+  if (ws.search.FillMemoOff == 1) return;
+  if (++ws.search.FillMemoEpoch == 0) {
     // After 2^32 searches the epochs wrap: forget every entry for real once.
-    for (FillMemoEntry& entry : ws.FillMemo)
+    for (FillMemoEntry& entry : ws.search.FillMemo)
       entry.tag = 0;
-    for (RemainderMemoEntry& entry : ws.RemainderMemo)
+    for (RemainderMemoEntry& entry : ws.filler.RemainderMemo)
       entry.tag = 0;
-    ws.FillMemoEpoch = 1;
+    ws.search.FillMemoEpoch = 1;
   }
-  ws.FillMemoActive = 1;
+  ws.search.FillMemoActive = 1;
 }
 
 void EndFillMemo() {
-  ws.CoverTableState = kCoverTableOff;
-  ws.FillMemoActive = 0;
+  ws.filler.CoverTableState = kCoverTableOff;
+  ws.search.FillMemoActive = 0;
 }
 
 }  // namespace sawline

@@ -14,10 +14,10 @@ namespace {
 // included, holds `length`; 0 when none does.
 float SoundPieceTag(float length) {
   const double piece = length;
-  const int32_t orders = std::clamp(ws.VariableCount[1], 0, kMaxVariableOrders);
+  const int32_t orders = std::clamp(ws.orders.VariableCount[1], 0, kMaxVariableOrders);
   for (int32_t k = 0; k < orders; ++k) {
-    if (ws.VariableMinLength[1][k] <= piece && piece <= ws.VariableMaxLength[1][k]) {
-      return static_cast<float>(ws.VariableCode[1][k]);
+    if (ws.orders.VariableMinLength[1][k] <= piece && piece <= ws.orders.VariableMaxLength[1][k]) {
+      return static_cast<float>(ws.orders.VariableCode[1][k]);
     }
   }
   return 0.0f;
@@ -27,16 +27,16 @@ float SoundPieceTag(float length) {
 
 void PlanDefectSawing() {
   plan::AdjustKerf();
-  const int32_t count = std::clamp(ws.SegmentCount, 0, kMaxSegments);
-  const double kerf = ws.KerfWidth;
+  const int32_t count = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
+  const double kerf = ws.settings.KerfWidth;
   for (int32_t i = 0; i < count; ++i) {
-    const Segment& segment = ws.Segments[i];
-    PieceRow& piece = ws.PieceList[i];
+    const Segment& segment = ws.board.Segments[i];
+    PieceRow& piece = ws.plan.PieceList[i];
     piece.gradeCode = segment.grade;
     piece.length = ToFloat(static_cast<double>(segment.length) - kerf);
     piece.tag = GradeOf(segment.grade) == 1 ? SoundPieceTag(piece.length) : 0.0f;
   }
-  ws.PieceCount = count;
+  ws.plan.PieceCount = count;
 }
 
 }  // namespace sawline

@@ -32,26 +32,26 @@ struct NeighbourGrades {
 };
 
 NeighbourGrades OrderedWorseNeighbours(int32_t i) {
-  const int32_t grade = GradeOf(ws.Segments[i].grade);
+  const int32_t grade = GradeOf(ws.board.Segments[i].grade);
   NeighbourGrades neighbours{0, 0};
   if (i > 0) {
-    const int32_t prev = GradeOf(ws.Segments[i - 1].grade);
-    if (prev > grade && prev < ws.OrderedGradeLimit) neighbours.prev = prev;
+    const int32_t prev = GradeOf(ws.board.Segments[i - 1].grade);
+    if (prev > grade && prev < ws.orders.OrderedGradeLimit) neighbours.prev = prev;
   }
-  if (i + 1 < ws.SegmentCount) {
-    const int32_t next = GradeOf(ws.Segments[i + 1].grade);
-    if (next > grade && next < ws.OrderedGradeLimit) neighbours.next = next;
+  if (i + 1 < ws.board.SegmentCount) {
+    const int32_t next = GradeOf(ws.board.Segments[i + 1].grade);
+    if (next > grade && next < ws.orders.OrderedGradeLimit) neighbours.next = next;
   }
   return neighbours;
 }
 
 bool HasWorseUsableNeighbour(int32_t i, int32_t grade) {
   if (i > 0) {
-    const int32_t prev = GradeOf(ws.Segments[i - 1].grade);
+    const int32_t prev = GradeOf(ws.board.Segments[i - 1].grade);
     if (grade < prev && prev < kWasteGrade) return true;
   }
-  if (i + 1 < ws.SegmentCount) {
-    const int32_t next = GradeOf(ws.Segments[i + 1].grade);
+  if (i + 1 < ws.board.SegmentCount) {
+    const int32_t next = GradeOf(ws.board.Segments[i + 1].grade);
     if (grade < next && next < kWasteGrade) return true;
   }
   return false;
@@ -60,11 +60,11 @@ bool HasWorseUsableNeighbour(int32_t i, int32_t grade) {
 // Removes `n` rows from `at`; the rows after them and their flags move toward the
 // head, and the positions left free get flag 0.
 void RemoveRows(int32_t at, int32_t n, int32_t* flags) {
-  const int32_t count = ws.SegmentCount;
-  std::copy(ws.Segments + at + n, ws.Segments + count, ws.Segments + at);
+  const int32_t count = ws.board.SegmentCount;
+  std::copy(ws.board.Segments + at + n, ws.board.Segments + count, ws.board.Segments + at);
   std::copy(flags + at + n, flags + count, flags + at);
   std::fill(flags + count - n, flags + count, 0);
-  ws.SegmentCount = count - n;
+  ws.board.SegmentCount = count - n;
 }
 
 // The neighbour an inner row of `grade` merges into when its neighbours' grades
@@ -78,18 +78,18 @@ int32_t InnerMergeTarget(int32_t i, int32_t grade, int32_t prev, int32_t next) {
 
 // Merges row `i` into its neighbours as the downgrade pass decides, and removes it.
 void MergeIntoNeighbour(int32_t i, int32_t grade, int32_t* flags) {
-  const double length = ws.Segments[i].length;
+  const double length = ws.board.Segments[i].length;
   if (i == 0) {
     plan::AddLength(1, length);
-  } else if (i == ws.SegmentCount - 1) {
+  } else if (i == ws.board.SegmentCount - 1) {
     plan::AddLength(i - 1, length);
   } else {
-    const int32_t prev = GradeOf(ws.Segments[i - 1].grade);
-    const int32_t next = GradeOf(ws.Segments[i + 1].grade);
+    const int32_t prev = GradeOf(ws.board.Segments[i - 1].grade);
+    const int32_t next = GradeOf(ws.board.Segments[i + 1].grade);
     if (prev == next) {
-      Segment& merged = ws.Segments[i - 1];
+      Segment& merged = ws.board.Segments[i - 1];
       merged.length = ToFloat(static_cast<double>(merged.length) + length +
-                              static_cast<double>(ws.Segments[i + 1].length));
+                              static_cast<double>(ws.board.Segments[i + 1].length));
       RemoveRows(i, 2, flags);
       return;
     }
@@ -102,15 +102,15 @@ void MergeIntoNeighbour(int32_t i, int32_t grade, int32_t* flags) {
 // it, planned or not, move one place toward the tail with everything they carry.
 // Returns false, changing nothing, when Segments is full.
 bool SplitRow(int32_t i, float remainder, DowngradePlan& plan) {
-  if (ws.SegmentCount >= kMaxSegments) return false;
-  for (int32_t j = ws.SegmentCount - 1; j > i; --j) {
+  if (ws.board.SegmentCount >= kMaxSegments) return false;
+  for (int32_t j = ws.board.SegmentCount - 1; j > i; --j) {
     plan::MovePlanRow(j, j + 1);
     plan.splitPart[j + 1] = plan.splitPart[j];
     plan.splitFirst[j + 1] = plan.splitFirst[j];
     plan.neighbourFlag[j + 1] = plan.neighbourFlag[j];
   }
-  plan::InsertSegmentRow(i + 1, plan::NextGrade(ws.Segments[i].grade), remainder);
-  ws.SegmentPieceCount[i + 1] = 0;
+  plan::InsertSegmentRow(i + 1, plan::NextGrade(ws.board.Segments[i].grade), remainder);
+  ws.plan.SegmentPieceCount[i + 1] = 0;
   plan.splitPart[i] = 1;
   plan.splitPart[i + 1] = 1;
   plan.splitFirst[i] = 1;
@@ -137,7 +137,8 @@ void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, b
     plan::AddLength(i - 1, r);
     return;
   }
-  if (plan::RemainderCanSplit(GradeOf(ws.Segments[i].grade), r) && SplitRow(i, remainder, plan)) {
+  if (plan::RemainderCanSplit(GradeOf(ws.board.Segments[i].grade), r) &&
+      SplitRow(i, remainder, plan)) {
     return;
   }
   plan::GiveToNextOrWaste(i, r, flag >= 2);
@@ -148,27 +149,27 @@ void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, b
 void PlanRowInGradePass(int32_t i, DowngradePlan& plan) {
   const int32_t c = plan::ClassifyAndPlaceWhole(i);
   if (c == plan::kPlacedWhole) return;
-  Segment& segment = ws.Segments[i];
-  const int32_t grade = ws.CurSegGrade;
+  Segment& segment = ws.board.Segments[i];
+  const int32_t grade = ws.plan.CurSegGrade;
   const int32_t kind = c % 10;
   const int32_t x = c / 10;
   if (kind == 2 && x == 0) {
-    FillSegment(grade, ws.CurSegLength);
-    ws.RemainderLength = plan::RemainderAfterFill(ws.CurSegLength);
+    FillSegment(grade, ws.plan.CurSegLength);
+    ws.plan.RemainderLength = plan::RemainderAfterFill(ws.plan.CurSegLength);
     plan::AppendFillRows(i, grade);
     const NeighbourGrades neighbours =
-        ws.RemainderLength >= 0.1 ? OrderedWorseNeighbours(i) : NeighbourGrades{0, 0};
-    HandOverRemainder(i, ws.RemainderLength, neighbours, false, plan);
+        ws.plan.RemainderLength >= 0.1 ? OrderedWorseNeighbours(i) : NeighbourGrades{0, 0};
+    HandOverRemainder(i, ws.plan.RemainderLength, neighbours, false, plan);
     return;
   }
   const NeighbourGrades neighbours = OrderedWorseNeighbours(i);
   if (kind == 3) {
     // A neighbour that can take the rest: the search places fixed-length pieces only.
     const int32_t fixedOnly = (neighbours.prev > 0 || neighbours.next > 0) ? 1 : 0;
-    SearchCombination(grade, ws.CurSegLength, fixedOnly);
+    SearchCombination(grade, ws.plan.CurSegLength, fixedOnly);
     plan::AppendSearchPieces(i, grade);
     plan::AppendFillRows(i, grade);
-    HandOverRemainder(i, ws.RemainderLength, neighbours, true, plan);
+    HandOverRemainder(i, ws.plan.RemainderLength, neighbours, true, plan);
     return;
   }
   // Nothing of this grade fits (kind 4, or a class value outside the classifier's
@@ -189,8 +190,8 @@ void PlanRowInGradePass(int32_t i, DowngradePlan& plan) {
 // as waste. Splits insert rows of the next grade, which a later pass plans.
 void RunGradePasses(DowngradePlan& plan) {
   for (int32_t g = 1; g <= kWasteGrade; ++g) {
-    for (int32_t i = 0; i < ws.SegmentCount; ++i) {
-      const int32_t grade = GradeOf(ws.Segments[i].grade);
+    for (int32_t i = 0; i < ws.board.SegmentCount; ++i) {
+      const int32_t grade = GradeOf(ws.board.Segments[i].grade);
       const bool due = g == kWasteGrade ? !IsOrderGrade(grade) : grade == g;
       if (due) PlanRowInGradePass(i, plan);
     }
@@ -214,12 +215,12 @@ void CenterRemnantGroups(const DowngradePlan& plan) {
   }
   for (int32_t k = 1; k + 1 < groups; ++k) {
     if (GradeOf(plan.rows[k].grade) == kWasteGrade) continue;
-    if (GradeOf(plan.rows[k - 1].grade) < ws.OrderedGradeLimit ||
-        GradeOf(plan.rows[k + 1].grade) < ws.OrderedGradeLimit) {
+    if (GradeOf(plan.rows[k - 1].grade) < ws.orders.OrderedGradeLimit ||
+        GradeOf(plan.rows[k + 1].grade) < ws.orders.OrderedGradeLimit) {
       continue;
     }
     const int32_t last = end[k] - 1;
-    if (last >= ws.SegmentCount) continue;
+    if (last >= ws.board.SegmentCount) continue;
     if (part[k] == 1) {
       plan::CenterWasteInRow(last);
     } else {
@@ -234,20 +235,20 @@ namespace plan {
 
 void ComputeNeighbourFlags(int32_t* flags) {
   std::fill(flags, flags + kMaxPlanRows, 0);
-  const int32_t count = std::min(ws.SegmentCount, kMaxSegments);
+  const int32_t count = std::min(ws.board.SegmentCount, kMaxSegments);
   if (count < 2) return;
   for (int32_t i = 0; i < count; ++i) {
-    const int32_t grade = GradeOf(ws.Segments[i].grade);
+    const int32_t grade = GradeOf(ws.board.Segments[i].grade);
     if (i == 0) {
-      if (grade < GradeOf(ws.Segments[1].grade)) flags[i] = 2;
+      if (grade < GradeOf(ws.board.Segments[1].grade)) flags[i] = 2;
       continue;
     }
-    const int32_t prev = GradeOf(ws.Segments[i - 1].grade);
+    const int32_t prev = GradeOf(ws.board.Segments[i - 1].grade);
     if (i == count - 1) {
       if (grade < prev) flags[i] = 1;
       continue;
     }
-    const int32_t next = GradeOf(ws.Segments[i + 1].grade);
+    const int32_t next = GradeOf(ws.board.Segments[i + 1].grade);
     if (grade >= prev && grade < next) {
       flags[i] = 2;
     } else if (grade >= next && grade < prev) {
@@ -261,12 +262,12 @@ void ComputeNeighbourFlags(int32_t* flags) {
 void MergeDowngradedRows(int32_t* flags) {
   for (int32_t g = 1; g < kMaxOrderGrade; ++g) {
     int32_t i = 0;
-    while (i < ws.SegmentCount) {
-      if (GradeOf(ws.Segments[i].grade) != g || flags[i] <= 0) {
+    while (i < ws.board.SegmentCount) {
+      if (GradeOf(ws.board.Segments[i].grade) != g || flags[i] <= 0) {
         ++i;
         continue;
       }
-      const int32_t kind = ClassifyPiece(g, ws.Segments[i].length) % 10;
+      const int32_t kind = ClassifyPiece(g, ws.board.Segments[i].length) % 10;
       if ((kind != 2 && kind != 4) || !HasWorseUsableNeighbour(i, g)) {
         ++i;
         continue;
@@ -306,14 +307,14 @@ void PlanBoardWithDowngrade() {
   plan::MergeDowngradedRows(plan.neighbourFlag);
   LogDowngradeSection(plan.neighbourFlag);
 
-  plan.rowCount = std::clamp(ws.SegmentCount, 0, kMaxSegments);
-  std::copy_n(ws.Segments, plan.rowCount, plan.rows);
+  plan.rowCount = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
+  std::copy_n(ws.board.Segments, plan.rowCount, plan.rows);
   RunGradePasses(plan);
 
-  const int32_t count = ws.SegmentCount;
+  const int32_t count = ws.board.SegmentCount;
   const bool exchangeTail =
       count >= 2 && plan.splitPart[count - 2] == 1 && plan.splitPart[count - 1] == 1;
-  if (ws.RemnantCentering == 1) CenterRemnantGroups(plan);
+  if (ws.settings.RemnantCentering == 1) CenterRemnantGroups(plan);
   if (exchangeTail) plan::ExchangeTailRows();
   plan::FlattenPlan();
 }

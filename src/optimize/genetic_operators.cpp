@@ -37,7 +37,7 @@ static_assert(kMaxGenerations - 1 + kMaxMutationAttempt + 110 + 3 * (kMaxMutatio
               kRandomTableSize);
 
 int32_t ClampedGeneration() {
-  return std::clamp(ws.Generation, 0, kMaxGenerations - 1);
+  return std::clamp(ws.search.Generation, 0, kMaxGenerations - 1);
 }
 
 // The whole length of row `row` of `to`, summed now if not yet known; -1 when the
@@ -68,7 +68,7 @@ int64_t WholeLimit(float limit) {
 template <typename Gene>
 float RepairWhole(Gene* row, int64_t length, bool backward, const GeneTable& genes, int32_t scan,
                   bool& changed) {
-  const int64_t limit = WholeLimit(ws.SearchLength);
+  const int64_t limit = WholeLimit(ws.search.SearchLength);
   GeneMask present;
   GenesNotEqual<Gene>(row, nullptr, scan, present);
   const int32_t words = static_cast<int32_t>(std::size(present.word));
@@ -97,7 +97,7 @@ float RepairWhole(Gene* row, int64_t length, bool backward, const GeneTable& gen
 template <typename Gene>
 float Repair(Gene* row, float length, bool exact, bool backward, const GeneTable& genes,
              int32_t scan, bool& changed) {
-  const float limit = ws.SearchLength;
+  const float limit = ws.search.SearchLength;
   if (!(length > limit)) return length;
   if (exact) return RepairWhole(row, static_cast<int64_t>(length), backward, genes, scan, changed);
   const int32_t step = backward ? -1 : 1;
@@ -186,7 +186,7 @@ static_assert(RunningSums::Even(RunningSums::kGroups + 1) <= RunningSums::kGroup
 template <typename Gene>
 int32_t RowDraw(const GenerationState<Gene>& state, int32_t index) {
   return state.rowDraws != nullptr ? state.rowDraws[index]
-                                   : ScaledDraw(kPopulationSize, ws.RandomTable[index]);
+                                   : ScaledDraw(kPopulationSize, ws.search.RandomTable[index]);
 }
 
 bool IsRow(int32_t row) {
@@ -200,7 +200,7 @@ bool IsRow(int32_t row) {
 template <typename Gene>
 bool MutateWhole(GenerationState<Gene>& state, int32_t generation, int32_t budget,
                  int64_t wholeLimit) {
-  if (state.rowDraws == nullptr || state.geneDraws == nullptr || ws.DrawsInRange != 1) {
+  if (state.rowDraws == nullptr || state.geneDraws == nullptr || ws.search.DrawsInRange != 1) {
     return false;
   }
   for (const int64_t length : state.length) {
@@ -209,13 +209,13 @@ bool MutateWhole(GenerationState<Gene>& state, int32_t generation, int32_t budge
   const uint32_t n = static_cast<uint32_t>(state.genes.count);
   const int16_t* rowDraws = state.rowDraws + generation + 70;
   const int16_t* geneDraws = state.geneDraws + generation + 90;
-  const int32_t* countDraws = ws.RandomTable + generation + 110;
+  const int32_t* countDraws = ws.search.RandomTable + generation + 110;
   Gene* const genes = state.to.genes;
   const ptrdiff_t stride = state.to.stride;
   int64_t* lengths = state.length;
   int32_t* origins = state.origin;
   const int64_t* pieces = state.genes.wholeLengthWithKerf;
-  const int32_t* geneLimits = ws.GeneLimit;
+  const int32_t* geneLimits = ws.search.GeneLimit;
   for (int32_t m = 0; m < budget; ++m) {
     int32_t t = 0;
     int32_t row = rowDraws[3 * m];
@@ -245,8 +245,8 @@ bool MutateWhole(GenerationState<Gene>& state, int32_t generation, int32_t budge
 // A public operator's state: nothing known about the rows yet.
 void BeginUnknown(GenerationState<int32_t>& state) {
   LoadGeneTable(state.genes);
-  state.from = TableRows(ws.Population);
-  state.to = TableRows(ws.NextPopulation);
+  state.from = TableRows(ws.search.Population);
+  state.to = TableRows(ws.search.NextPopulation);
   std::fill(state.length, state.length + kPopulationSize, kLengthUnknown);
   std::fill(state.origin, state.origin + kPopulationSize, -1);
   state.rowDraws = nullptr;
@@ -267,13 +267,14 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
   double total = 0.0;
   bool ascending = true;  // no negative or undefined fitness: the sums never fall
   for (int32_t i = 0; i < kPopulationSize; ++i) {
-    if (!(ws.Fitness[i] >= 0.0)) ascending = false;
-    total += ws.Fitness[i];
+    if (!(ws.search.Fitness[i] >= 0.0)) ascending = false;
+    total += ws.search.Fitness[i];
     running.sum[i] = total;
   }
   running.Finish();
   for (int32_t i = 0; i < kPopulationSize; ++i) {
-    const double x = static_cast<float>(ws.RandomTable[generation + i + 5] * total / 32768.0);
+    const double x =
+        static_cast<float>(ws.search.RandomTable[generation + i + 5] * total / 32768.0);
     int32_t k = kPopulationSize;
     if (std::isnan(x)) {
       k = kPopulationSize;
@@ -293,7 +294,7 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
     CopyRow(state.to, state.to[i], state.from[k], state.genes.count);
     state.origin[i] = k;
     state.length[i] = kLengthUnknown;
-    const double evaluated = ws.IndividualLength[k];
+    const double evaluated = ws.search.IndividualLength[k];
     if (useEvaluatedLengths && state.genes.whole && evaluated >= 0.0 &&
         evaluated < static_cast<double>(kExactFloatIntegers)) {
       state.length[i] = static_cast<int64_t>(evaluated);
@@ -309,7 +310,7 @@ void CrossOver(GenerationState<Gene>& state) {
   const GeneTable& genes = state.genes;
   const int32_t count = genes.count;
   const int32_t generation = ClampedGeneration();
-  const int32_t* draws = ws.RandomTable;
+  const int32_t* draws = ws.search.RandomTable;
 
   for (int32_t p = 0; p < kPairs; ++p) {
     int32_t a = -1;
@@ -370,8 +371,8 @@ void Mutate(GenerationState<Gene>& state) {
   const int32_t n = genes.count;
   if (n <= 0) return;  // every gene draw would be rejected: nothing can change
   const int32_t generation = ClampedGeneration();
-  const int32_t* draws = ws.RandomTable;
-  const float limit = ws.SearchLength;
+  const int32_t* draws = ws.search.RandomTable;
+  const float limit = ws.search.SearchLength;
   const int64_t wholeLimit = WholeLimit(limit);
   // Local copies of what every mutation reads: the gene stores could otherwise alias them.
   const int16_t* rowDraws = state.rowDraws;
@@ -380,7 +381,7 @@ void Mutate(GenerationState<Gene>& state) {
   int64_t* lengths = state.length;
   int32_t* origins = state.origin;
   const int64_t* pieces = genes.wholeLengthWithKerf;
-  const int32_t* geneLimits = ws.GeneLimit;
+  const int32_t* geneLimits = ws.search.GeneLimit;
 
   int32_t budget = TruncToInt(std::floor(n * kPopulationSize * 0.01)) + 1;
   if (MutateWhole(state, generation, budget, wholeLimit)) return;

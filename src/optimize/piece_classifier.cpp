@@ -11,29 +11,30 @@ namespace sawline {
 // are inclusive; the integer lengths plus the kerf are compared in double precision.
 // A grade outside 1..8 has no lists and gives 4.
 int32_t ClassifyPiece(int32_t grade, float length) {
-  const double kerf = ws.KerfWidth;
+  const double kerf = ws.settings.KerfWidth;
   const double len = length;
 
-  const int32_t uncut = ListCount(grade, ws.UncutCount, kMaxUncutOrders);
+  const int32_t uncut = ListCount(grade, ws.orders.UncutCount, kMaxUncutOrders);
   for (int32_t i = 0; i < uncut; ++i) {
-    if (ws.UncutMinLength[grade][i] + kerf <= len && len <= ws.UncutMaxLength[grade][i] + kerf) {
+    if (ws.orders.UncutMinLength[grade][i] + kerf <= len &&
+        len <= ws.orders.UncutMaxLength[grade][i] + kerf) {
       return 10 * (i + 1) + 1;
     }
   }
 
-  const int32_t fixed = ListCount(grade, ws.FixedCount, kMaxFixedOrders);
-  if (fixed >= 1 && ws.FixedLength[grade][fixed - 1] + kerf <= len) return 3;
+  const int32_t fixed = ListCount(grade, ws.orders.FixedCount, kMaxFixedOrders);
+  if (fixed >= 1 && ws.orders.FixedLength[grade][fixed - 1] + kerf <= len) return 3;
 
   // Any order whose minimum fits gives 2; the last order whose range holds the whole
   // length overrides it with its own value.
   int32_t c = 0;
-  const int32_t variable = ListCount(grade, ws.VariableCount, kMaxVariableOrders);
+  const int32_t variable = ListCount(grade, ws.orders.VariableCount, kMaxVariableOrders);
   for (int32_t j = 0; j < variable; ++j) {
-    if (ws.VariableMinLength[grade][j] + kerf <= len) c = 2;
+    if (ws.orders.VariableMinLength[grade][j] + kerf <= len) c = 2;
   }
   for (int32_t j = 0; j < variable; ++j) {
-    if (ws.VariableMinLength[grade][j] + kerf <= len &&
-        len <= ws.VariableMaxLength[grade][j] + kerf) {
+    if (ws.orders.VariableMinLength[grade][j] + kerf <= len &&
+        len <= ws.orders.VariableMaxLength[grade][j] + kerf) {
       c = 10 * (j + 1) + 2;
     }
   }

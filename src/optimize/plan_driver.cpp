@@ -29,10 +29,10 @@ struct BoardPlan {
 // Segments is full); otherwise it goes to the next row when that one is worse and
 // ordered, or becomes waste. Less than 0.1 is dropped.
 void SettleRemainder(int32_t i, BoardPlan& plan) {
-  const double remainder = ws.RemainderLength;
-  const Segment& segment = ws.Segments[i];
+  const double remainder = ws.plan.RemainderLength;
+  const Segment& segment = ws.board.Segments[i];
   if (plan::RemainderCanSplit(GradeOf(segment.grade), remainder) &&
-      plan::InsertSegmentRow(i + 1, plan::NextGrade(segment.grade), ws.RemainderLength)) {
+      plan::InsertSegmentRow(i + 1, plan::NextGrade(segment.grade), ws.plan.RemainderLength)) {
     plan.splitMark[i] = 1;
     return;
   }
@@ -46,19 +46,19 @@ void PlanRow(int32_t i, BoardPlan& plan) {
   for (;;) {
     const int32_t c = plan::ClassifyAndPlaceWhole(i);
     if (c == plan::kPlacedWhole) return;
-    Segment& segment = ws.Segments[i];
-    const int32_t grade = ws.CurSegGrade;
+    Segment& segment = ws.board.Segments[i];
+    const int32_t grade = ws.plan.CurSegGrade;
     const int32_t kind = c % 10;
     const int32_t x = c / 10;
     if (kind == 2 && x == 0) {
-      FillSegment(grade, ws.CurSegLength);
-      ws.RemainderLength = plan::RemainderAfterFill(ws.CurSegLength);
+      FillSegment(grade, ws.plan.CurSegLength);
+      ws.plan.RemainderLength = plan::RemainderAfterFill(ws.plan.CurSegLength);
       plan::AppendFillRows(i, grade);
       SettleRemainder(i, plan);
       return;
     }
     if (kind == 3) {
-      SearchCombination(grade, ws.CurSegLength, 0);
+      SearchCombination(grade, ws.plan.CurSegLength, 0);
       plan::AppendSearchPieces(i, grade);
       plan::AppendFillRows(i, grade);
       SettleRemainder(i, plan);
@@ -68,8 +68,8 @@ void PlanRow(int32_t i, BoardPlan& plan) {
     // range): one grade worse.
     segment.grade = plan::NextGrade(segment.grade);
     const int32_t newGrade = GradeOf(segment.grade);
-    const bool hasNext = i + 1 < ws.SegmentCount;
-    if (hasNext && newGrade != kWasteGrade && GradeOf(ws.Segments[i + 1].grade) == newGrade) {
+    const bool hasNext = i + 1 < ws.board.SegmentCount;
+    if (hasNext && newGrade != kWasteGrade && GradeOf(ws.board.Segments[i + 1].grade) == newGrade) {
       plan::AddLength(i + 1, segment.length);
       return;
     }
@@ -85,8 +85,8 @@ void PlanRow(int32_t i, BoardPlan& plan) {
 void CenterRemnants(const BoardPlan& plan) {
   for (int32_t j = 1; j + 1 < plan.initialCount; ++j) {
     if (GradeOf(plan.initial[j].grade) == kWasteGrade) continue;
-    if (GradeOf(plan.initial[j - 1].grade) < ws.OrderedGradeLimit ||
-        GradeOf(plan.initial[j + 1].grade) < ws.OrderedGradeLimit) {
+    if (GradeOf(plan.initial[j - 1].grade) < ws.orders.OrderedGradeLimit ||
+        GradeOf(plan.initial[j + 1].grade) < ws.orders.OrderedGradeLimit) {
       continue;
     }
     const SegmentGroup& group = plan.group[j];
@@ -104,13 +104,13 @@ void PlanBoard() {
   plan::ClearPlan();
   plan::AdjustKerf();
   BoardPlan plan{};
-  plan.initialCount = std::clamp(ws.SegmentCount, 0, kMaxSegments);
-  std::copy_n(ws.Segments, plan.initialCount, plan.initial);
+  plan.initialCount = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
+  std::copy_n(ws.board.Segments, plan.initialCount, plan.initial);
 
   // Rows inserted by splits follow the row they were split from, so every initial
   // segment owns exactly one group.
   int32_t groupNumber = 0;
-  for (int32_t i = 0; i < ws.SegmentCount; ++i) {
+  for (int32_t i = 0; i < ws.board.SegmentCount; ++i) {
     if (i >= 1 && groupNumber < kMaxSegments) {
       if (plan.splitMark[i - 1] == 0) {
         ++groupNumber;
@@ -122,8 +122,9 @@ void PlanBoard() {
     PlanRow(i, plan);
   }
 
-  if (ws.RemnantCentering == 1) CenterRemnants(plan);
-  if (ws.SegmentCount >= 2 && plan.splitMark[ws.SegmentCount - 2] == 1) plan::ExchangeTailRows();
+  if (ws.settings.RemnantCentering == 1) CenterRemnants(plan);
+  if (ws.board.SegmentCount >= 2 && plan.splitMark[ws.board.SegmentCount - 2] == 1)
+    plan::ExchangeTailRows();
   plan::FlattenPlan();
 }
 

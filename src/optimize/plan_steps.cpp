@@ -10,7 +10,7 @@ namespace sawline::plan {
 namespace {
 
 double Kerf() {
-  return static_cast<double>(ws.KerfWidth);
+  return static_cast<double>(ws.settings.KerfWidth);
 }
 
 // The board length that `pieces` pieces of `length` take with their kerfs.
@@ -25,24 +25,24 @@ void HalveWaste(PlanEntry& entry) {
 }  // namespace
 
 void AdjustKerf() {
-  const int32_t count = std::min(ws.SegmentCount, kMaxSegments);
+  const int32_t count = std::min(ws.board.SegmentCount, kMaxSegments);
   if (count <= 0) return;
   const double kerf = Kerf();
   for (int32_t i = 0; i + 1 < count; ++i) {
-    Segment& here = ws.Segments[i];
-    Segment& next = ws.Segments[i + 1];
+    Segment& here = ws.board.Segments[i];
+    Segment& next = ws.board.Segments[i + 1];
     if (GradeOf(here.grade) < GradeOf(next.grade) &&
         static_cast<double>(next.length) > kerf + 0.1) {
       here.length = ToFloat(static_cast<double>(here.length) + kerf);
       next.length = ToFloat(static_cast<double>(next.length) - kerf);
     }
   }
-  Segment& last = ws.Segments[count - 1];
+  Segment& last = ws.board.Segments[count - 1];
   last.length = ToFloat(static_cast<double>(last.length) + kerf);
 }
 
 void ClearPlan() {
-  std::fill(std::begin(ws.SegmentPieceCount), std::end(ws.SegmentPieceCount), 0);
+  std::fill(std::begin(ws.plan.SegmentPieceCount), std::end(ws.plan.SegmentPieceCount), 0);
 }
 
 double PiecesOf(float count) {
@@ -51,22 +51,22 @@ double PiecesOf(float count) {
 }
 
 void AppendPlanEntry(int32_t row, float count, float gradeCode, float length, float tag) {
-  int32_t& entries = ws.SegmentPieceCount[row];
+  int32_t& entries = ws.plan.SegmentPieceCount[row];
   if (entries < kMaxPlanEntries) {
-    ws.SegmentPlan[row][entries] = PlanEntry{count, gradeCode, length, tag};
+    ws.plan.SegmentPlan[row][entries] = PlanEntry{count, gradeCode, length, tag};
     ++entries;
     return;
   }
   // No room: the last entry and the new one become one waste piece of their extent.
-  PlanEntry& last = ws.SegmentPlan[row][kMaxPlanEntries - 1];
+  PlanEntry& last = ws.plan.SegmentPlan[row][kMaxPlanEntries - 1];
   const double extent =
       ExtentOf(PiecesOf(last.count), last.length) + ExtentOf(PiecesOf(count), length);
   last = PlanEntry{1.0f, static_cast<float>(kWasteGrade), ToFloat(extent - Kerf()), 0.0f};
 }
 
 void SetSingleEntry(int32_t row, float gradeCode, float length, float tag) {
-  ws.SegmentPlan[row][0] = PlanEntry{1.0f, gradeCode, length, tag};
-  ws.SegmentPieceCount[row] = 1;
+  ws.plan.SegmentPlan[row][0] = PlanEntry{1.0f, gradeCode, length, tag};
+  ws.plan.SegmentPieceCount[row] = 1;
 }
 
 void AppendWaste(int32_t row, double extent) {
@@ -74,30 +74,30 @@ void AppendWaste(int32_t row, double extent) {
 }
 
 void AppendFillRows(int32_t row, int32_t grade) {
-  const int32_t rows = std::clamp(ws.FillRowCount, 0, kMaxFillRows);
+  const int32_t rows = std::clamp(ws.filler.FillRowCount, 0, kMaxFillRows);
   const float gradeCode = static_cast<float>(grade * 10 + 2);
   for (int32_t r = 0; r < rows; ++r) {
-    const FillRow& fill = ws.FillRows[r];
+    const FillRow& fill = ws.filler.FillRows[r];
     AppendPlanEntry(row, fill.count, gradeCode, fill.length, fill.tag);
   }
 }
 
 void AppendSearchPieces(int32_t row, int32_t grade) {
-  const int32_t first = std::max(ws.SearchFirstEntry, 0);
-  const int32_t end = std::min(ws.FixedCount[grade], kMaxFixedOrders);
+  const int32_t first = std::max(ws.search.SearchFirstEntry, 0);
+  const int32_t end = std::min(ws.orders.FixedCount[grade], kMaxFixedOrders);
   for (int32_t k = first; k < end; ++k) {
-    if (ws.SearchPieceCount[k] <= 0) continue;
-    AppendPlanEntry(row, static_cast<float>(ws.SearchPieceCount[k]), static_cast<float>(grade),
-                    static_cast<float>(ws.FixedLength[grade][k]),
-                    static_cast<float>(ws.FixedCode[grade][k]));
+    if (ws.search.SearchPieceCount[k] <= 0) continue;
+    AppendPlanEntry(row, static_cast<float>(ws.search.SearchPieceCount[k]),
+                    static_cast<float>(grade), static_cast<float>(ws.orders.FixedLength[grade][k]),
+                    static_cast<float>(ws.orders.FixedCode[grade][k]));
   }
 }
 
 float RemainderAfterFill(float segmentLength) {
-  const int32_t rows = std::clamp(ws.FillRowCount, 0, kMaxFillRows);
+  const int32_t rows = std::clamp(ws.filler.FillRowCount, 0, kMaxFillRows);
   double used = 0.0;
   for (int32_t r = 0; r < rows; ++r) {
-    const FillRow& fill = ws.FillRows[r];
+    const FillRow& fill = ws.filler.FillRows[r];
     used += (Kerf() + static_cast<double>(fill.length)) * static_cast<double>(fill.count);
   }
   const float remainder = ToFloat(static_cast<double>(segmentLength) - used);
@@ -105,24 +105,24 @@ float RemainderAfterFill(float segmentLength) {
 }
 
 void AddLength(int32_t row, double extent) {
-  Segment& segment = ws.Segments[row];
+  Segment& segment = ws.board.Segments[row];
   segment.length = ToFloat(static_cast<double>(segment.length) + extent);
 }
 
 bool InsertSegmentRow(int32_t at, float grade, float length) {
-  if (ws.SegmentCount >= kMaxSegments || at < 0 || at > ws.SegmentCount) return false;
-  for (int32_t j = ws.SegmentCount; j > at; --j) {
-    ws.Segments[j] = ws.Segments[j - 1];
+  if (ws.board.SegmentCount >= kMaxSegments || at < 0 || at > ws.board.SegmentCount) return false;
+  for (int32_t j = ws.board.SegmentCount; j > at; --j) {
+    ws.board.Segments[j] = ws.board.Segments[j - 1];
   }
-  ws.Segments[at] = Segment{grade, length};
-  ++ws.SegmentCount;
+  ws.board.Segments[at] = Segment{grade, length};
+  ++ws.board.SegmentCount;
   return true;
 }
 
 void MovePlanRow(int32_t from, int32_t to) {
-  const int32_t entries = std::clamp(ws.SegmentPieceCount[from], 0, kMaxPlanEntries);
-  std::copy_n(ws.SegmentPlan[from], entries, ws.SegmentPlan[to]);
-  ws.SegmentPieceCount[to] = entries;
+  const int32_t entries = std::clamp(ws.plan.SegmentPieceCount[from], 0, kMaxPlanEntries);
+  std::copy_n(ws.plan.SegmentPlan[from], entries, ws.plan.SegmentPlan[to]);
+  ws.plan.SegmentPieceCount[to] = entries;
 }
 
 bool IsMovableWaste(const PlanEntry& entry) {
@@ -131,75 +131,77 @@ bool IsMovableWaste(const PlanEntry& entry) {
 }
 
 void CenterWasteInRow(int32_t row) {
-  const int32_t entries = ws.SegmentPieceCount[row];
+  const int32_t entries = ws.plan.SegmentPieceCount[row];
   // A full row has no slot for the second half; its waste stays where it is.
   if (entries < 2 || entries >= kMaxPlanEntries) return;
-  PlanEntry* plan = ws.SegmentPlan[row];
+  PlanEntry* plan = ws.plan.SegmentPlan[row];
   if (!IsMovableWaste(plan[entries - 1])) return;
   HalveWaste(plan[entries - 1]);
   std::copy_backward(plan, plan + entries, plan + entries + 1);
   plan[0] = plan[entries];
-  ws.SegmentPieceCount[row] = entries + 1;
+  ws.plan.SegmentPieceCount[row] = entries + 1;
 }
 
 void CenterWasteBetween(int32_t firstRow, int32_t lastRow) {
-  const int32_t entries = ws.SegmentPieceCount[lastRow];
-  if (entries < 1 || ws.SegmentPieceCount[firstRow] >= kMaxPlanEntries) return;
-  PlanEntry& waste = ws.SegmentPlan[lastRow][entries - 1];
+  const int32_t entries = ws.plan.SegmentPieceCount[lastRow];
+  if (entries < 1 || ws.plan.SegmentPieceCount[firstRow] >= kMaxPlanEntries) return;
+  PlanEntry& waste = ws.plan.SegmentPlan[lastRow][entries - 1];
   if (!IsMovableWaste(waste)) return;
   HalveWaste(waste);
-  ws.SegmentPlan[firstRow][ws.SegmentPieceCount[firstRow]] = waste;
-  ++ws.SegmentPieceCount[firstRow];
+  ws.plan.SegmentPlan[firstRow][ws.plan.SegmentPieceCount[firstRow]] = waste;
+  ++ws.plan.SegmentPieceCount[firstRow];
 }
 
 void ExchangeTailRows() {
-  const int32_t a = ws.SegmentCount - 2;
-  const int32_t b = ws.SegmentCount - 1;
-  const int32_t entries =
-      std::clamp(std::max(ws.SegmentPieceCount[a], ws.SegmentPieceCount[b]), 0, kMaxPlanEntries);
-  std::swap_ranges(ws.SegmentPlan[a], ws.SegmentPlan[a] + entries, ws.SegmentPlan[b]);
-  std::swap(ws.SegmentPieceCount[a], ws.SegmentPieceCount[b]);
+  const int32_t a = ws.board.SegmentCount - 2;
+  const int32_t b = ws.board.SegmentCount - 1;
+  const int32_t entries = std::clamp(
+      std::max(ws.plan.SegmentPieceCount[a], ws.plan.SegmentPieceCount[b]), 0, kMaxPlanEntries);
+  std::swap_ranges(ws.plan.SegmentPlan[a], ws.plan.SegmentPlan[a] + entries,
+                   ws.plan.SegmentPlan[b]);
+  std::swap(ws.plan.SegmentPieceCount[a], ws.plan.SegmentPieceCount[b]);
 }
 
 void FlattenPlan() {
-  ws.PieceCount = 0;
+  ws.plan.PieceCount = 0;
   bool folding = false;       // the list is full and more pieces follow
   double foldedExtent = 0.0;  // board length of the pieces folded into the last row
-  const int32_t rows = std::min(ws.SegmentCount, kMaxPlanRows);
+  const int32_t rows = std::min(ws.board.SegmentCount, kMaxPlanRows);
   for (int32_t i = 0; i < rows; ++i) {
-    const int32_t entries = std::clamp(ws.SegmentPieceCount[i], 0, kMaxPlanEntries);
+    const int32_t entries = std::clamp(ws.plan.SegmentPieceCount[i], 0, kMaxPlanEntries);
     for (int32_t e = 0; e < entries; ++e) {
-      const PlanEntry& entry = ws.SegmentPlan[i][e];
+      const PlanEntry& entry = ws.plan.SegmentPlan[i][e];
       const double pieces = PiecesOf(entry.count);
       double placed = 0.0;
       while (!folding && placed < pieces) {
-        if (ws.PieceCount < kMaxPieces) {
-          ws.PieceList[ws.PieceCount++] = PieceRow{entry.gradeCode, entry.length, entry.tag};
+        if (ws.plan.PieceCount < kMaxPieces) {
+          ws.plan.PieceList[ws.plan.PieceCount++] =
+              PieceRow{entry.gradeCode, entry.length, entry.tag};
           placed += 1.0;
         } else {
           folding = true;
-          foldedExtent = ExtentOf(1.0, ws.PieceList[kMaxPieces - 1].length);
+          foldedExtent = ExtentOf(1.0, ws.plan.PieceList[kMaxPieces - 1].length);
         }
       }
       if (folding) foldedExtent += ExtentOf(pieces - placed, entry.length);
     }
   }
   if (folding) {
-    ws.PieceList[kMaxPieces - 1] =
+    ws.plan.PieceList[kMaxPieces - 1] =
         PieceRow{static_cast<float>(kWasteGrade), ToFloat(foldedExtent - Kerf()), 0.0f};
   }
 }
 
 bool RemainderCanSplit(int32_t grade, double remainder) {
-  return remainder >= static_cast<double>(ws.KerfWidth) + 49.0 && grade != kMaxOrderGrade;
+  return remainder >= static_cast<double>(ws.settings.KerfWidth) + 49.0 && grade != kMaxOrderGrade;
 }
 
 void GiveToNextOrWaste(int32_t i, double remainder, bool nextMayTake) {
   if (remainder < 0.1) return;
-  if (nextMayTake && i + 1 < ws.SegmentCount) {
-    const int32_t grade = GradeOf(ws.Segments[i].grade);
-    const int32_t nextGrade = GradeOf(ws.Segments[i + 1].grade);
-    if (grade < nextGrade && nextGrade < ws.OrderedGradeLimit) {
+  if (nextMayTake && i + 1 < ws.board.SegmentCount) {
+    const int32_t grade = GradeOf(ws.board.Segments[i].grade);
+    const int32_t nextGrade = GradeOf(ws.board.Segments[i + 1].grade);
+    if (grade < nextGrade && nextGrade < ws.orders.OrderedGradeLimit) {
       AddLength(i + 1, remainder);
       return;
     }
@@ -208,30 +210,30 @@ void GiveToNextOrWaste(int32_t i, double remainder, bool nextMayTake) {
 }
 
 int32_t ClassifyAndPlaceWhole(int32_t i) {
-  const Segment& segment = ws.Segments[i];
-  ws.CurSegGrade = GradeOf(segment.grade);
-  ws.CurSegLength = segment.length;
-  const int32_t grade = ws.CurSegGrade;
-  const float pieceLength =
-      ToFloat(static_cast<double>(ws.CurSegLength) - static_cast<double>(ws.KerfWidth));
+  const Segment& segment = ws.board.Segments[i];
+  ws.plan.CurSegGrade = GradeOf(segment.grade);
+  ws.plan.CurSegLength = segment.length;
+  const int32_t grade = ws.plan.CurSegGrade;
+  const float pieceLength = ToFloat(static_cast<double>(ws.plan.CurSegLength) -
+                                    static_cast<double>(ws.settings.KerfWidth));
   if (!IsPlannableGrade(segment.grade)) {
     SetSingleEntry(i, static_cast<float>(kWasteGrade), pieceLength, 0.0f);
     return kPlacedWhole;
   }
-  const int32_t c = ClassifyPiece(grade, ws.CurSegLength);
-  ws.RemainderLength = 0.0f;
-  ws.SearchFirstEntry = 0;
-  ws.FillRowCount = 0;
+  const int32_t c = ClassifyPiece(grade, ws.plan.CurSegLength);
+  ws.plan.RemainderLength = 0.0f;
+  ws.search.SearchFirstEntry = 0;
+  ws.filler.FillRowCount = 0;
   const int32_t kind = c % 10;
   const int32_t x = c / 10;
   if (kind == 1 && x >= 1 && x <= kMaxUncutOrders) {
     SetSingleEntry(i, static_cast<float>(grade * 10 + 1), pieceLength,
-                   static_cast<float>(ws.UncutCode[grade][x - 1]));
+                   static_cast<float>(ws.orders.UncutCode[grade][x - 1]));
     return kPlacedWhole;
   }
   if (kind == 2 && x >= 1 && x <= kMaxVariableOrders) {
     SetSingleEntry(i, static_cast<float>(grade * 10 + 2), pieceLength,
-                   static_cast<float>(ws.VariableCode[grade][x - 1]));
+                   static_cast<float>(ws.orders.VariableCode[grade][x - 1]));
     return kPlacedWhole;
   }
   return c;

@@ -230,9 +230,9 @@ inline constexpr int64_t kExactFloatIntegers = int64_t{1} << 24;
 
 // GeneCount clamped so that no gene reaches past a table: 0 for a grade outside 1..8.
 inline int32_t UsableGeneCount() {
-  const int32_t first = ws.SearchFirstEntry;
-  if (!IsOrderGrade(ws.SearchGrade) || first < 0 || first > kMaxFixedOrders) return 0;
-  return std::clamp(ws.GeneCount, 0, std::min(kMaxGenes, kMaxFixedOrders - first));
+  const int32_t first = ws.search.SearchFirstEntry;
+  if (!IsOrderGrade(ws.search.SearchGrade) || first < 0 || first > kMaxFixedOrders) return 0;
+  return std::clamp(ws.search.GeneCount, 0, std::min(kMaxGenes, kMaxFixedOrders - first));
 }
 
 // Reads the genes of the search in ws (SearchGrade, SearchFirstEntry, GeneCount), as
@@ -259,7 +259,7 @@ template <typename Gene>
 inline int64_t WholeRowLength(const Gene* row, const GeneTable& genes) {
   int64_t length = 0;
   for (int32_t j = 0; j < genes.count; ++j) {
-    if (row[j] < 0 || row[j] > ws.GeneLimit[j]) return -1;
+    if (row[j] < 0 || row[j] > ws.search.GeneLimit[j]) return -1;
     length += row[j] * genes.wholeLengthWithKerf[j];
   }
   return length;
@@ -314,7 +314,7 @@ template <typename Gene>
 inline float GiveUpUntilFits(Gene* row, const GeneTable& genes, int32_t from, int32_t step,
                              bool& changed) {
   float length = RowLength(row, genes);
-  for (int32_t j = from; length > ws.SearchLength && j >= 0 && j < genes.count;) {
+  for (int32_t j = from; length > ws.search.SearchLength && j >= 0 && j < genes.count;) {
     if (row[j] >= 1) {
       --row[j];
       changed = true;
@@ -369,7 +369,7 @@ void EndFillMemo();
 template <typename Entry>
 inline int32_t FindMemoSlot(const Entry* entries, uint32_t bits, bool& found) {
   constexpr int32_t kProbeWindow = 64;
-  const uint64_t epoch = ws.FillMemoEpoch;
+  const uint64_t epoch = ws.search.FillMemoEpoch;
   const uint64_t wanted = (epoch << 32) | bits;
   uint32_t slot = (bits * 0x9E3779B1u) >> 18;
   static_assert((kFillMemoSlots & (kFillMemoSlots - 1)) == 0 && kFillMemoSlots == 1 << 14);
@@ -411,10 +411,10 @@ bool CoverTableAnswers(int32_t grade);
 
 // Bit j set when order j covers x (the table must answer).
 inline uint32_t CoveringOrders(double x) {
-  if (!(x >= 0.0 && x < static_cast<double>(ws.CoverTableLength - 1))) return 0;
+  if (!(x >= 0.0 && x < static_cast<double>(ws.filler.CoverTableLength - 1))) return 0;
   const int32_t below = static_cast<int32_t>(x);
   const int32_t above = below + (x != below ? 1 : 0);
-  return ws.CoverTable[below] & ws.CoverTable[above];
+  return ws.filler.CoverTable[below] & ws.filler.CoverTable[above];
 }
 
 // FillSegment answered from the memo when a search's memo is active: returns its score

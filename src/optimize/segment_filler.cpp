@@ -31,17 +31,17 @@ struct OrderView {
 };
 
 void LoadOrders(int32_t grade, OrderView& view) {
-  view.count = ListCount(grade, ws.VariableCount, kMaxVariableOrders);
-  view.kerf = ws.KerfWidth;
+  view.count = ListCount(grade, ws.orders.VariableCount, kMaxVariableOrders);
+  view.kerf = ws.settings.KerfWidth;
   view.shortestMaxPlusKerf = INFINITY;
   view.shortestMinOrder = 0;
   for (int32_t j = 0; j < view.count; ++j) {
-    view.minLength[j] = ws.VariableMinLength[grade][j];
-    view.maxLength[j] = ws.VariableMaxLength[grade][j];
+    view.minLength[j] = ws.orders.VariableMinLength[grade][j];
+    view.maxLength[j] = ws.orders.VariableMaxLength[grade][j];
     view.minPlusKerf[j] = view.minLength[j] + view.kerf;
     view.maxPlusKerf[j] = view.maxLength[j] + view.kerf;
-    view.weight[j] = ws.VariableWeight[grade][j];
-    view.tag[j] = static_cast<float>(ws.VariableCode[grade][j]);
+    view.weight[j] = ws.orders.VariableWeight[grade][j];
+    view.tag[j] = static_cast<float>(ws.orders.VariableCode[grade][j]);
     if (view.maxPlusKerf[j] < view.shortestMaxPlusKerf) {
       view.shortestMaxPlusKerf = view.maxPlusKerf[j];
     }
@@ -115,29 +115,29 @@ int32_t TileLength(const OrderView& view, float x) {
     if (exists[k] && score[k] > 0.0f && score[k] == best && length[k] > chosenLength) chosen = k;
   }
   if (chosen < 0) return -1;
-  ws.RemainderFill[0] = static_cast<float>(count[chosen]);
-  ws.RemainderFill[1] = length[chosen];
-  ws.RemainderFill[2] = view.tag[chosen / 3];
-  ws.RemainderFill[3] = score[chosen];
+  ws.filler.RemainderFill[0] = static_cast<float>(count[chosen]);
+  ws.filler.RemainderFill[1] = length[chosen];
+  ws.filler.RemainderFill[2] = view.tag[chosen / 3];
+  ws.filler.RemainderFill[3] = score[chosen];
   return chosen / 3;
 }
 
 // TileLength answered from the search's memo when it is active for this grade.
 int32_t TileLengthRemembered(int32_t grade, const OrderView& view, float x) {
-  if (ws.FillMemoActive != 1 || grade != ws.SearchGrade) return TileLength(view, x);
+  if (ws.search.FillMemoActive != 1 || grade != ws.search.SearchGrade) return TileLength(view, x);
   const uint32_t bits = FloatBits(x);
   bool found = false;
-  const int32_t slot = FindMemoSlot(ws.RemainderMemo, bits, found);
+  const int32_t slot = FindMemoSlot(ws.filler.RemainderMemo, bits, found);
   if (found) {
-    const RemainderMemoEntry& entry = ws.RemainderMemo[slot];
-    std::memcpy(ws.RemainderFill, entry.fill, sizeof ws.RemainderFill);
+    const RemainderMemoEntry& entry = ws.filler.RemainderMemo[slot];
+    std::memcpy(ws.filler.RemainderFill, entry.fill, sizeof ws.filler.RemainderFill);
     return entry.order;
   }
   const int32_t order = TileLength(view, x);
   if (slot >= 0) {
-    RemainderMemoEntry& entry = ws.RemainderMemo[slot];
-    entry.tag = (static_cast<uint64_t>(ws.FillMemoEpoch) << 32) | bits;
-    std::memcpy(entry.fill, ws.RemainderFill, sizeof entry.fill);
+    RemainderMemoEntry& entry = ws.filler.RemainderMemo[slot];
+    entry.tag = (static_cast<uint64_t>(ws.search.FillMemoEpoch) << 32) | bits;
+    std::memcpy(entry.fill, ws.filler.RemainderFill, sizeof entry.fill);
     entry.order = order;
   }
   return order;
@@ -177,13 +177,14 @@ bool FitExactly(const OrderView& view, Candidate& c, float r) {
 // into it; r shrinks by what the tiling uses. Returns whether the tiling step ran.
 bool TileRest(int32_t grade, const OrderView& view, Candidate& c, float& r) {
   if (!(static_cast<double>(r) >= view.shortestMaxPlusKerf)) return false;
-  std::memset(ws.RemainderFill, 0, sizeof ws.RemainderFill);
+  std::memset(ws.filler.RemainderFill, 0, sizeof ws.filler.RemainderFill);
   const int32_t order = TileLengthRemembered(grade, view, r);
-  const float count = ws.RemainderFill[0];
+  const float count = ws.filler.RemainderFill[0];
   if (TruncToInt(count) > 0) {
-    AppendRow(c, count, ws.RemainderFill[1], ws.RemainderFill[2], order);
-    c.score = static_cast<float>(static_cast<double>(c.score) + ws.RemainderFill[3]);
-    r = static_cast<float>(r - (static_cast<double>(ws.RemainderFill[1]) + view.kerf) * count);
+    AppendRow(c, count, ws.filler.RemainderFill[1], ws.filler.RemainderFill[2], order);
+    c.score = static_cast<float>(static_cast<double>(c.score) + ws.filler.RemainderFill[3]);
+    r = static_cast<float>(r -
+                           (static_cast<double>(ws.filler.RemainderFill[1]) + view.kerf) * count);
   }
   return true;
 }
@@ -337,75 +338,76 @@ float FillSegment(int32_t grade, float length) {
     }
   }
 
-  std::memset(ws.FillRows, 0, sizeof ws.FillRows);
+  std::memset(ws.filler.FillRows, 0, sizeof ws.filler.FillRows);
   if (chosen >= 0) {
     const Candidate& c = candidates[chosen];
-    std::memcpy(ws.FillRows, c.rows, sizeof(FillRow) * static_cast<size_t>(c.rowCount));
-    ws.FillRowCount = c.rowCount;
+    std::memcpy(ws.filler.FillRows, c.rows, sizeof(FillRow) * static_cast<size_t>(c.rowCount));
+    ws.filler.FillRowCount = c.rowCount;
   }
   return best;
 }
 
 bool CoverTableAnswers(int32_t grade) {
-  if (ws.CoverTableState == kCoverTablePending) {
-    ws.CoverTableState = kCoverTableOff;
-    const int32_t searched = ws.SearchGrade;
-    const int32_t orders = ListCount(searched, ws.VariableCount, kMaxVariableOrders);
-    const double kerf = ws.KerfWidth;
+  if (ws.filler.CoverTableState == kCoverTablePending) {
+    ws.filler.CoverTableState = kCoverTableOff;
+    const int32_t searched = ws.search.SearchGrade;
+    const int32_t orders = ListCount(searched, ws.orders.VariableCount, kMaxVariableOrders);
+    const double kerf = ws.settings.KerfWidth;
     if (orders == 0 || !(kerf == std::floor(kerf))) return false;
     // Bit j toggles at its order's lower bound and after its upper bound; the running
     // exclusive or of the toggles is the set of orders covering each length.
     int32_t longest = 0;
     for (int32_t j = 0; j < orders; ++j) {
-      const double low = ws.VariableMinLength[searched][j] + kerf;
-      const double high = ws.VariableMaxLength[searched][j] + kerf;
+      const double low = ws.orders.VariableMinLength[searched][j] + kerf;
+      const double high = ws.orders.VariableMaxLength[searched][j] + kerf;
       if (!(low >= 0.0 && high < kCoverTableLength - 2)) return false;
       longest = std::max(longest, static_cast<int32_t>(high));
     }
-    ws.CoverTableLength = longest + 2;
-    std::memset(ws.CoverTable, 0, sizeof(uint32_t) * static_cast<size_t>(ws.CoverTableLength));
+    ws.filler.CoverTableLength = longest + 2;
+    std::memset(ws.filler.CoverTable, 0,
+                sizeof(uint32_t) * static_cast<size_t>(ws.filler.CoverTableLength));
     for (int32_t j = 0; j < orders; ++j) {
-      const double low = ws.VariableMinLength[searched][j] + kerf;
-      const double high = ws.VariableMaxLength[searched][j] + kerf;
+      const double low = ws.orders.VariableMinLength[searched][j] + kerf;
+      const double high = ws.orders.VariableMaxLength[searched][j] + kerf;
       if (high < low) continue;  // an empty range covers nothing
-      ws.CoverTable[static_cast<int32_t>(low)] ^= uint32_t{1} << j;
-      ws.CoverTable[static_cast<int32_t>(high) + 1] ^= uint32_t{1} << j;
+      ws.filler.CoverTable[static_cast<int32_t>(low)] ^= uint32_t{1} << j;
+      ws.filler.CoverTable[static_cast<int32_t>(high) + 1] ^= uint32_t{1} << j;
     }
-    for (int32_t x = 1; x < ws.CoverTableLength; ++x)
-      ws.CoverTable[x] ^= ws.CoverTable[x - 1];
-    ws.CoverTableState = kCoverTableReady;
+    for (int32_t x = 1; x < ws.filler.CoverTableLength; ++x)
+      ws.filler.CoverTable[x] ^= ws.filler.CoverTable[x - 1];
+    ws.filler.CoverTableState = kCoverTableReady;
   }
-  return ws.CoverTableState == kCoverTableReady && grade == ws.SearchGrade;
+  return ws.filler.CoverTableState == kCoverTableReady && grade == ws.search.SearchGrade;
 }
 
 float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int32_t& rowCount) {
-  if (ws.FillMemoActive == 1 && grade == ws.SearchGrade) {
+  if (ws.search.FillMemoActive == 1 && grade == ws.search.SearchGrade) {
     const uint32_t bits = FloatBits(length);
     bool found = false;
-    const int32_t slot = FindMemoSlot(ws.FillMemo, bits, found);
+    const int32_t slot = FindMemoSlot(ws.search.FillMemo, bits, found);
     if (found) {
-      const FillMemoEntry& entry = ws.FillMemo[slot];
+      const FillMemoEntry& entry = ws.search.FillMemo[slot];
       rows = entry.rows;
       rowCount = entry.rowCount;
       return entry.score;
     }
-    ws.FillRowCount = 0;
+    ws.filler.FillRowCount = 0;
     const float score = FillSegment(grade, length);
-    if (slot >= 0 && ws.FillRowCount <= kFillMemoRows) {
-      FillMemoEntry& entry = ws.FillMemo[slot];
-      entry.tag = (static_cast<uint64_t>(ws.FillMemoEpoch) << 32) | bits;
+    if (slot >= 0 && ws.filler.FillRowCount <= kFillMemoRows) {
+      FillMemoEntry& entry = ws.search.FillMemo[slot];
+      entry.tag = (static_cast<uint64_t>(ws.search.FillMemoEpoch) << 32) | bits;
       entry.score = score;
-      entry.rowCount = ws.FillRowCount;
-      std::memcpy(entry.rows, ws.FillRows, sizeof entry.rows);
+      entry.rowCount = ws.filler.FillRowCount;
+      std::memcpy(entry.rows, ws.filler.FillRows, sizeof entry.rows);
     }
-    rows = ws.FillRows;
-    rowCount = ws.FillRowCount;
+    rows = ws.filler.FillRows;
+    rowCount = ws.filler.FillRowCount;
     return score;
   }
-  ws.FillRowCount = 0;
+  ws.filler.FillRowCount = 0;
   const float score = FillSegment(grade, length);
-  rows = ws.FillRows;
-  rowCount = ws.FillRowCount;
+  rows = ws.filler.FillRows;
+  rowCount = ws.filler.FillRowCount;
   return score;
 }
 

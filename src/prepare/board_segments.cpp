@@ -27,15 +27,16 @@ struct MarkSettings {
 };
 
 MarkSettings ReadMarkSettings() {
-  return {static_cast<double>(ws.GradeMarkLength), static_cast<double>(ws.GradeAMinLength),
-          static_cast<float>(ws.UnmarkedGrade), ws.WasteMarkCount};
+  return {static_cast<double>(ws.settings.GradeMarkLength),
+          static_cast<double>(ws.settings.GradeAMinLength),
+          static_cast<float>(ws.settings.UnmarkedGrade), ws.settings.WasteMarkCount};
 }
 
 float FirstHalf(int i) {
-  return ws.BoardMarks[i];
+  return ws.marks.BoardMarks[i];
 }
 float SecondHalf(int i) {
-  return ws.BoardMarks[kMarkHalf + i];
+  return ws.marks.BoardMarks[kMarkHalf + i];
 }
 
 float AddLengths(float a, float b) {
@@ -43,19 +44,19 @@ float AddLengths(float a, float b) {
 }
 
 void Append(float grade, float length) {
-  if (ws.SegmentCount >= kMaxSegments) return;  // one interval per segment: never reached
-  ws.Segments[ws.SegmentCount++] = {grade, length};
+  if (ws.board.SegmentCount >= kMaxSegments) return;  // one interval per segment: never reached
+  ws.board.Segments[ws.board.SegmentCount++] = {grade, length};
 }
 
 // ---- Grade/length pairs ----
 
 void ConvertPairs(int n) {
   for (int i = 0; i < n; ++i)
-    ws.Segments[i] = {FirstHalf(i), SecondHalf(i)};
-  ws.SegmentCount = n;
-  if (ws.OptimizeMode != 4) return;
+    ws.board.Segments[i] = {FirstHalf(i), SecondHalf(i)};
+  ws.board.SegmentCount = n;
+  if (ws.settings.OptimizeMode != 4) return;
   for (int i = 0; i < n; ++i)
-    ws.Segments[i].grade = GradeOf(ws.Segments[i].grade) > 1 ? kWaste : 1.0f;
+    ws.board.Segments[i].grade = GradeOf(ws.board.Segments[i].grade) > 1 ? kWaste : 1.0f;
 }
 
 // ---- One-face marking ----
@@ -63,7 +64,7 @@ void ConvertPairs(int n) {
 // A grade mark raises the grade of the segment before it by one and lengthens it.
 // Counting stops at WasteMarkCount and never goes past waste (9).
 void AddGradeMark(const MarkSettings& s, float mark) {
-  Segment& current = ws.Segments[ws.SegmentCount - 1];
+  Segment& current = ws.board.Segments[ws.board.SegmentCount - 1];
   const int32_t grade = GradeOf(current.grade);
   if (grade != s.wasteMarkCount && grade != kWasteGrade)
     current.grade = ToFloat(static_cast<double>(current.grade) + 1.0);
@@ -106,7 +107,7 @@ void ConvertOneFace(const MarkSettings& s, int n) {
 
   const double last = FirstHalf(n - 1);
   if (last <= s.gradeMarkLength) {
-    Segment& current = ws.Segments[ws.SegmentCount - 1];
+    Segment& current = ws.board.Segments[ws.board.SegmentCount - 1];
     current.length = AddLengths(current.length, FirstHalf(n - 1));
   } else if (last < s.gradeAMinLength) {
     Append(kWaste, FirstHalf(n - 1));
@@ -157,9 +158,9 @@ void TakeZoneGrade(Segment& segment, float zoneGrade) {
 
 // Inserts a copy of segment s right after it; the top count grows by one.
 void InsertCopyAfter(int s, int& topCount) {
-  std::memmove(&ws.Segments[s + 2], &ws.Segments[s + 1],
+  std::memmove(&ws.board.Segments[s + 2], &ws.board.Segments[s + 1],
                sizeof(Segment) * static_cast<size_t>(topCount - s - 1));
-  ws.Segments[s + 1] = ws.Segments[s];
+  ws.board.Segments[s + 1] = ws.board.Segments[s];
   ++topCount;
 }
 
@@ -172,7 +173,7 @@ void InsertCopyAfter(int s, int& topCount) {
 void LayZonesOverSegments(const SideZones& zones, int& topCount) {
   int z = 0;
   for (int s = 0; s < topCount; ++s) {
-    Segment& segment = ws.Segments[s];
+    Segment& segment = ws.board.Segments[s];
     const bool lastZone = z == zones.count - 1;
     if (segment.length <= zones.zone[z].end || lastZone) {
       TakeZoneGrade(segment, zones.zone[z].grade);
@@ -194,11 +195,11 @@ void LayZonesOverSegments(const SideZones& zones, int& topCount) {
 
 void RemoveShortSegments() {
   int kept = 0;
-  for (int i = 0; i < ws.SegmentCount; ++i) {
-    if (static_cast<double>(ws.Segments[i].length) < kShortestKeptPiece) continue;
-    ws.Segments[kept++] = ws.Segments[i];
+  for (int i = 0; i < ws.board.SegmentCount; ++i) {
+    if (static_cast<double>(ws.board.Segments[i].length) < kShortestKeptPiece) continue;
+    ws.board.Segments[kept++] = ws.board.Segments[i];
   }
-  ws.SegmentCount = kept;
+  ws.board.SegmentCount = kept;
 }
 
 // The top face marks waste: an interval shorter than GradeAMinLength, or one followed
@@ -212,10 +213,10 @@ void ConvertTwoFace(const MarkSettings& s, int n, int m) {
         static_cast<double>(FirstHalf(i + 2)) <= s.gradeMarkLength) {
       waste = true;
     }
-    ws.Segments[i] = {waste ? kWaste : s.unmarkedGrade, FirstHalf(i)};
+    ws.board.Segments[i] = {waste ? kWaste : s.unmarkedGrade, FirstHalf(i)};
   }
   if (m == 0) {
-    ws.SegmentCount = n;
+    ws.board.SegmentCount = n;
     RemoveShortSegments();
     return;
   }
@@ -223,26 +224,28 @@ void ConvertTwoFace(const MarkSettings& s, int n, int m) {
   SideZones zones;
   BuildSideZones(s, m, zones);
   for (int i = 1; i < n; ++i)
-    ws.Segments[i].length = AddLengths(ws.Segments[i - 1].length, ws.Segments[i].length);
+    ws.board.Segments[i].length =
+        AddLengths(ws.board.Segments[i - 1].length, ws.board.Segments[i].length);
   SideZone& lastZone = zones.zone[zones.count - 1];
-  if (ws.Segments[n - 1].length > lastZone.end) lastZone.end = ws.Segments[n - 1].length;
+  if (ws.board.Segments[n - 1].length > lastZone.end)
+    lastZone.end = ws.board.Segments[n - 1].length;
 
   int topCount = n;
   LayZonesOverSegments(zones, topCount);
-  ws.FirstHalfCount = topCount;
+  ws.marks.FirstHalfCount = topCount;
 
   for (int i = topCount - 1; i >= 1; --i) {
-    ws.Segments[i].length = ToFloat(static_cast<double>(ws.Segments[i].length) -
-                                    static_cast<double>(ws.Segments[i - 1].length));
+    ws.board.Segments[i].length = ToFloat(static_cast<double>(ws.board.Segments[i].length) -
+                                          static_cast<double>(ws.board.Segments[i - 1].length));
   }
-  ws.SegmentCount = topCount;
+  ws.board.SegmentCount = topCount;
   RemoveShortSegments();
 }
 
 // ---- Marking-line intervals ----
 
 void ReverseMarks(int first, int count) {
-  std::reverse(ws.BoardMarks + first, ws.BoardMarks + first + count);
+  std::reverse(ws.marks.BoardMarks + first, ws.marks.BoardMarks + first + count);
 }
 
 // Front marking reads the intervals from the board's end towards its start; the marks
@@ -250,34 +253,35 @@ void ReverseMarks(int first, int count) {
 // the board from its start. In defect sawing the segments are rebuilt from the marks
 // alone: an interval shorter than GradeAMinLength is waste, any other is sound.
 void ConvertIntervals(const MarkSettings& s, int n, int defectCount) {
-  const int m = ws.SecondHalfCount;
+  const int m = ws.marks.SecondHalfCount;
   // The two-face splits raise n only when m is 2 or more, so this condition does not
   // change between reversing and restoring.
-  const bool front = ws.FrontMarkingMode == 1 && (n >= 2 || m >= 2);
+  const bool front = ws.settings.FrontMarkingMode == 1 && (n >= 2 || m >= 2);
   float savedMarks[2 * kMarkHalf];
   if (front) {
-    std::memcpy(savedMarks, ws.BoardMarks, sizeof savedMarks);
+    std::memcpy(savedMarks, ws.marks.BoardMarks, sizeof savedMarks);
     if (n >= 2) ReverseMarks(0, n);
-    if (ws.TopWasteSideGradeLines == 1 && m >= 2) ReverseMarks(kMarkHalf, m);
+    if (ws.settings.TopWasteSideGradeLines == 1 && m >= 2) ReverseMarks(kMarkHalf, m);
   }
 
-  ws.SegmentCount = 0;
-  if (ws.TopWasteSideGradeLines == 0) {
+  ws.board.SegmentCount = 0;
+  if (ws.settings.TopWasteSideGradeLines == 0) {
     ConvertOneFace(s, n);
   } else {
     ConvertTwoFace(s, n, m);
   }
 
   if (front) {
-    std::memcpy(ws.BoardMarks, savedMarks, sizeof savedMarks);
-    if (ws.SegmentCount >= 2) std::reverse(ws.Segments, ws.Segments + ws.SegmentCount);
+    std::memcpy(ws.marks.BoardMarks, savedMarks, sizeof savedMarks);
+    if (ws.board.SegmentCount >= 2)
+      std::reverse(ws.board.Segments, ws.board.Segments + ws.board.SegmentCount);
   }
 
-  if (ws.OptimizeMode != 4) return;
-  ws.SegmentCount = defectCount;
+  if (ws.settings.OptimizeMode != 4) return;
+  ws.board.SegmentCount = defectCount;
   for (int i = 0; i < defectCount; ++i) {
     const bool waste = static_cast<double>(FirstHalf(i)) < s.gradeAMinLength;
-    ws.Segments[i] = {waste ? kWaste : 1.0f, FirstHalf(i)};
+    ws.board.Segments[i] = {waste ? kWaste : 1.0f, FirstHalf(i)};
   }
 }
 
@@ -287,24 +291,24 @@ void ConvertIntervals(const MarkSettings& s, int n, int defectCount) {
 // grades only through GradeOf and IsOrderGrade. An empty board (first half count 0)
 // yields no segments and leaves the time limit whole.
 void ConvertBoardMarks() {
-  const int n = std::clamp<int32_t>(ws.FirstHalfCount, 0, kMarkHalf);
+  const int n = std::clamp<int32_t>(ws.marks.FirstHalfCount, 0, kMarkHalf);
   const int defectCount = n;
-  for (Segment& segment : ws.Segments)
+  for (Segment& segment : ws.board.Segments)
     segment = {0.0f, 0.0f};
-  ws.SegmentCount = 0;
+  ws.board.SegmentCount = 0;
 
   if (n > 0) {
     const MarkSettings settings = ReadMarkSettings();
-    if (ws.BoardMarks[kMarkKindIndex] == 1.0f) {
+    if (ws.marks.BoardMarks[kMarkKindIndex] == 1.0f) {
       ConvertPairs(n);
     } else {
       ConvertIntervals(settings, n, defectCount);
     }
   }
 
-  if (ws.SegmentCount > 0) {
-    ws.OptimizeTimeLimit =
-        ToFloat(static_cast<double>(ws.OptimizeTimeLimit) / static_cast<double>(ws.SegmentCount));
+  if (ws.board.SegmentCount > 0) {
+    ws.settings.OptimizeTimeLimit = ToFloat(static_cast<double>(ws.settings.OptimizeTimeLimit) /
+                                            static_cast<double>(ws.board.SegmentCount));
   }
 }
 

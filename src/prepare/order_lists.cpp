@@ -27,9 +27,9 @@ bool FixedRowPassesWeightTest(int mode, int row) {
   switch (mode) {
     case 0:
     case 2:
-      return ws.FixedOrderWeight[row] > kWeightThreshold;
+      return ws.orderRows.FixedOrderWeight[row] > kWeightThreshold;
     case 1:
-      return ws.FixedOrderValue[row] > kWeightThreshold;
+      return ws.orderRows.FixedOrderValue[row] > kWeightThreshold;
     default:
       return true;  // long stock: weights play no part
   }
@@ -39,9 +39,9 @@ bool VariableRowPassesWeightTest(int mode, int row) {
   switch (mode) {
     case 0:
     case 2:
-      return ws.VariableOrderWeight[row] >= kWeightThreshold;
+      return ws.orderRows.VariableOrderWeight[row] >= kWeightThreshold;
     case 1:
-      return ws.VariableOrderValue[row] >= kWeightThreshold;
+      return ws.orderRows.VariableOrderValue[row] >= kWeightThreshold;
     default:
       return true;  // long stock and defect sawing: weights play no part
   }
@@ -51,33 +51,36 @@ bool VariableRowPassesWeightTest(int mode, int row) {
 // this mode and not yet complete. Rows of a grade outside 1 to 8 have no list.
 void TakeFixedRows(int mode) {
   for (int row = 0; row < kFixedOrderRows; ++row) {
-    const int32_t grade = ws.FixedOrderGrade[row];
-    const int32_t quantity = ws.FixedOrderQuantity[row];
-    if (ws.FixedOrderEnabled[row] != 1 || ws.FixedOrderLength[row] < kMinFixedLength) continue;
+    const int32_t grade = ws.orderRows.FixedOrderGrade[row];
+    const int32_t quantity = ws.orderRows.FixedOrderQuantity[row];
+    if (ws.orderRows.FixedOrderEnabled[row] != 1 ||
+        ws.orderRows.FixedOrderLength[row] < kMinFixedLength)
+      continue;
     if (!FixedRowPassesWeightTest(mode, row)) continue;
-    if (quantity != 0 && quantity <= ws.FixedOrderDone[row]) continue;
-    if (!IsOrderGrade(grade) || ws.FixedCount[grade] >= kMaxFixedOrders) continue;
+    if (quantity != 0 && quantity <= ws.orderRows.FixedOrderDone[row]) continue;
+    if (!IsOrderGrade(grade) || ws.orders.FixedCount[grade] >= kMaxFixedOrders) continue;
 
-    const int j = ws.FixedCount[grade]++;
-    ws.FixedLength[grade][j] = ws.FixedOrderLength[row];
-    ws.FixedQuantity[grade][j] = quantity;
-    ws.FixedDone[grade][j] = ws.FixedOrderDone[row];
-    ws.FixedCode[grade][j] = ws.FixedOrderCode[row];
-    ws.FixedStartWeight[grade][j] = 0.0f;
+    const int j = ws.orders.FixedCount[grade]++;
+    ws.orders.FixedLength[grade][j] = ws.orderRows.FixedOrderLength[row];
+    ws.orders.FixedQuantity[grade][j] = quantity;
+    ws.orders.FixedDone[grade][j] = ws.orderRows.FixedOrderDone[row];
+    ws.orders.FixedCode[grade][j] = ws.orderRows.FixedOrderCode[row];
+    ws.orders.FixedStartWeight[grade][j] = 0.0f;
     switch (mode) {
       case 0:
-        ws.FixedWeight[grade][j] = ws.FixedOrderWeight[row];
+        ws.orders.FixedWeight[grade][j] = ws.orderRows.FixedOrderWeight[row];
         break;
       case 1:
-        ws.FixedWeight[grade][j] = ToFloat(static_cast<double>(ws.FixedOrderValue[row]) /
-                                           static_cast<double>(ws.FixedOrderLength[row]));
+        ws.orders.FixedWeight[grade][j] =
+            ToFloat(static_cast<double>(ws.orderRows.FixedOrderValue[row]) /
+                    static_cast<double>(ws.orderRows.FixedOrderLength[row]));
         break;
       case 2:
-        ws.FixedWeight[grade][j] = ws.FixedOrderWeight[row];
-        ws.FixedStartWeight[grade][j] = ws.FixedOrderStartWeight[row];
+        ws.orders.FixedWeight[grade][j] = ws.orderRows.FixedOrderWeight[row];
+        ws.orders.FixedStartWeight[grade][j] = ws.orderRows.FixedOrderStartWeight[row];
         break;
       default:
-        ws.FixedWeight[grade][j] = 0.0f;
+        ws.orders.FixedWeight[grade][j] = 0.0f;
         break;
     }
   }
@@ -85,28 +88,28 @@ void TakeFixedRows(int mode) {
 
 void TakeVariableRows(int mode) {
   for (int row = 0; row < kVariableOrderRows; ++row) {
-    const int32_t grade = ws.VariableOrderGrade[row];
-    const int32_t minLength = ws.VariableOrderMinLength[row];
-    const int32_t maxLength = ws.VariableOrderMaxLength[row];
-    if (ws.VariableOrderEnabled[row] != 1 || minLength < kMinVariableLength) continue;
+    const int32_t grade = ws.orderRows.VariableOrderGrade[row];
+    const int32_t minLength = ws.orderRows.VariableOrderMinLength[row];
+    const int32_t maxLength = ws.orderRows.VariableOrderMaxLength[row];
+    if (ws.orderRows.VariableOrderEnabled[row] != 1 || minLength < kMinVariableLength) continue;
     if (maxLength <= minLength || !VariableRowPassesWeightTest(mode, row)) continue;
-    if (!IsOrderGrade(grade) || ws.VariableCount[grade] >= kMaxVariableOrders) continue;
+    if (!IsOrderGrade(grade) || ws.orders.VariableCount[grade] >= kMaxVariableOrders) continue;
 
-    const int j = ws.VariableCount[grade]++;
-    ws.VariableMinLength[grade][j] = minLength;
-    ws.VariableMaxLength[grade][j] = maxLength;
-    ws.VariableCode[grade][j] = ws.VariableOrderCode[row];
+    const int j = ws.orders.VariableCount[grade]++;
+    ws.orders.VariableMinLength[grade][j] = minLength;
+    ws.orders.VariableMaxLength[grade][j] = maxLength;
+    ws.orders.VariableCode[grade][j] = ws.orderRows.VariableOrderCode[row];
     switch (mode) {
       case 0:
       case 2:
-        ws.VariableWeight[grade][j] = ws.VariableOrderWeight[row];
+        ws.orders.VariableWeight[grade][j] = ws.orderRows.VariableOrderWeight[row];
         break;
       case 1:
-        ws.VariableWeight[grade][j] =
-            ToFloat(static_cast<double>(ws.VariableOrderValue[row]) / 1000.0);
+        ws.orders.VariableWeight[grade][j] =
+            ToFloat(static_cast<double>(ws.orderRows.VariableOrderValue[row]) / 1000.0);
         break;
       default:
-        ws.VariableWeight[grade][j] = 0.0f;
+        ws.orders.VariableWeight[grade][j] = 0.0f;
         break;
     }
   }
@@ -116,15 +119,15 @@ void TakeVariableRows(int mode) {
 // grade 2, and so on up to rows 21 to 23 for grade 8.
 void TakeUncutRows() {
   for (int row = 0; row < kUncutOrderRows; ++row) {
-    const int32_t minLength = ws.UncutOrderMinLength[row];
-    const int32_t maxLength = ws.UncutOrderMaxLength[row];
-    if (ws.UncutOrderEnabled[row] != 1 || minLength < kMinVariableLength) continue;
+    const int32_t minLength = ws.orderRows.UncutOrderMinLength[row];
+    const int32_t maxLength = ws.orderRows.UncutOrderMaxLength[row];
+    if (ws.orderRows.UncutOrderEnabled[row] != 1 || minLength < kMinVariableLength) continue;
     if (maxLength <= minLength) continue;
     const int grade = row / kUncutRowsPerGrade + 1;
-    const int j = ws.UncutCount[grade]++;
-    ws.UncutMinLength[grade][j] = minLength;
-    ws.UncutMaxLength[grade][j] = maxLength;
-    ws.UncutCode[grade][j] = ws.UncutOrderCode[row];
+    const int j = ws.orders.UncutCount[grade]++;
+    ws.orders.UncutMinLength[grade][j] = minLength;
+    ws.orders.UncutMaxLength[grade][j] = maxLength;
+    ws.orders.UncutCode[grade][j] = ws.orderRows.UncutOrderCode[row];
   }
 }
 
@@ -132,29 +135,29 @@ void TakeUncutRows() {
 // Uncut orders do not count.
 int32_t ComputeOrderedGradeLimit() {
   for (int grade = kMaxOrderGrade; grade >= 1; --grade) {
-    if (ws.FixedCount[grade] != 0 || ws.VariableCount[grade] != 0) return grade + 1;
+    if (ws.orders.FixedCount[grade] != 0 || ws.orders.VariableCount[grade] != 0) return grade + 1;
   }
   return 1;
 }
 
 void SwapFixedEntries(int grade, int a, int b) {
-  std::swap(ws.FixedLength[grade][a], ws.FixedLength[grade][b]);
-  std::swap(ws.FixedWeight[grade][a], ws.FixedWeight[grade][b]);
-  std::swap(ws.FixedStartWeight[grade][a], ws.FixedStartWeight[grade][b]);
-  std::swap(ws.FixedQuantity[grade][a], ws.FixedQuantity[grade][b]);
-  std::swap(ws.FixedDone[grade][a], ws.FixedDone[grade][b]);
-  std::swap(ws.FixedCode[grade][a], ws.FixedCode[grade][b]);
+  std::swap(ws.orders.FixedLength[grade][a], ws.orders.FixedLength[grade][b]);
+  std::swap(ws.orders.FixedWeight[grade][a], ws.orders.FixedWeight[grade][b]);
+  std::swap(ws.orders.FixedStartWeight[grade][a], ws.orders.FixedStartWeight[grade][b]);
+  std::swap(ws.orders.FixedQuantity[grade][a], ws.orders.FixedQuantity[grade][b]);
+  std::swap(ws.orders.FixedDone[grade][a], ws.orders.FixedDone[grade][b]);
+  std::swap(ws.orders.FixedCode[grade][a], ws.orders.FixedCode[grade][b]);
 }
 
 // Selection sort, longest first. The first of several equally long entries is the one
 // moved forward, so equal lengths may change their relative order (rows a, b, c, d of
 // lengths 500, 800, 500, 800 end up as b, d, c, a); the search depends on this order.
 void SortFixedListLongestFirst(int grade) {
-  const int count = ws.FixedCount[grade];
+  const int count = ws.orders.FixedCount[grade];
   for (int k = 0; k < count; ++k) {
     int longest = k;
     for (int j = k + 1; j < count; ++j) {
-      if (ws.FixedLength[grade][j] > ws.FixedLength[grade][longest]) longest = j;
+      if (ws.orders.FixedLength[grade][j] > ws.orders.FixedLength[grade][longest]) longest = j;
     }
     if (longest != k) SwapFixedEntries(grade, k, longest);
   }
@@ -168,13 +171,13 @@ void SortFixedListLongestFirst(int grade) {
 // of an earlier call survives.
 void BuildOrderLists() {
   for (int grade = 0; grade < kGrades; ++grade) {
-    ws.FixedCount[grade] = 0;
-    ws.VariableCount[grade] = 0;
-    ws.UncutCount[grade] = 0;
+    ws.orders.FixedCount[grade] = 0;
+    ws.orders.VariableCount[grade] = 0;
+    ws.orders.UncutCount[grade] = 0;
   }
-  ws.OrderedGradeLimit = 1;
+  ws.orders.OrderedGradeLimit = 1;
 
-  const int32_t mode = ws.OptimizeMode;
+  const int32_t mode = ws.settings.OptimizeMode;
   if (mode >= 0 && mode <= 3) {
     TakeFixedRows(mode);
     TakeVariableRows(mode);
@@ -184,7 +187,7 @@ void BuildOrderLists() {
   }
   if (mode == 4) return;
 
-  ws.OrderedGradeLimit = ComputeOrderedGradeLimit();
+  ws.orders.OrderedGradeLimit = ComputeOrderedGradeLimit();
   for (int grade = 1; grade <= kMaxOrderGrade; ++grade)
     SortFixedListLongestFirst(grade);
 }

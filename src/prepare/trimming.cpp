@@ -27,13 +27,15 @@ float SubtractLength(float a, double b) {
 // absorbs i+1. The walk moves on after a merge, so a run of three needs two passes.
 bool MergePass(int32_t grade) {
   bool merged = false;
-  for (int i = 0; i < ws.SegmentCount - 1; ++i) {
-    if (GradeOf(ws.Segments[i].grade) != grade || GradeOf(ws.Segments[i + 1].grade) != grade)
+  for (int i = 0; i < ws.board.SegmentCount - 1; ++i) {
+    if (GradeOf(ws.board.Segments[i].grade) != grade ||
+        GradeOf(ws.board.Segments[i + 1].grade) != grade)
       continue;
-    ws.Segments[i].length = AddLengths(ws.Segments[i].length, ws.Segments[i + 1].length);
-    std::memmove(&ws.Segments[i + 1], &ws.Segments[i + 2],
-                 sizeof(Segment) * static_cast<size_t>(ws.SegmentCount - i - 2));
-    --ws.SegmentCount;
+    ws.board.Segments[i].length =
+        AddLengths(ws.board.Segments[i].length, ws.board.Segments[i + 1].length);
+    std::memmove(&ws.board.Segments[i + 1], &ws.board.Segments[i + 2],
+                 sizeof(Segment) * static_cast<size_t>(ws.board.SegmentCount - i - 2));
+    --ws.board.SegmentCount;
     merged = true;
   }
   return merged;
@@ -64,12 +66,12 @@ void TrimEnd(Segment& segment, const int32_t* cutPerGrade, int32_t* trimmed, int
 // provided the next segment stays longer than 0.1. A width of 0 or less moves nothing
 // (a negative width would shorten the worse segment, possibly below zero).
 void ShiftMarkingLines() {
-  const int32_t width = ws.FluorescentLineWidth;
+  const int32_t width = ws.settings.FluorescentLineWidth;
   if (width <= 0) return;
   const double shift = static_cast<double>(width);
-  for (int i = 0; i + 1 < ws.SegmentCount; ++i) {
-    Segment& before = ws.Segments[i];
-    Segment& after = ws.Segments[i + 1];
+  for (int i = 0; i + 1 < ws.board.SegmentCount; ++i) {
+    Segment& before = ws.board.Segments[i];
+    Segment& after = ws.board.Segments[i + 1];
     const int32_t gradeBefore = GradeOf(before.grade);
     const int32_t gradeAfter = GradeOf(after.grade);
     if (gradeBefore != kWasteGrade && gradeBefore <= gradeAfter) continue;
@@ -85,26 +87,27 @@ void ShiftMarkingLines() {
 // keeps them apart. Grades outside 1 to 9 are never merged. ConvertedSegments keeps the
 // merged board before any trimming, for the result block and the run log.
 void TrimHeadAndTail() {
-  ws.SegmentCount = std::clamp<int32_t>(ws.SegmentCount, 0, kMaxSegments);
+  ws.board.SegmentCount = std::clamp<int32_t>(ws.board.SegmentCount, 0, kMaxSegments);
 
   float boardLength = 0.0f;
-  for (int i = 0; i < ws.SegmentCount; ++i)
-    boardLength = AddLengths(boardLength, ws.Segments[i].length);
-  ws.BoardLength = boardLength;
+  for (int i = 0; i < ws.board.SegmentCount; ++i)
+    boardLength = AddLengths(boardLength, ws.board.Segments[i].length);
+  ws.board.BoardLength = boardLength;
 
   MergeNeighbours(kWasteGrade);
-  if (ws.SeparateAdjacentSameGrade != 1) {
+  if (ws.settings.SeparateAdjacentSameGrade != 1) {
     for (int grade = 1; grade <= kMaxOrderGrade; ++grade)
       MergeNeighbours(grade);
   }
 
-  std::memcpy(ws.ConvertedSegments, ws.Segments, sizeof ws.ConvertedSegments);
-  ws.ConvertedCount = ws.SegmentCount;
+  std::memcpy(ws.board.ConvertedSegments, ws.board.Segments, sizeof ws.board.ConvertedSegments);
+  ws.board.ConvertedCount = ws.board.SegmentCount;
 
-  std::fill(std::begin(ws.TrimRecord), std::end(ws.TrimRecord), 0);
-  if (ws.SegmentCount > 0) {
-    TrimEnd(ws.Segments[0], ws.CT, &ws.TrimRecord[0], &ws.TrimRecord[1]);
-    TrimEnd(ws.Segments[ws.SegmentCount - 1], ws.CB, &ws.TrimRecord[2], &ws.TrimRecord[3]);
+  std::fill(std::begin(ws.board.TrimRecord), std::end(ws.board.TrimRecord), 0);
+  if (ws.board.SegmentCount > 0) {
+    TrimEnd(ws.board.Segments[0], ws.settings.CT, &ws.board.TrimRecord[0], &ws.board.TrimRecord[1]);
+    TrimEnd(ws.board.Segments[ws.board.SegmentCount - 1], ws.settings.CB, &ws.board.TrimRecord[2],
+            &ws.board.TrimRecord[3]);
   }
   ShiftMarkingLines();
 }

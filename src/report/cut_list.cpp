@@ -41,59 +41,59 @@ PieceRow WasteRow(double length) {
 
 // Room for `count` more rows.
 bool HasRoomFor(int32_t count) {
-  return count <= kMaxPieces - ws.PieceCount;
+  return count <= kMaxPieces - ws.plan.PieceCount;
 }
 
 void InsertRow(int32_t position, const PieceRow& row) {
-  for (int32_t k = ws.PieceCount; k > position; --k)
-    ws.PieceList[k] = ws.PieceList[k - 1];
-  ws.PieceList[position] = row;
-  ++ws.PieceCount;
+  for (int32_t k = ws.plan.PieceCount; k > position; --k)
+    ws.plan.PieceList[k] = ws.plan.PieceList[k - 1];
+  ws.plan.PieceList[position] = row;
+  ++ws.plan.PieceCount;
 }
 
 void DeleteRow(int32_t position) {
-  for (int32_t k = position; k < ws.PieceCount - 1; ++k)
-    ws.PieceList[k] = ws.PieceList[k + 1];
-  --ws.PieceCount;
+  for (int32_t k = position; k < ws.plan.PieceCount - 1; ++k)
+    ws.plan.PieceList[k] = ws.plan.PieceList[k + 1];
+  --ws.plan.PieceCount;
 }
 
 // Rows first..PieceCount-1 become one waste row covering their lengths and the kerfs
 // between them (the tag is left 0 for the waste-tag rule).
 void FoldTailFrom(int32_t first) {
-  double length = ws.PieceList[first].length;
-  for (int32_t k = first + 1; k < ws.PieceCount; ++k)
-    length = length + ws.KerfWidth + ws.PieceList[k].length;
-  ws.PieceList[first] = WasteRow(length);
-  ws.PieceCount = first + 1;
+  double length = ws.plan.PieceList[first].length;
+  for (int32_t k = first + 1; k < ws.plan.PieceCount; ++k)
+    length = length + ws.settings.KerfWidth + ws.plan.PieceList[k].length;
+  ws.plan.PieceList[first] = WasteRow(length);
+  ws.plan.PieceCount = first + 1;
 }
 
 // Frees one row of a full list by folding its last two rows into one waste row.
 void MakeRoom() {
-  if (ws.PieceCount >= kMaxPieces) FoldTailFrom(ws.PieceCount - 2);
+  if (ws.plan.PieceCount >= kMaxPieces) FoldTailFrom(ws.plan.PieceCount - 2);
 }
 
 void AddTrimmedHead() {
-  if (ws.TrimRecord[0] != 1) return;
-  const int32_t headCut = ws.TrimRecord[1];
-  PieceRow& first = ws.PieceList[0];
+  if (ws.board.TrimRecord[0] != 1) return;
+  const int32_t headCut = ws.board.TrimRecord[1];
+  PieceRow& first = ws.plan.PieceList[0];
   if (first.gradeCode == kWasteCode) {
     first.length = ToFloat(static_cast<double>(first.length) + headCut);
     return;
   }
   MakeRoom();
-  InsertRow(0, WasteRow(static_cast<double>(headCut) - ws.KerfWidth));
+  InsertRow(0, WasteRow(static_cast<double>(headCut) - ws.settings.KerfWidth));
 }
 
 void AddTrimmedTail() {
-  if (ws.TrimRecord[2] != 1) return;
-  const int32_t tailCut = ws.TrimRecord[3];
-  if (ws.PieceList[ws.PieceCount - 1].gradeCode != kWasteCode) MakeRoom();
-  PieceRow& last = ws.PieceList[ws.PieceCount - 1];
+  if (ws.board.TrimRecord[2] != 1) return;
+  const int32_t tailCut = ws.board.TrimRecord[3];
+  if (ws.plan.PieceList[ws.plan.PieceCount - 1].gradeCode != kWasteCode) MakeRoom();
+  PieceRow& last = ws.plan.PieceList[ws.plan.PieceCount - 1];
   if (last.gradeCode == kWasteCode) {
     last.length = ToFloat(static_cast<double>(last.length) + tailCut);
     return;
   }
-  InsertRow(ws.PieceCount, WasteRow(static_cast<double>(tailCut) - ws.KerfWidth));
+  InsertRow(ws.plan.PieceCount, WasteRow(static_cast<double>(tailCut) - ws.settings.KerfWidth));
 }
 
 // Neighbouring waste rows become one, the kerf between them included. One pass goes
@@ -103,12 +103,12 @@ void MergeWaste() {
   bool merged = true;
   while (merged) {
     merged = false;
-    for (int32_t i = 0; i < ws.PieceCount - 1; ++i) {
-      PieceRow& row = ws.PieceList[i];
-      const PieceRow& next = ws.PieceList[i + 1];
+    for (int32_t i = 0; i < ws.plan.PieceCount - 1; ++i) {
+      PieceRow& row = ws.plan.PieceList[i];
+      const PieceRow& next = ws.plan.PieceList[i + 1];
       if (!IsWaste(row) || !IsWaste(next)) continue;
       row.length = ToFloat(static_cast<double>(row.length) + static_cast<double>(next.length) +
-                           static_cast<double>(ws.KerfWidth));
+                           static_cast<double>(ws.settings.KerfWidth));
       DeleteRow(i + 1);
       merged = true;
     }
@@ -119,12 +119,12 @@ void MergeWaste() {
 // A leftover t with 0.1 < t < kerf cannot be a piece of its own (its length t - kerf
 // would be negative), so it stays with the first piece, which is then W + t long.
 void SplitLongWaste() {
-  const int32_t maxLength = ws.WasteMaxLength;
+  const int32_t maxLength = ws.settings.WasteMaxLength;
   if (maxLength < kLeastSplitLength) return;
-  const double kerf = ws.KerfWidth;
+  const double kerf = ws.settings.KerfWidth;
   const double span = maxLength + kerf;
-  for (int32_t i = 0; i < ws.PieceCount; ++i) {
-    PieceRow& row = ws.PieceList[i];
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
+    PieceRow& row = ws.plan.PieceList[i];
     if (!IsWaste(row) || row.length < maxLength + kLengthTolerance) continue;
     const double covered = static_cast<double>(row.length) + kerf;
     const int32_t m = TruncToInt(std::floor(covered / span));
@@ -144,26 +144,27 @@ void SplitLongWaste() {
 
 // Long waste is kicked out with the kicker code; all other waste carries no code.
 void TagWaste() {
-  for (int32_t i = 0; i < ws.PieceCount; ++i) {
-    PieceRow& row = ws.PieceList[i];
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
+    PieceRow& row = ws.plan.PieceList[i];
     if (!IsWaste(row)) continue;
-    row.tag = row.length >= kKickedWasteLength ? static_cast<float>(ws.WasteKickerCode) : 0.0f;
+    row.tag =
+        row.length >= kKickedWasteLength ? static_cast<float>(ws.settings.WasteKickerCode) : 0.0f;
   }
 }
 
 // Without the waste gate, middle-length waste (70 to under 140) is cut in two equal
 // halves so that it falls through the line; the last row is never halved.
 void HalveMiddleWaste() {
-  if (ws.WasteGateSelect == 1) return;
+  if (ws.settings.WasteGateSelect == 1) return;
   bool split = true;
   while (split) {
     split = false;
-    for (int32_t i = 0; i < ws.PieceCount - 1; ++i) {
-      PieceRow& row = ws.PieceList[i];
+    for (int32_t i = 0; i < ws.plan.PieceCount - 1; ++i) {
+      PieceRow& row = ws.plan.PieceList[i];
       if (!IsWaste(row) || row.length < kLeastHalvedWasteLength || row.length >= kKickedWasteLength)
         continue;
       if (!HasRoomFor(1)) continue;  // refused: the waste stays whole
-      row.length = ToFloat((static_cast<double>(row.length) - ws.KerfWidth) / 2.0);
+      row.length = ToFloat((static_cast<double>(row.length) - ws.settings.KerfWidth) / 2.0);
       InsertRow(i + 1, row);
       split = true;
     }
@@ -175,16 +176,16 @@ void HalveMiddleWaste() {
 // board, tagged by the waste-tag rule, so the host still gets a complete cut
 // sequence whose feed lengths add up to the board length.
 void FoldIntoHostSlots() {
-  if (ws.PieceCount <= kMaxTransferRecords) return;
+  if (ws.plan.PieceCount <= kMaxTransferRecords) return;
   FoldTailFrom(kMaxTransferRecords - 1);
-  PieceRow& last = ws.PieceList[kMaxTransferRecords - 1];
-  if (last.length >= kKickedWasteLength) last.tag = static_cast<float>(ws.WasteKickerCode);
+  PieceRow& last = ws.plan.PieceList[kMaxTransferRecords - 1];
+  if (last.length >= kKickedWasteLength) last.tag = static_cast<float>(ws.settings.WasteKickerCode);
 }
 
 }  // namespace
 
 void FinishPieceList() {
-  if (ws.PieceCount < 1) return;
+  if (ws.plan.PieceCount < 1) return;
   AddTrimmedHead();
   AddTrimmedTail();
   MergeWaste();

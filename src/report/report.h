@@ -18,7 +18,7 @@ void ComputeStatistics();
 void LogSettings();  // settings, order lists, marks and segments
 // The priority-downgrade driver's section: rows with their neighbour flags.
 void LogDowngradeSection(const int32_t* neighbourFlags);
-void LogRefusal();  // one line saying why the board was refused (ws.InputRefused)
+void LogRefusal();  // one line saying why the board was refused (ws.run.InputRefused)
 void LogResults();  // plan, cut list, controller records, statistics
 void LogClosing(double elapsedSeconds, const std::tm& now);  // timing and end lines
 

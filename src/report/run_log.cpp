@@ -25,64 +25,68 @@ void LogSystemSettings(std::FILE* f) {
                "##################################  数据保存  "
                "##################################\n");
   std::fprintf(f, "系统参数：\n");
-  std::fprintf(f, "    废料门选择：%d              废料划线标记数：%d\n", ws.WasteGateSelect,
-               ws.WasteMarkCount);
-  std::fprintf(f, "    末尾未划线长度：%d         等级划线长度：%d\n", ws.TailUnmarkedLength,
-               ws.GradeMarkLength);
-  std::fprintf(f, "    A等级最小长度：%d          未划线等级：%d\n", ws.GradeAMinLength,
-               ws.UnmarkedGrade);
-  std::fprintf(f, "    锯口宽度：%.1f              荧光线宽度：%d\n", D(ws.KerfWidth),
-               ws.FluorescentLineWidth);
+  std::fprintf(f, "    废料门选择：%d              废料划线标记数：%d\n",
+               ws.settings.WasteGateSelect, ws.settings.WasteMarkCount);
+  std::fprintf(f, "    末尾未划线长度：%d         等级划线长度：%d\n",
+               ws.settings.TailUnmarkedLength, ws.settings.GradeMarkLength);
+  std::fprintf(f, "    A等级最小长度：%d          未划线等级：%d\n", ws.settings.GradeAMinLength,
+               ws.settings.UnmarkedGrade);
+  std::fprintf(f, "    锯口宽度：%.1f              荧光线宽度：%d\n", D(ws.settings.KerfWidth),
+               ws.settings.FluorescentLineWidth);
   std::fprintf(f, "    是否前端划线方式：%d        是否上端划废料线、侧面画等级线：%d\n",
-               ws.FrontMarkingMode, ws.TopWasteSideGradeLines);
-  std::fprintf(f, "    相邻同等级分开处理：%d\n\n", ws.SeparateAdjacentSameGrade);
+               ws.settings.FrontMarkingMode, ws.settings.TopWasteSideGradeLines);
+  std::fprintf(f, "    相邻同等级分开处理：%d\n\n", ws.settings.SeparateAdjacentSameGrade);
 }
 
 void LogOptimizationSettings(std::FILE* f) {
   std::fprintf(f, "优化算法参数：\n");
-  std::fprintf(f, "    余料对中：%d                算法优化时间：%.2fs\n", ws.RemnantCentering,
-               D(ws.OptimizeTimeLimit));
-  std::fprintf(f, "    优化方式：%d                优先降级：%d\n", ws.OptimizeMode,
-               ws.PriorityDowngrade);
+  std::fprintf(f, "    余料对中：%d                算法优化时间：%.2fs\n",
+               ws.settings.RemnantCentering, D(ws.settings.OptimizeTimeLimit));
+  std::fprintf(f, "    优化方式：%d                优先降级：%d\n", ws.settings.OptimizeMode,
+               ws.settings.PriorityDowngrade);
   std::fprintf(f,
                "    优化方式注：0-长度、加权优化  1-价值优化  2-数量优化  3-长料锯切  "
                "4-缺陷锯切\n");
-  std::fprintf(f, "    废料最大长度及踢腿：%d    %ld\n\n", ws.WasteMaxLength,
-               static_cast<long>(ws.WasteKickerCode));
+  std::fprintf(f, "    废料最大长度及踢腿：%d    %ld\n\n", ws.settings.WasteMaxLength,
+               static_cast<long>(ws.settings.WasteKickerCode));
 }
 
 // The fixed-length entries are listed only outside defect sawing, which has none.
 void LogOrderLists(std::FILE* f) {
   std::fprintf(f, "定长清单：\n");
-  if (ws.OptimizeMode < 4) {
+  if (ws.settings.OptimizeMode < 4) {
     for (int g = 1; g <= kMaxOrderGrade; ++g) {
-      for (int j = 0; j < ws.FixedCount[g]; ++j) {
+      for (int j = 0; j < ws.orders.FixedCount[g]; ++j) {
         std::fprintf(f, "    %d Grade(第%d个，共%d个):  %d    %.3f    %.3f    %ld    %ld    %ld\n",
-                     g, j + 1, ws.FixedCount[g], ws.FixedLength[g][j], D(ws.FixedWeight[g][j]),
-                     D(ws.FixedStartWeight[g][j]), static_cast<long>(ws.FixedQuantity[g][j]),
-                     static_cast<long>(ws.FixedDone[g][j]), static_cast<long>(ws.FixedCode[g][j]));
+                     g, j + 1, ws.orders.FixedCount[g], ws.orders.FixedLength[g][j],
+                     D(ws.orders.FixedWeight[g][j]), D(ws.orders.FixedStartWeight[g][j]),
+                     static_cast<long>(ws.orders.FixedQuantity[g][j]),
+                     static_cast<long>(ws.orders.FixedDone[g][j]),
+                     static_cast<long>(ws.orders.FixedCode[g][j]));
       }
     }
   }
   std::fprintf(f, "不定长清单：\n");
   for (int g = 1; g <= kMaxOrderGrade; ++g) {
-    for (int j = 0; j < ws.VariableCount[g]; ++j) {
+    for (int j = 0; j < ws.orders.VariableCount[g]; ++j) {
       std::fprintf(f, "    %d Grade(第%d个，共%d个):  %d    %d    %.3f    %ld\n", g, j + 1,
-                   ws.VariableCount[g], ws.VariableMinLength[g][j], ws.VariableMaxLength[g][j],
-                   D(ws.VariableWeight[g][j]), static_cast<long>(ws.VariableCode[g][j]));
+                   ws.orders.VariableCount[g], ws.orders.VariableMinLength[g][j],
+                   ws.orders.VariableMaxLength[g][j], D(ws.orders.VariableWeight[g][j]),
+                   static_cast<long>(ws.orders.VariableCode[g][j]));
     }
   }
   std::fprintf(f, "固定不锯切清单：\n");
   for (int g = 1; g <= kMaxOrderGrade; ++g) {
-    for (int j = 0; j < ws.UncutCount[g]; ++j) {
+    for (int j = 0; j < ws.orders.UncutCount[g]; ++j) {
       std::fprintf(f, "    %d Grade(第%d个，共%d个):  %d    %d    %ld\n", g, j + 1,
-                   ws.UncutCount[g], ws.UncutMinLength[g][j], ws.UncutMaxLength[g][j],
-                   static_cast<long>(ws.UncutCode[g][j]));
+                   ws.orders.UncutCount[g], ws.orders.UncutMinLength[g][j],
+                   ws.orders.UncutMaxLength[g][j], static_cast<long>(ws.orders.UncutCode[g][j]));
     }
   }
   std::fprintf(f, "\n截头截尾：\n");
   for (int g = 1; g <= kMaxOrderGrade; ++g)
-    std::fprintf(f, "    %d Grade:CT[%d]=%d    CB[%d]=%d\n", g, g, ws.CT[g], g, ws.CB[g]);
+    std::fprintf(f, "    %d Grade:CT[%d]=%d    CB[%d]=%d\n", g, g, ws.settings.CT[g], g,
+                 ws.settings.CB[g]);
 }
 
 void LogSegmentLines(std::FILE* f, const Segment* segments, int32_t count) {
@@ -97,13 +101,13 @@ void LogSegmentLines(std::FILE* f, const Segment* segments, int32_t count) {
 // pairs although the conversion read it as marking-line intervals), with the counts as
 // the conversion left them.
 void LogBoard(std::FILE* f) {
-  std::fprintf(f, "\n输入木材信息：共 %d 段\n", ws.FirstHalfCount);
-  const int rows =
-      std::clamp<int32_t>(std::max(ws.FirstHalfCount, ws.SecondHalfCount), 0, kMarkHalf);
-  const bool pairs = TruncToInt(ws.BoardMarks[kMarkKindIndex]) == 1;
+  std::fprintf(f, "\n输入木材信息：共 %d 段\n", ws.marks.FirstHalfCount);
+  const int rows = std::clamp<int32_t>(std::max(ws.marks.FirstHalfCount, ws.marks.SecondHalfCount),
+                                       0, kMarkHalf);
+  const bool pairs = TruncToInt(ws.marks.BoardMarks[kMarkKindIndex]) == 1;
   for (int i = 0; i < rows; ++i) {
-    const float first = ws.BoardMarks[i];
-    const float second = ws.BoardMarks[kMarkHalf + i];
+    const float first = ws.marks.BoardMarks[i];
+    const float second = ws.marks.BoardMarks[kMarkHalf + i];
     if (pairs) {
       std::fprintf(f, "    等级：%d        长度：%.1f\n", TruncToInt(first), D(second));
     } else {
@@ -111,14 +115,14 @@ void LogBoard(std::FILE* f) {
     }
   }
 
-  std::fprintf(f, "\n转化后木材信息：共 %d 段\n", ws.ConvertedCount);
-  LogSegmentLines(f, ws.ConvertedSegments, ws.ConvertedCount);
-  std::fprintf(f, "木材总长：%.1f\n", D(ws.BoardLength));
+  std::fprintf(f, "\n转化后木材信息：共 %d 段\n", ws.board.ConvertedCount);
+  LogSegmentLines(f, ws.board.ConvertedSegments, ws.board.ConvertedCount);
+  std::fprintf(f, "木材总长：%.1f\n", D(ws.board.BoardLength));
   std::fprintf(f, "\n去头去尾情况：\n");
-  std::fprintf(f, "    去头：%d,  %d        去尾：%d,  %d\n", ws.TrimRecord[0], ws.TrimRecord[1],
-               ws.TrimRecord[2], ws.TrimRecord[3]);
-  std::fprintf(f, "\n木材信息去头去尾及考虑荧光线宽度：共 %d 段\n", ws.ConvertedCount);
-  LogSegmentLines(f, ws.Segments, ws.SegmentCount);
+  std::fprintf(f, "    去头：%d,  %d        去尾：%d,  %d\n", ws.board.TrimRecord[0],
+               ws.board.TrimRecord[1], ws.board.TrimRecord[2], ws.board.TrimRecord[3]);
+  std::fprintf(f, "\n木材信息去头去尾及考虑荧光线宽度：共 %d 段\n", ws.board.ConvertedCount);
+  LogSegmentLines(f, ws.board.Segments, ws.board.SegmentCount);
 }
 
 const char* RefusalText(int32_t reason) {
@@ -153,11 +157,11 @@ void LogDowngradeSection(const int32_t* neighbourFlags) {
   std::FILE* f = platform::OpenLogForAppend();
   if (f == nullptr) return;
   std::fprintf(f, "\n\n优先降级降级处理后木材信息：\n");
-  const int rows = std::clamp<int32_t>(ws.SegmentCount, 0, kMaxSegments);
+  const int rows = std::clamp<int32_t>(ws.board.SegmentCount, 0, kMaxSegments);
   for (int i = 0; i < rows; ++i) {
     const int32_t flag = neighbourFlags != nullptr ? neighbourFlags[i] : 0;
     std::fprintf(f, "    等级：%d      长度：%.1f      降级标识：%d\n",
-                 GradeOf(ws.Segments[i].grade), D(ws.Segments[i].length), flag);
+                 GradeOf(ws.board.Segments[i].grade), D(ws.board.Segments[i].length), flag);
   }
   std::fprintf(f, "\n\n");
   platform::CloseLog(f);
@@ -166,7 +170,7 @@ void LogDowngradeSection(const int32_t* neighbourFlags) {
 void LogRefusal() {
   std::FILE* f = platform::OpenLogForAppend();
   if (f == nullptr) return;
-  std::fprintf(f, "Board refused: %s\n", RefusalText(ws.InputRefused));
+  std::fprintf(f, "Board refused: %s\n", RefusalText(ws.run.InputRefused));
   platform::CloseLog(f);
 }
 

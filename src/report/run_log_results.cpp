@@ -18,15 +18,15 @@ namespace {
 // The segments as the plan driver left them, each with its plan entries. Rows
 // without entries (merged away by downgrading) are not listed.
 void WritePlan(std::FILE* log) {
-  std::fprintf(log, "\n\n优化结果(余料对中=%d)：\n", ws.RemnantCentering);
-  const int32_t rows = std::clamp(ws.SegmentCount, 0, kMaxSegments);
+  std::fprintf(log, "\n\n优化结果(余料对中=%d)：\n", ws.settings.RemnantCentering);
+  const int32_t rows = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
   for (int32_t s = 0; s < rows; ++s) {
-    if (ws.SegmentPieceCount[s] == 0) continue;
-    std::fprintf(log, "  (%2d,%6.1f): ", GradeOf(ws.Segments[s].grade),
-                 static_cast<double>(ws.Segments[s].length));
-    const int32_t entries = std::clamp(ws.SegmentPieceCount[s], 0, kMaxPlanEntries);
+    if (ws.plan.SegmentPieceCount[s] == 0) continue;
+    std::fprintf(log, "  (%2d,%6.1f): ", GradeOf(ws.board.Segments[s].grade),
+                 static_cast<double>(ws.board.Segments[s].length));
+    const int32_t entries = std::clamp(ws.plan.SegmentPieceCount[s], 0, kMaxPlanEntries);
     for (int32_t e = 0; e < entries; ++e) {
-      const PlanEntry& entry = ws.SegmentPlan[s][e];
+      const PlanEntry& entry = ws.plan.SegmentPlan[s][e];
       std::fprintf(log, "%2d等级%6.1f长(%2d跟,%7ld)    ", TruncToInt(entry.gradeCode),
                    static_cast<double>(entry.length), TruncToInt(entry.count),
                    static_cast<long>(TruncToInt(entry.tag)));
@@ -36,19 +36,19 @@ void WritePlan(std::FILE* log) {
 }
 
 void WriteCutList(std::FILE* log) {
-  std::fprintf(log, "\n\n优化结果中废料段处理(加去头去尾)：共%d段\n", ws.PieceCount);
-  for (int32_t i = 0; i < ws.PieceCount; ++i) {
-    const PieceRow& row = ws.PieceList[i];
+  std::fprintf(log, "\n\n优化结果中废料段处理(加去头去尾)：共%d段\n", ws.plan.PieceCount);
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
+    const PieceRow& row = ws.plan.PieceList[i];
     std::fprintf(log, "    %2d    %6.1f    %ld\n", TruncToInt(row.gradeCode),
                  static_cast<double>(row.length), static_cast<long>(TruncToInt(row.tag)));
   }
 }
 
 void WriteTransferList(std::FILE* log) {
-  std::fprintf(log, "\n\n往Simotion传送数据：共%d段\n", ws.PieceCount);
-  const int32_t records = std::clamp(ws.PieceCount, 0, kMaxTransferRecords);
+  std::fprintf(log, "\n\n往Simotion传送数据：共%d段\n", ws.plan.PieceCount);
+  const int32_t records = std::clamp(ws.plan.PieceCount, 0, kMaxTransferRecords);
   for (int32_t i = 0; i < records; ++i) {
-    const TransferRecord& record = ws.TransferList[i];
+    const TransferRecord& record = ws.results.TransferList[i];
     std::fprintf(log, "    %6.1f    %2d  %2d  %2d  %2d\n", static_cast<double>(record.feedLength),
                  TruncToInt(record.field[0]), TruncToInt(record.field[1]),
                  TruncToInt(record.field[2]), TruncToInt(record.field[3]));
@@ -70,38 +70,39 @@ void WriteStatistics(std::FILE* log) {
   std::fprintf(log, "\n\n\n统计量：\n");
   std::fprintf(log, "此根木板材的完成数统计：\n");
   for (int32_t j = 0; j < kFixedOrderRows; ++j) {
-    if (ws.FixedOrderPieces[j] > 0) std::fprintf(log, "(%d)%d  ", j, ws.FixedOrderPieces[j]);
+    if (ws.results.FixedOrderPieces[j] > 0)
+      std::fprintf(log, "(%d)%d  ", j, ws.results.FixedOrderPieces[j]);
   }
-  std::fprintf(log, "\n\n优化木板材统计(总长=%.1f)：\n", static_cast<double>(ws.BoardLength));
-  std::fprintf(log, "    总有用长度=%.1f\n", static_cast<double>(ws.TotalUsefulLength));
+  std::fprintf(log, "\n\n优化木板材统计(总长=%.1f)：\n", static_cast<double>(ws.board.BoardLength));
+  std::fprintf(log, "    总有用长度=%.1f\n", static_cast<double>(ws.results.TotalUsefulLength));
   std::fprintf(log, "        1-8等级有用长度:");
-  WriteGradeGroup(log, ws.GradeUsefulLength, 1);
+  WriteGradeGroup(log, ws.results.GradeUsefulLength, 1);
   std::fprintf(log, "\n优化结果统计：\n");
   std::fprintf(log, "    1-8等级总长:");
-  WriteGradeGroup(log, ws.GradeTotalLength, 1);
+  WriteGradeGroup(log, ws.results.GradeTotalLength, 1);
   std::fprintf(log, "\n    1-8等级规格长:");
-  WriteGradeGroup(log, ws.GradeSpecLength, 1);
+  WriteGradeGroup(log, ws.results.GradeSpecLength, 1);
   std::fprintf(log, "\n    1-8等级不定长长:");
-  WriteGradeGroup(log, ws.GradeVarLength, 1);
+  WriteGradeGroup(log, ws.results.GradeVarLength, 1);
   std::fprintf(log, "\n    1-8等级固定不锯切长:");
-  WriteGradeGroup(log, ws.GradeUncutLength, 1);
+  WriteGradeGroup(log, ws.results.GradeUncutLength, 1);
 }
 
 // Outside value optimization a single line says so; in value optimization the
 // record ends without a line feed (the closing record starts with one).
 void WriteValues(std::FILE* log) {
   std::fprintf(log, "\n价值优化结果统计：\n");
-  if (ws.OptimizeMode != 1) {
+  if (ws.settings.OptimizeMode != 1) {
     std::fprintf(log, "    非价值优化，不统计!\n");
     return;
   }
-  std::fprintf(log, "    总价值=%.3f", static_cast<double>(ws.TotalValue));
+  std::fprintf(log, "    总价值=%.3f", static_cast<double>(ws.results.TotalValue));
   std::fprintf(log, "\n        1-8等级价值：");
-  WriteGradeGroup(log, ws.GradeValue, 3);
+  WriteGradeGroup(log, ws.results.GradeValue, 3);
   std::fprintf(log, "\n        1-8等级定长价值：");
-  WriteGradeGroup(log, ws.GradeFixedValue, 3);
+  WriteGradeGroup(log, ws.results.GradeFixedValue, 3);
   std::fprintf(log, "\n        1-8等级不定长价值：");
-  WriteGradeGroup(log, ws.GradeVarValue, 3);
+  WriteGradeGroup(log, ws.results.GradeVarValue, 3);
 }
 
 }  // namespace
@@ -111,7 +112,7 @@ void WriteValues(std::FILE* log) {
 void LogResults() {
   std::FILE* log = platform::OpenLogForAppend();
   if (log == nullptr) return;
-  if (ws.OptimizeMode != 4) WritePlan(log);
+  if (ws.settings.OptimizeMode != 4) WritePlan(log);
   WriteCutList(log);
   WriteTransferList(log);
   WriteStatistics(log);

@@ -22,8 +22,9 @@ constexpr double kMatchTolerance = 0.1;  // piece length against an order row, e
 // `length`, whether the row is in use or not; -1 when there is none.
 int32_t MatchFixedOrder(int32_t grade, float length) {
   for (int32_t j = 0; j < kFixedOrderRows; ++j) {
-    if (ws.FixedOrderGrade[j] == grade &&
-        std::fabs(static_cast<double>(length) - ws.FixedOrderLength[j]) <= kMatchTolerance)
+    if (ws.orderRows.FixedOrderGrade[j] == grade &&
+        std::fabs(static_cast<double>(length) - ws.orderRows.FixedOrderLength[j]) <=
+            kMatchTolerance)
       return j;
   }
   return -1;
@@ -33,9 +34,9 @@ int32_t MatchFixedOrder(int32_t grade, float length) {
 // tolerance, whether the row is in use or not; -1 when there is none.
 int32_t MatchVariableOrder(int32_t grade, float length) {
   for (int32_t j = 0; j < kVariableOrderRows; ++j) {
-    if (ws.VariableOrderGrade[j] == grade &&
-        static_cast<double>(length) - ws.VariableOrderMinLength[j] >= -kMatchTolerance &&
-        static_cast<double>(length) - ws.VariableOrderMaxLength[j] <= kMatchTolerance)
+    if (ws.orderRows.VariableOrderGrade[j] == grade &&
+        static_cast<double>(length) - ws.orderRows.VariableOrderMinLength[j] >= -kMatchTolerance &&
+        static_cast<double>(length) - ws.orderRows.VariableOrderMaxLength[j] <= kMatchTolerance)
       return j;
   }
   return -1;
@@ -46,43 +47,45 @@ void Add(float& total, double amount) {
 }
 
 void CountFixedOrderPieces() {
-  std::fill(std::begin(ws.FixedOrderPieces), std::end(ws.FixedOrderPieces), 0);
-  for (int32_t i = 0; i < ws.PieceCount; ++i) {
-    const int32_t c = TruncToInt(ws.PieceList[i].gradeCode);
+  std::fill(std::begin(ws.results.FixedOrderPieces), std::end(ws.results.FixedOrderPieces), 0);
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
+    const int32_t c = TruncToInt(ws.plan.PieceList[i].gradeCode);
     if (!IsOrderGrade(c)) continue;
-    const int32_t j = MatchFixedOrder(c, ws.PieceList[i].length);
-    if (j >= 0) ++ws.FixedOrderPieces[j];
+    const int32_t j = MatchFixedOrder(c, ws.plan.PieceList[i].length);
+    if (j >= 0) ++ws.results.FixedOrderPieces[j];
   }
 }
 
 // Useful length: the converted segments of grades 1 to 8; waste is not useful.
 void SumUsefulLength() {
-  for (int32_t s = 0; s < std::min(ws.ConvertedCount, kMaxSegments); ++s) {
-    const int32_t grade = GradeOf(ws.ConvertedSegments[s].grade);
-    if (IsOrderGrade(grade)) Add(ws.GradeUsefulLength[grade], ws.ConvertedSegments[s].length);
+  for (int32_t s = 0; s < std::min(ws.board.ConvertedCount, kMaxSegments); ++s) {
+    const int32_t grade = GradeOf(ws.board.ConvertedSegments[s].grade);
+    if (IsOrderGrade(grade))
+      Add(ws.results.GradeUsefulLength[grade], ws.board.ConvertedSegments[s].length);
   }
-  ws.TotalUsefulLength = 0.0f;
+  ws.results.TotalUsefulLength = 0.0f;
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g)
-    Add(ws.TotalUsefulLength, ws.GradeUsefulLength[g]);
+    Add(ws.results.TotalUsefulLength, ws.results.GradeUsefulLength[g]);
 }
 
 // Each piece adds its length to at most one kind: fixed-length, uncut or variable.
 void SumLengthsByKind() {
-  for (int32_t i = 0; i < ws.PieceCount; ++i) {
-    const PieceRow& row = ws.PieceList[i];
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
+    const PieceRow& row = ws.plan.PieceList[i];
     const int32_t c = TruncToInt(row.gradeCode);
     const int32_t g = TruncToInt(std::floor(static_cast<double>(row.gradeCode) / 10.0));
     if (IsOrderGrade(c)) {
-      Add(ws.GradeSpecLength[c], row.length);
+      Add(ws.results.GradeSpecLength[c], row.length);
     } else if (c > 10 && c % 10 == 1 && IsOrderGrade(g)) {
-      Add(ws.GradeUncutLength[g], row.length);
+      Add(ws.results.GradeUncutLength[g], row.length);
     } else if (c > 10 && c % 10 == 2 && IsOrderGrade(g)) {
-      Add(ws.GradeVarLength[g], row.length);
+      Add(ws.results.GradeVarLength[g], row.length);
     }
   }
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    ws.GradeTotalLength[g] = ToFloat(static_cast<double>(ws.GradeSpecLength[g]) +
-                                     ws.GradeVarLength[g] + ws.GradeUncutLength[g]);
+    ws.results.GradeTotalLength[g] =
+        ToFloat(static_cast<double>(ws.results.GradeSpecLength[g]) + ws.results.GradeVarLength[g] +
+                ws.results.GradeUncutLength[g]);
   }
 }
 
@@ -90,28 +93,30 @@ void SumLengthsByKind() {
 // pieces their length times the row's value per 1000 units. Uncut pieces and waste
 // are worth nothing.
 void SumValues() {
-  for (int32_t i = 0; i < ws.PieceCount; ++i) {
-    const PieceRow& row = ws.PieceList[i];
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
+    const PieceRow& row = ws.plan.PieceList[i];
     const int32_t c = TruncToInt(row.gradeCode);
     if (IsOrderGrade(c)) {
       const int32_t j = MatchFixedOrder(c, row.length);
-      if (j >= 0) Add(ws.GradeFixedValue[c], ws.FixedOrderValue[j]);
+      if (j >= 0) Add(ws.results.GradeFixedValue[c], ws.orderRows.FixedOrderValue[j]);
     } else if (c % 10 == 2) {
       const int32_t g = TruncToInt(std::floor(static_cast<double>(row.gradeCode) / 10.0));
       if (!IsOrderGrade(g)) continue;  // no host row can hold another grade
       const int32_t j = MatchVariableOrder(g, row.length);
       if (j >= 0)
-        Add(ws.GradeVarValue[g],
-            static_cast<double>(row.length) * ws.VariableOrderValue[j] / 1000.0);
+        Add(ws.results.GradeVarValue[g],
+            static_cast<double>(row.length) * ws.orderRows.VariableOrderValue[j] / 1000.0);
     }
   }
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    ws.GradeValue[g] = ToFloat(static_cast<double>(ws.GradeFixedValue[g]) + ws.GradeVarValue[g]);
-    Add(ws.GradeFixedValue[kValueTotalEntry], ws.GradeFixedValue[g]);
-    Add(ws.GradeVarValue[kValueTotalEntry], ws.GradeVarValue[g]);
+    ws.results.GradeValue[g] =
+        ToFloat(static_cast<double>(ws.results.GradeFixedValue[g]) + ws.results.GradeVarValue[g]);
+    Add(ws.results.GradeFixedValue[kValueTotalEntry], ws.results.GradeFixedValue[g]);
+    Add(ws.results.GradeVarValue[kValueTotalEntry], ws.results.GradeVarValue[g]);
   }
-  ws.TotalValue = ToFloat(static_cast<double>(ws.GradeFixedValue[kValueTotalEntry]) +
-                          ws.GradeVarValue[kValueTotalEntry]);
+  ws.results.TotalValue =
+      ToFloat(static_cast<double>(ws.results.GradeFixedValue[kValueTotalEntry]) +
+              ws.results.GradeVarValue[kValueTotalEntry]);
 }
 
 }  // namespace
@@ -119,25 +124,25 @@ void SumValues() {
 void ComputeStatistics() {
   CountFixedOrderPieces();
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    ws.GradeTotalLength[g] = 0.0f;
-    ws.GradeSpecLength[g] = 0.0f;
-    ws.GradeVarLength[g] = 0.0f;
-    ws.GradeUncutLength[g] = 0.0f;
-    ws.GradeUsefulLength[g] = 0.0f;
+    ws.results.GradeTotalLength[g] = 0.0f;
+    ws.results.GradeSpecLength[g] = 0.0f;
+    ws.results.GradeVarLength[g] = 0.0f;
+    ws.results.GradeUncutLength[g] = 0.0f;
+    ws.results.GradeUsefulLength[g] = 0.0f;
   }
-  ws.TotalUsefulLength = 0.0f;
+  ws.results.TotalUsefulLength = 0.0f;
   SumUsefulLength();
   SumLengthsByKind();
 
-  ws.TotalValue = 0.0f;
-  ws.GradeFixedValue[kValueTotalEntry] = 0.0f;
-  ws.GradeVarValue[kValueTotalEntry] = 0.0f;
+  ws.results.TotalValue = 0.0f;
+  ws.results.GradeFixedValue[kValueTotalEntry] = 0.0f;
+  ws.results.GradeVarValue[kValueTotalEntry] = 0.0f;
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    ws.GradeValue[g] = 0.0f;
-    ws.GradeFixedValue[g] = 0.0f;
-    ws.GradeVarValue[g] = 0.0f;
+    ws.results.GradeValue[g] = 0.0f;
+    ws.results.GradeFixedValue[g] = 0.0f;
+    ws.results.GradeVarValue[g] = 0.0f;
   }
-  if (ws.OptimizeMode == 1) SumValues();
+  if (ws.settings.OptimizeMode == 1) SumValues();
 }
 
 }  // namespace sawline

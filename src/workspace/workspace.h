@@ -67,34 +67,14 @@ struct TransferRecord {
   float field[4];    // the four decimal fields of the piece's tag (AABBCCDD)
 };
 
-struct Workspace {
-  // ---- Settings unpacked from the parameter block (rewritten by every call) ----
-  int32_t WasteGateSelect;                     // 1: waste gate selected, middle waste is not halved
-  int32_t FixedOrderEnabled[kFixedOrderRows];  // row used only when exactly 1
-  int32_t FixedOrderGrade[kFixedOrderRows];    // grade 1..8 of the row
-  int32_t FixedOrderLength[kFixedOrderRows];   // piece length of the row
-  float FixedOrderWeight[kFixedOrderRows];     // weight per length unit
-  float FixedOrderStartWeight[kFixedOrderRows];      // weight while nothing is done (quantity mode)
-  float FixedOrderValue[kFixedOrderRows];            // value of one piece
-  int32_t FixedOrderQuantity[kFixedOrderRows];       // ordered pieces; 0 = no limit
-  int32_t FixedOrderDone[kFixedOrderRows];           // pieces already produced
-  int32_t FixedOrderCode[kFixedOrderRows];           // packed controller code
-  int32_t VariableOrderCode[kVariableOrderRows];     // packed code of variable-length row
-  int32_t UncutOrderCode[kUncutOrderRows];           // packed code of uncut row
-  int32_t WasteKickerCode;                           // packed code given to long waste
-  int32_t VariableOrderEnabled[kVariableOrderRows];  // row used only when exactly 1
-  int32_t VariableOrderGrade[kVariableOrderRows];    // grade 1..8 of the row
-  int32_t VariableOrderMinLength[kVariableOrderRows];  // shortest acceptable piece
-  int32_t VariableOrderMaxLength[kVariableOrderRows];  // longest acceptable piece
-  float VariableOrderWeight[kVariableOrderRows];       // weight per length unit
-  float VariableOrderValue[kVariableOrderRows];        // value per 1000 length units
-  int32_t UncutOrderEnabled[kUncutOrderRows];    // row used only when exactly 1; grade row/3+1
-  int32_t UncutOrderMinLength[kUncutOrderRows];  // shortest segment taken whole
-  int32_t UncutOrderMaxLength[kUncutOrderRows];  // longest segment taken whole
-  int32_t CT[kGrades];                           // head cut per grade 1..8; entry 0 stays 0
-  int32_t CB[kGrades];                           // tail cut per grade 1..8; entry 0 stays 0
-  int32_t WasteMaxLength;                        // longest waste piece before splitting
-  int32_t RemnantCentering;                      // 1: centre remnants between unordered zones
+// The scalar and per-grade settings of the parameter block (rewritten by every call).
+struct Settings {
+  int32_t WasteGateSelect;            // 1: waste gate selected, middle waste is not halved
+  int32_t WasteKickerCode;            // packed code given to long waste
+  int32_t CT[kGrades];                // head cut per grade 1..8; entry 0 stays 0
+  int32_t CB[kGrades];                // tail cut per grade 1..8; entry 0 stays 0
+  int32_t WasteMaxLength;             // longest waste piece before splitting
+  int32_t RemnantCentering;           // 1: centre remnants between unordered zones
   float OptimizeTimeLimit;            // seconds per search: 0.35 divided by the segment count
   int32_t WasteMarkCount;             // grade at which grade-mark counting stops
   int32_t TailUnmarkedLength;         // logged only
@@ -108,13 +88,41 @@ struct Workspace {
   int32_t FrontMarkingMode;           // 1: intervals read from the board's end
   int32_t TopWasteSideGradeLines;     // non-zero: two-face marking
   int32_t SeparateAdjacentSameGrade;  // 1: adjacent segments of one grade stay apart
+};
 
-  // ---- Board marks ----
+// The host's three order tables as it sent them, one column per table, by host row.
+struct OrderRows {
+  int32_t FixedOrderEnabled[kFixedOrderRows];        // row used only when exactly 1
+  int32_t FixedOrderGrade[kFixedOrderRows];          // grade 1..8 of the row
+  int32_t FixedOrderLength[kFixedOrderRows];         // piece length of the row
+  float FixedOrderWeight[kFixedOrderRows];           // weight per length unit
+  float FixedOrderStartWeight[kFixedOrderRows];      // weight while nothing is done (quantity mode)
+  float FixedOrderValue[kFixedOrderRows];            // value of one piece
+  int32_t FixedOrderQuantity[kFixedOrderRows];       // ordered pieces; 0 = no limit
+  int32_t FixedOrderDone[kFixedOrderRows];           // pieces already produced
+  int32_t FixedOrderCode[kFixedOrderRows];           // packed controller code
+  int32_t VariableOrderCode[kVariableOrderRows];     // packed code of variable-length row
+  int32_t UncutOrderCode[kUncutOrderRows];           // packed code of uncut row
+  int32_t VariableOrderEnabled[kVariableOrderRows];  // row used only when exactly 1
+  int32_t VariableOrderGrade[kVariableOrderRows];    // grade 1..8 of the row
+  int32_t VariableOrderMinLength[kVariableOrderRows];  // shortest acceptable piece
+  int32_t VariableOrderMaxLength[kVariableOrderRows];  // longest acceptable piece
+  float VariableOrderWeight[kVariableOrderRows];       // weight per length unit
+  float VariableOrderValue[kVariableOrderRows];        // value per 1000 length units
+  int32_t UncutOrderEnabled[kUncutOrderRows];    // row used only when exactly 1; grade row/3+1
+  int32_t UncutOrderMinLength[kUncutOrderRows];  // shortest segment taken whole
+  int32_t UncutOrderMaxLength[kUncutOrderRows];  // longest segment taken whole
+};
+
+// The board marks of this board.
+struct Marks {
   float BoardMarks[kBoardMarkBlockFloats];  // copy of the mark block
   int32_t FirstHalfCount;                   // entries before the first 0 in 0..99
   int32_t SecondHalfCount;                  // entries before the first 0 in 100..199
+};
 
-  // ---- Order lists, per grade 1..8 (entry 0 unused; valid below the counts) ----
+// The order lists, per grade 1..8 (entry 0 unused; valid below the counts).
+struct OrderLists {
   int32_t FixedCount[kGrades];                             // fixed-length entries per grade
   int32_t FixedLength[kGrades][kMaxFixedOrders];           // piece length, longest first
   float FixedWeight[kGrades][kMaxFixedOrders];             // weight per length unit, by mode
@@ -132,16 +140,20 @@ struct Workspace {
   int32_t UncutMaxLength[kGrades][kMaxUncutOrders];        // longest segment taken whole
   int32_t UncutCode[kGrades][kMaxUncutOrders];             // packed code
   int32_t OrderedGradeLimit;  // one more than the worst grade with fixed or variable orders
+};
 
-  // ---- Board segments ----
+// The board's graded segments.
+struct Board {
   Segment Segments[kMaxSegments];  // the board from its start; valid below SegmentCount
   int32_t SegmentCount;
   float BoardLength;                        // sum of segment lengths before merging/trimming
   Segment ConvertedSegments[kMaxSegments];  // snapshot after merging, before trimming
   int32_t ConvertedCount;
   int32_t TrimRecord[4];  // head trimmed (1/0), head cut, tail trimmed (1/0), tail cut
+};
 
-  // ---- Plan ----
+// The plan of the board: pieces per segment row, and the cut list.
+struct Plan {
   PlanEntry SegmentPlan[kMaxPlanRows][kMaxPlanEntries];  // entries of each segment row
   int32_t SegmentPieceCount[kMaxPlanRows];               // valid entries per plan row
   PieceRow PieceList[kMaxPieces];                        // the cut list in board order, head first
@@ -149,8 +161,10 @@ struct Workspace {
   int32_t CurSegGrade;    // grade of the segment being classified
   float CurSegLength;     // length of the segment being classified
   float RemainderLength;  // length a segment has left after its pieces
+};
 
-  // ---- Segment filler ----
+// The segment filler's results and the tables it answers from during a search.
+struct Filler {
   float RemainderFill[4];          // count, length, tag, score of the best single-order tiling
   FillRow FillRows[kMaxFillRows];  // the chosen variable-length fill
   int32_t FillRowCount;
@@ -158,8 +172,10 @@ struct Workspace {
   int32_t CoverTableState;   // 0 not in use, 1 to be built on first use, 2 ready (one search)
   int32_t CoverTableLength;  // every whole length from this on (less 1) is above every range
   uint32_t CoverTable[kCoverTableLength];  // bit j: order j (searched grade) covers the length
+};
 
-  // ---- Combination search ----
+// The combination search.
+struct Search {
   float FixedSearchWeight[kGrades][kMaxFixedOrders];  // fitness weight per entry, by mode
   float SearchWeight[kMaxFixedOrders];             // the searched grade's row of FixedSearchWeight
   int32_t SearchOpenCount[kMaxFixedOrders];        // pieces still open per entry; 1000 = unlimited
@@ -189,8 +205,10 @@ struct Workspace {
   int32_t FillMemoActive;  // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;  // memo entries of other epochs are empty; each search takes a new one
   FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills while a search runs
+};
 
-  // ---- Transfer list and statistics ----
+// The controller records and the statistics for the host.
+struct Results {
   TransferRecord TransferList[kMaxTransferRecords];  // one record per cut-list row
   int32_t FixedOrderPieces[kFixedOrderRows];         // pieces of this board per host fixed row
   float GradeSpecLength[kGrades];                    // fixed-length piece length per grade
@@ -203,9 +221,24 @@ struct Workspace {
   float GradeVarValue[kGrades + 1];    // value of variable-length pieces; entry 9 the total
   float GradeValue[kGrades];           // fixed + variable value per grade
   float TotalValue;
+};
 
-  // ---- Run control ----
+// Control of the call.
+struct RunControl {
   int32_t InputRefused;  // why the board's inputs were refused (RefusalReason); 0 = accepted
+};
+
+struct Workspace {
+  Settings settings;
+  OrderRows orderRows;
+  Marks marks;
+  OrderLists orders;
+  Board board;
+  Plan plan;
+  Filler filler;
+  Search search;
+  Results results;
+  RunControl run;
 };
 
 // Why a board was refused before planning (see ScreenInputs).

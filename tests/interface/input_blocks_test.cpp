@@ -36,9 +36,9 @@ TEST_F(InputBlocks, IntegerEntriesAreTruncatedTowardZero) {
     block[param::kFixedOrderLength + 17] = c.entry;
     block[param::kCB + 8] = c.entry;
     UnpackParameterBlock(block.data());
-    EXPECT_EQ(ws.OptimizeMode, c.value);
-    EXPECT_EQ(ws.FixedOrderLength[17], c.value);
-    EXPECT_EQ(ws.CB[8], c.value);
+    EXPECT_EQ(ws.settings.OptimizeMode, c.value);
+    EXPECT_EQ(ws.orderRows.FixedOrderLength[17], c.value);
+    EXPECT_EQ(ws.settings.CB[8], c.value);
   }
 }
 
@@ -48,10 +48,10 @@ TEST_F(InputBlocks, FloatEntriesAreCopiedBitForBit) {
   block[param::kFixedOrderWeight + 3] = -0.0f;
   block[param::kVariableOrderValue + 23] = 1e-40f;  // subnormal
   UnpackParameterBlock(block.data());
-  EXPECT_EQ(ws.KerfWidth, 4.5f);
-  EXPECT_TRUE(std::signbit(ws.FixedOrderWeight[3]));
-  EXPECT_EQ(std::memcmp(&ws.VariableOrderValue[23], &block[param::kVariableOrderValue + 23],
-                        sizeof(float)),
+  EXPECT_EQ(ws.settings.KerfWidth, 4.5f);
+  EXPECT_TRUE(std::signbit(ws.orderRows.FixedOrderWeight[3]));
+  EXPECT_EQ(std::memcmp(&ws.orderRows.VariableOrderValue[23],
+                        &block[param::kVariableOrderValue + 23], sizeof(float)),
             0);
 }
 
@@ -59,7 +59,7 @@ TEST_F(InputBlocks, TimeLimitIsFixedWhateverIndex2089Holds) {
   std::array<float, kParameterBlockFloats> block{};
   block[param::kUnusedTimeLimit] = 5.0f;
   UnpackParameterBlock(block.data());
-  EXPECT_EQ(ws.OptimizeTimeLimit, 0.35f);
+  EXPECT_EQ(ws.settings.OptimizeTimeLimit, 0.35f);
 }
 
 TEST_F(InputBlocks, HalfCountsEndAtTheFirstZero) {
@@ -90,8 +90,8 @@ TEST_F(InputBlocks, HalfCountsEndAtTheFirstZero) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CopyBoardMarks(c.marks.data());
-    EXPECT_EQ(ws.FirstHalfCount, c.first);
-    EXPECT_EQ(ws.SecondHalfCount, c.second);
+    EXPECT_EQ(ws.marks.FirstHalfCount, c.first);
+    EXPECT_EQ(ws.marks.SecondHalfCount, c.second);
   }
 }
 

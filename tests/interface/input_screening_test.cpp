@@ -170,7 +170,7 @@ TEST_F(InputScreening, UsedValuesDecideWhetherTheBoardIsRefused) {
     std::array<float, kResultBlockFloats> result;
     result.fill(kSentinel);
     const int count = test::RunJob(job, result);
-    EXPECT_EQ(ws.InputRefused, c.reason);
+    EXPECT_EQ(ws.run.InputRefused, c.reason);
     if (c.reason != kAccepted) {
       EXPECT_EQ(count, 0);
       for (float value : result)
@@ -184,9 +184,9 @@ TEST_F(InputScreening, AcceptanceIsDecidedAfreshOnEveryCall) {
   job.Set(param::kKerfWidth, kNaN);
   std::array<float, kResultBlockFloats> result{};
   test::RunJob(job, result);
-  EXPECT_EQ(ws.InputRefused, kRefusedNonFinite);
+  EXPECT_EQ(ws.run.InputRefused, kRefusedNonFinite);
   test::RunJob(BaseJob(), result);
-  EXPECT_EQ(ws.InputRefused, kAccepted);
+  EXPECT_EQ(ws.run.InputRefused, kAccepted);
 }
 
 }  // namespace

@@ -29,14 +29,14 @@ class ResultBlock : public test::WorkspaceTest {
 };
 
 TEST_F(ResultBlock, ThreeSegmentsFillOnlyTheirSlots) {
-  ws.ConvertedCount = 3;
-  ws.ConvertedSegments[0] = {2, 850};
-  ws.ConvertedSegments[1] = {1, 2100};
-  ws.ConvertedSegments[2] = {9, 180};
-  ws.ConvertedSegments[3] = {4, 999};  // stale row beyond the count
-  ws.BoardLength = 3130.0f;
-  ws.PieceCount = 1;
-  ws.PieceList[0] = {9, 3130, 0};
+  ws.board.ConvertedCount = 3;
+  ws.board.ConvertedSegments[0] = {2, 850};
+  ws.board.ConvertedSegments[1] = {1, 2100};
+  ws.board.ConvertedSegments[2] = {9, 180};
+  ws.board.ConvertedSegments[3] = {4, 999};  // stale row beyond the count
+  ws.board.BoardLength = 3130.0f;
+  ws.plan.PieceCount = 1;
+  ws.plan.PieceList[0] = {9, 3130, 0};
   Finish();
   EXPECT_EQ(block_[0], 2.0f);
   EXPECT_EQ(block_[1], 1.0f);
@@ -66,12 +66,12 @@ TEST_F(ResultBlock, WasteShowsItsTagFields) {
   for (const Case& c : cases) {
     ResetWorkspace();
     block_.fill(-7.0f);
-    ws.KerfWidth = 5.0f;
-    ws.WasteGateSelect = 1;
-    ws.WasteKickerCode = c.kicker;
-    ws.PieceCount = 2;
-    ws.PieceList[0] = {1, 600, 11020304};
-    ws.PieceList[1] = {9, c.length, 0};
+    ws.settings.KerfWidth = 5.0f;
+    ws.settings.WasteGateSelect = 1;
+    ws.settings.WasteKickerCode = c.kicker;
+    ws.plan.PieceCount = 2;
+    ws.plan.PieceList[0] = {1, 600, 11020304};
+    ws.plan.PieceList[1] = {9, c.length, 0};
     Finish();
     EXPECT_EQ(block_[result::kPieceGradeCode + 1], 9.0f);
     EXPECT_EQ(block_[result::kPieceLength + 1], c.length);
@@ -87,19 +87,19 @@ TEST_F(ResultBlock, WasteShowsItsTagFields) {
 }
 
 TEST_F(ResultBlock, ValueSlotsAreZeroOutsideValueMode) {
-  ws.FixedOrderGrade[4] = 1;
-  ws.FixedOrderLength[4] = 1200;
-  ws.FixedOrderValue[4] = 9.0f;
-  ws.VariableOrderGrade[0] = 1;
-  ws.VariableOrderMinLength[0] = 300;
-  ws.VariableOrderMaxLength[0] = 800;
-  ws.VariableOrderValue[0] = 5.0f;
-  ws.KerfWidth = 4.0f;
+  ws.orderRows.FixedOrderGrade[4] = 1;
+  ws.orderRows.FixedOrderLength[4] = 1200;
+  ws.orderRows.FixedOrderValue[4] = 9.0f;
+  ws.orderRows.VariableOrderGrade[0] = 1;
+  ws.orderRows.VariableOrderMinLength[0] = 300;
+  ws.orderRows.VariableOrderMaxLength[0] = 800;
+  ws.orderRows.VariableOrderValue[0] = 5.0f;
+  ws.settings.KerfWidth = 4.0f;
   for (int32_t mode : {0, 1, 2, 3, 4}) {
-    ws.OptimizeMode = mode;
-    ws.PieceCount = 2;
-    ws.PieceList[0] = {1, 1200, 0};
-    ws.PieceList[1] = {12, 500, 0};
+    ws.settings.OptimizeMode = mode;
+    ws.plan.PieceCount = 2;
+    ws.plan.PieceList[0] = {1, 1200, 0};
+    ws.plan.PieceList[1] = {12, 500, 0};
     Finish();
     EXPECT_EQ(block_[result::kFixedOrderPieces + 4], 1.0f) << "mode " << mode;
     EXPECT_EQ(block_[result::kGradeSpecLength + 1], 1200.0f);
@@ -123,18 +123,18 @@ TEST_F(ResultBlock, ValueSlotsAreZeroOutsideValueMode) {
 // sequence: 100 records, the last one waste carrying the rest of the board, feed
 // lengths adding up to the board length, and no column spilling into the next.
 TEST_F(ResultBlock, LongCutListArrivesComplete) {
-  ws.KerfWidth = 4.0f;
-  ws.WasteKickerCode = 1020304;
-  ws.WasteGateSelect = 1;
-  ws.PieceCount = 180;
+  ws.settings.KerfWidth = 4.0f;
+  ws.settings.WasteKickerCode = 1020304;
+  ws.settings.WasteGateSelect = 1;
+  ws.plan.PieceCount = 180;
   double boardLength = 0.0;
-  for (int32_t i = 0; i < ws.PieceCount; ++i) {
-    ws.PieceList[i] = {1, 96, 11000000 + static_cast<float>(i)};
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
+    ws.plan.PieceList[i] = {1, 96, 11000000 + static_cast<float>(i)};
     boardLength += 100.0;
   }
-  ws.BoardLength = static_cast<float>(boardLength - 4.0);
+  ws.board.BoardLength = static_cast<float>(boardLength - 4.0);
   Finish();
-  ASSERT_EQ(ws.PieceCount, 100);
+  ASSERT_EQ(ws.plan.PieceCount, 100);
   double feedSum = 0.0;
   for (int i = 0; i < 100; ++i)
     feedSum += block_[result::kFeedLength + i];

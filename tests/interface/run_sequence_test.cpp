@@ -25,7 +25,7 @@ TEST_F(RunSequence, TimeLimitIgnoresIndex2089) {
   job.Set(param::kUnusedTimeLimit, 5.0f);
   std::array<float, kResultBlockFloats> result{};
   test::RunJob(job, result);
-  EXPECT_EQ(ws.OptimizeTimeLimit, 0.35f);  // no segments: nothing divides it
+  EXPECT_EQ(ws.settings.OptimizeTimeLimit, 0.35f);  // no segments: nothing divides it
 }
 
 }  // namespace

@@ -45,40 +45,40 @@ struct BookRandom {
 class CombinationSearch : public test::WorkspaceTest {
  protected:
   static void SetFixed(const std::vector<Fixed>& entries, int32_t grade = kGrade) {
-    ws.FixedCount[grade] = static_cast<int32_t>(entries.size());
+    ws.orders.FixedCount[grade] = static_cast<int32_t>(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
-      ws.FixedLength[grade][i] = entries[i].length;
-      ws.FixedWeight[grade][i] = entries[i].weight;
-      ws.FixedStartWeight[grade][i] = entries[i].weight;
-      ws.FixedQuantity[grade][i] = entries[i].quantity;
-      ws.FixedDone[grade][i] = entries[i].done;
-      ws.FixedCode[grade][i] = 100 + static_cast<int32_t>(i);
+      ws.orders.FixedLength[grade][i] = entries[i].length;
+      ws.orders.FixedWeight[grade][i] = entries[i].weight;
+      ws.orders.FixedStartWeight[grade][i] = entries[i].weight;
+      ws.orders.FixedQuantity[grade][i] = entries[i].quantity;
+      ws.orders.FixedDone[grade][i] = entries[i].done;
+      ws.orders.FixedCode[grade][i] = 100 + static_cast<int32_t>(i);
     }
   }
   static void SetVariable(const std::vector<Variable>& orders, int32_t grade = kGrade) {
-    ws.VariableCount[grade] = static_cast<int32_t>(orders.size());
+    ws.orders.VariableCount[grade] = static_cast<int32_t>(orders.size());
     for (size_t j = 0; j < orders.size(); ++j) {
-      ws.VariableMinLength[grade][j] = orders[j].min;
-      ws.VariableMaxLength[grade][j] = orders[j].max;
-      ws.VariableWeight[grade][j] = orders[j].weight;
-      ws.VariableCode[grade][j] = orders[j].code;
+      ws.orders.VariableMinLength[grade][j] = orders[j].min;
+      ws.orders.VariableMaxLength[grade][j] = orders[j].max;
+      ws.orders.VariableWeight[grade][j] = orders[j].weight;
+      ws.orders.VariableCode[grade][j] = orders[j].code;
     }
   }
   // As a plan driver calls the search.
   static void Search(float length, int32_t fixedOnly = 0, int32_t grade = kGrade) {
-    ws.SearchFirstEntry = 0;
-    ws.FillRowCount = 0;
-    ws.RemainderLength = 0.0f;
+    ws.search.SearchFirstEntry = 0;
+    ws.filler.FillRowCount = 0;
+    ws.plan.RemainderLength = 0.0f;
     SearchCombination(grade, length, fixedOnly);
   }
   static std::vector<int32_t> Counts(int32_t entries) {
-    return std::vector<int32_t>(ws.SearchPieceCount, ws.SearchPieceCount + entries);
+    return std::vector<int32_t>(ws.search.SearchPieceCount, ws.search.SearchPieceCount + entries);
   }
 
   // A random order book on grade kGrade: fixed and variable lists, kerf and weights.
   static float RandomBook(BookRandom& random) {
     const float kerfs[] = {0.0f, 3.0f, 4.0f, 4.5f, 2.7f, 10.0f};
-    ws.KerfWidth = kerfs[random.Between(0, 5)];
+    ws.settings.KerfWidth = kerfs[random.Between(0, 5)];
     const int32_t entries =
         random.Between(0, 3) == 0 ? random.Between(0, 6) : random.Between(1, 200);
     const int32_t longest = random.Between(0, 1) == 1 ? 3000 : 800;
@@ -105,13 +105,13 @@ class CombinationSearch : public test::WorkspaceTest {
   // Runs the steps of SearchCombination before the first generation.
   static void StartSearch(float length, int32_t fixedOnly) {
     PrepareSearchWeights();
-    for (int32_t i = 0; i < ws.FixedCount[kGrade]; ++i) {
-      ws.SearchWeight[i] = ws.FixedSearchWeight[kGrade][i];
-      const int32_t q = ws.FixedQuantity[kGrade][i];
-      const int32_t d = ws.FixedDone[kGrade][i];
-      ws.SearchOpenCount[i] = q != 0 && q > d ? q - d : (q == 0 ? 1000 : 0);
+    for (int32_t i = 0; i < ws.orders.FixedCount[kGrade]; ++i) {
+      ws.search.SearchWeight[i] = ws.search.FixedSearchWeight[kGrade][i];
+      const int32_t q = ws.orders.FixedQuantity[kGrade][i];
+      const int32_t d = ws.orders.FixedDone[kGrade][i];
+      ws.search.SearchOpenCount[i] = q != 0 && q > d ? q - d : (q == 0 ? 1000 : 0);
     }
-    ws.SearchFirstEntry = 0;
+    ws.search.SearchFirstEntry = 0;
     BeginSearch(kGrade, length);
     FillRandomTable();
     ClearPopulation();
@@ -125,9 +125,10 @@ class CombinationSearch : public test::WorkspaceTest {
 // The length of a row as the operators define it, summed here independently.
 float RowLengthOf(const int32_t* row) {
   float length = 0.0f;
-  for (int32_t j = 0; j < ws.GeneCount; ++j) {
-    const double piece = ws.FixedLength[ws.SearchGrade][ws.SearchFirstEntry + j];
-    length = static_cast<float>(length + row[j] * (piece + ws.KerfWidth));
+  for (int32_t j = 0; j < ws.search.GeneCount; ++j) {
+    const double piece =
+        ws.orders.FixedLength[ws.search.SearchGrade][ws.search.SearchFirstEntry + j];
+    length = static_cast<float>(length + row[j] * (piece + ws.settings.KerfWidth));
   }
   return length;
 }
@@ -135,15 +136,15 @@ float RowLengthOf(const int32_t* row) {
 // Every row fits and every gene is within its limit.
 ::testing::AssertionResult RowsKeepTheInvariant(const int32_t (*rows)[kMaxGenes], int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
-    for (int32_t j = 0; j < ws.GeneCount; ++j) {
-      if (rows[i][j] < 0 || rows[i][j] > ws.GeneLimit[j]) {
+    for (int32_t j = 0; j < ws.search.GeneCount; ++j) {
+      if (rows[i][j] < 0 || rows[i][j] > ws.search.GeneLimit[j]) {
         return ::testing::AssertionFailure() << "row " << i << " gene " << j << " = " << rows[i][j]
-                                             << ", limit " << ws.GeneLimit[j];
+                                             << ", limit " << ws.search.GeneLimit[j];
       }
     }
-    if (!(RowLengthOf(rows[i]) <= ws.SearchLength)) {
+    if (!(RowLengthOf(rows[i]) <= ws.search.SearchLength)) {
       return ::testing::AssertionFailure() << "row " << i << " is " << RowLengthOf(rows[i])
-                                           << " long, segment " << ws.SearchLength;
+                                           << " long, segment " << ws.search.SearchLength;
     }
   }
   return ::testing::AssertionSuccess();
@@ -189,21 +190,21 @@ TEST_F(CombinationSearch, LongStockTakesTheLongestPiecesFirst) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ResetWorkspace();
-    ws.OptimizeMode = 3;
-    ws.KerfWidth = 5.0f;
+    ws.settings.OptimizeMode = 3;
+    ws.settings.KerfWidth = 5.0f;
     SetFixed(c.fixed);
     SetVariable(c.variable);
     Search(5000.0f);
     EXPECT_EQ(Counts(3), c.counts);
-    EXPECT_EQ(ws.RemainderLength, c.remainder);
-    ASSERT_EQ(ws.FillRowCount, c.restRows);
+    EXPECT_EQ(ws.plan.RemainderLength, c.remainder);
+    ASSERT_EQ(ws.filler.FillRowCount, c.restRows);
     if (c.restRows == 1) {
-      EXPECT_EQ(ws.FillRows[0].count, 1.0f);
-      EXPECT_EQ(ws.FillRows[0].length, 380.0f);
-      EXPECT_EQ(ws.FillRows[0].tag, 7.0f);
+      EXPECT_EQ(ws.filler.FillRows[0].count, 1.0f);
+      EXPECT_EQ(ws.filler.FillRows[0].length, 380.0f);
+      EXPECT_EQ(ws.filler.FillRows[0].tag, 7.0f);
     }
     for (size_t i = 0; i < c.fixed.size(); ++i)
-      EXPECT_EQ(ws.FixedDone[kGrade][i], c.fixed[i].done + c.counts[i]) << i;
+      EXPECT_EQ(ws.orders.FixedDone[kGrade][i], c.fixed[i].done + c.counts[i]) << i;
   }
 }
 
@@ -213,61 +214,62 @@ TEST_F(CombinationSearch, EqualFitnessGoesToMorePiecesOfTheLongerEntry) {
   SetFixed({{1000, 1.0f, 0, 0}, {500, 1.0f, 0, 0}});
   Search(2000.0f);
   EXPECT_EQ(Counts(2), (std::vector<int32_t>{2, 0}));
-  EXPECT_EQ(ws.RemainderLength, 0.0f);
+  EXPECT_EQ(ws.plan.RemainderLength, 0.0f);
 
   // The tie pass also lets a later individual with the same fitness replace the best.
   const int32_t genes[][2] = {{1, 2}, {0, 4}, {2, 0}, {1, 2}};
-  ws.GeneCount = 2;
+  ws.search.GeneCount = 2;
   for (int32_t i = 0; i < 4; ++i) {
-    ws.Population[i][0] = genes[i][0];
-    ws.Population[i][1] = genes[i][1];
-    ws.Fitness[i] = 2000.0;
+    ws.search.Population[i][0] = genes[i][0];
+    ws.search.Population[i][1] = genes[i][1];
+    ws.search.Fitness[i] = 2000.0;
   }
-  ws.Fitness[0] = 1999.0;
+  ws.search.Fitness[0] = 1999.0;
   KeepFirstBest(1);
-  EXPECT_EQ(ws.BestGenes[0], 2);
-  ws.BestGenes[0] = 1;
-  ws.BestGenes[1] = 2;
+  EXPECT_EQ(ws.search.BestGenes[0], 2);
+  ws.search.BestGenes[0] = 1;
+  ws.search.BestGenes[1] = 2;
   KeepBest(1, 4);
-  EXPECT_EQ(ws.BestGenes[0], 2);
-  EXPECT_EQ(ws.BestGenes[1], 0);
+  EXPECT_EQ(ws.search.BestGenes[0], 2);
+  EXPECT_EQ(ws.search.BestGenes[1], 0);
 }
 
 TEST_F(CombinationSearch, FixedOnlyLeavesTheRestUnfilled) {
-  ws.KerfWidth = 4.0f;
+  ws.settings.KerfWidth = 4.0f;
   SetFixed({{1700, 1.0f, 0, 0}, {900, 1.2f, 0, 0}, {450, 0.8f, 0, 0}});
   SetVariable({{100, 2000, 5.0f, 9}});
   Search(5000.0f, 1);
-  EXPECT_EQ(ws.FillRowCount, 0);
+  EXPECT_EQ(ws.filler.FillRowCount, 0);
   float expected = 5000.0f;
   for (int32_t i = 0; i < 3; ++i)
-    expected =
-        static_cast<float>(expected - ws.SearchPieceCount[i] * (ws.FixedLength[kGrade][i] + 4.0));
-  EXPECT_EQ(ws.RemainderLength, expected);
-  EXPECT_GE(ws.RemainderLength, 0.0f);
+    expected = static_cast<float>(expected - ws.search.SearchPieceCount[i] *
+                                                 (ws.orders.FixedLength[kGrade][i] + 4.0));
+  EXPECT_EQ(ws.plan.RemainderLength, expected);
+  EXPECT_GE(ws.plan.RemainderLength, 0.0f);
 }
 
 TEST_F(CombinationSearch, DoneCountsGrowByThePiecesOfEachSearch) {
-  ws.KerfWidth = 4.0f;
+  ws.settings.KerfWidth = 4.0f;
   SetFixed({{2100, 1.0f, 4, 1}, {1300, 1.1f, 0, 7}, {800, 1.3f, 2, 2}, {510, 1.2f, 9, 3}});
   SetVariable({{300, 700, 0.5f, 9}});
   std::vector<int32_t> done(4);
   for (int32_t segment = 0; segment < 3; ++segment) {
     for (int32_t i = 0; i < 4; ++i)
-      done[static_cast<size_t>(i)] = ws.FixedDone[kGrade][i];
+      done[static_cast<size_t>(i)] = ws.orders.FixedDone[kGrade][i];
     Search(4800.0f);
     for (int32_t i = 0; i < 4; ++i)
-      EXPECT_EQ(ws.FixedDone[kGrade][i], done[static_cast<size_t>(i)] + ws.SearchPieceCount[i])
+      EXPECT_EQ(ws.orders.FixedDone[kGrade][i],
+                done[static_cast<size_t>(i)] + ws.search.SearchPieceCount[i])
           << i;
-    EXPECT_EQ(ws.SearchPieceCount[2], 0);  // complete from the start
-    EXPECT_LE(ws.FixedDone[kGrade][0], 4);
+    EXPECT_EQ(ws.search.SearchPieceCount[2], 0);  // complete from the start
+    EXPECT_LE(ws.orders.FixedDone[kGrade][0], 4);
   }
 }
 
 TEST_F(CombinationSearch, SearchWeightsBlendByTheShareDone) {
   SetFixed({{1000, 1.0f, 10, 0}, {1000, 1.0f, 10, 5}, {1000, 1.0f, 10, 10}, {1000, 1.0f, 0, 3}});
   for (int32_t i = 0; i < 4; ++i)
-    ws.FixedStartWeight[kGrade][i] = 2.0f;
+    ws.orders.FixedStartWeight[kGrade][i] = 2.0f;
   const struct {
     int32_t mode;
     float expected[4];
@@ -277,10 +279,10 @@ TEST_F(CombinationSearch, SearchWeightsBlendByTheShareDone) {
       {3, {2.0f, 1.5f, 1.0f, 2.0f}},  // long stock leaves the table as it was
   };
   for (const auto& c : cases) {
-    ws.OptimizeMode = c.mode;
+    ws.settings.OptimizeMode = c.mode;
     PrepareSearchWeights();
     for (int32_t i = 0; i < 4; ++i)
-      EXPECT_EQ(ws.FixedSearchWeight[kGrade][i], c.expected[i]) << c.mode << " " << i;
+      EXPECT_EQ(ws.search.FixedSearchWeight[kGrade][i], c.expected[i]) << c.mode << " " << i;
   }
 }
 
@@ -298,9 +300,9 @@ TEST_F(CombinationSearch, TimeBudgetIsComparedOncePerGeneration) {
   };
   for (const auto& c : cases) {
     platform::FixClock(0, c.stepPerRead);
-    ws.OptimizeTimeLimit = c.limit;
+    ws.settings.OptimizeTimeLimit = c.limit;
     Search(3000.0f);
-    EXPECT_EQ(ws.Generation, c.lastGeneration) << c.limit << " " << c.stepPerRead;
+    EXPECT_EQ(ws.search.Generation, c.lastGeneration) << c.limit << " " << c.stepPerRead;
   }
 }
 
@@ -323,13 +325,13 @@ TEST_F(CombinationSearch, InitialSchemesSwitchAtTwelveThirteenThirtyNineForty) {
     ResetWorkspace();
     SetFixed(std::vector<Fixed>(static_cast<size_t>(c.genes), Fixed{100, 1.0f, 0, 0}));
     for (int32_t i = 0; i < c.genes; ++i)
-      ws.SearchOpenCount[i] = 1000;
+      ws.search.SearchOpenCount[i] = 1000;
     BeginSearch(kGrade, 100000.0f);
-    ASSERT_EQ(ws.GeneLimit[0], 1000);
-    std::fill(std::begin(ws.RandomTable), std::end(ws.RandomTable), 16384);
+    ASSERT_EQ(ws.search.GeneLimit[0], 1000);
+    std::fill(std::begin(ws.search.RandomTable), std::end(ws.search.RandomTable), 16384);
     ClearPopulation();
     BuildInitialPopulation();
-    const int32_t* genes = ws.Population[c.individual];
+    const int32_t* genes = ws.search.Population[c.individual];
     const int32_t step = c.forward ? 1 : -1;
     EXPECT_EQ(genes[c.start], 500);
     if (c.start + step >= 0 && c.start + step < c.genes) {
@@ -347,23 +349,23 @@ TEST_F(CombinationSearch, InitialStartGeneDrawsFromItsBlocksWindow) {
     ResetWorkspace();
     SetFixed(std::vector<Fixed>(static_cast<size_t>(genes), Fixed{100, 1.0f, 0, 0}));
     for (int32_t i = 0; i < genes; ++i)
-      ws.SearchOpenCount[i] = 7;
+      ws.search.SearchOpenCount[i] = 7;
     BeginSearch(kGrade, 100000.0f);
     for (int32_t x = 0; x < kRandomTableSize; ++x)
-      ws.RandomTable[x] = (x * 2731) % 32768;
+      ws.search.RandomTable[x] = (x * 2731) % 32768;
     ClearPopulation();
     BuildInitialPopulation();
     for (int32_t i = 0; i < kPopulationSize; ++i) {
       const int32_t block = genes == 1 ? 0 : i / 20;
       const int32_t start = genes == 1 ? 0 : (block < 5 ? block * 4 : genes - (block - 5) * 4 - 1);
-      const int32_t draw = ws.RandomTable[block + i + 2];
-      EXPECT_EQ(ws.Population[i][start], (7 * draw + 16384) / 32768) << genes << " " << i;
+      const int32_t draw = ws.search.RandomTable[block + i + 2];
+      EXPECT_EQ(ws.search.Population[i][start], (7 * draw + 16384) / 32768) << genes << " " << i;
     }
   }
 }
 
 TEST_F(CombinationSearch, NothingToSearchLeavesNoPieces) {
-  ws.KerfWidth = 5.0f;
+  ws.settings.KerfWidth = 5.0f;
   SetVariable({{300, 900, 1.0f, 9}});
   const struct {
     const char* name;
@@ -383,8 +385,8 @@ TEST_F(CombinationSearch, NothingToSearchLeavesNoPieces) {
     Search(c.length, 0, c.grade);
     EXPECT_EQ(Counts(kMaxFixedOrders), std::vector<int32_t>(kMaxFixedOrders, 0));
     if (c.grade == kGrade && c.length > 0.0f) {  // the whole length is one variable piece
-      ASSERT_EQ(ws.FillRowCount, 1);
-      EXPECT_EQ(ws.FillRows[0].length, 895.0f);
+      ASSERT_EQ(ws.filler.FillRowCount, 1);
+      EXPECT_EQ(ws.filler.FillRows[0].length, 895.0f);
     }
   }
 }
@@ -394,11 +396,11 @@ TEST_F(CombinationSearch, NothingToSearchLeavesNoPieces) {
 TEST_F(CombinationSearch, PiecesThatConsumeNothingGetNoGenes) {
   SetFixed({{2000, 1.0f, 0, 0}, {500, 1.0f, 0, 0}, {300, 1.0f, 0, 0}});
   SetVariable({{100, 700, 1.0f, 9}});
-  ws.KerfWidth = -500.0f;
+  ws.settings.KerfWidth = -500.0f;
   Search(5000.0f);
-  EXPECT_EQ(ws.SearchPieceCount[1], 0);
-  EXPECT_EQ(ws.SearchPieceCount[2], 0);
-  EXPECT_LE(ws.SearchPieceCount[0], 3);
+  EXPECT_EQ(ws.search.SearchPieceCount[1], 0);
+  EXPECT_EQ(ws.search.SearchPieceCount[2], 0);
+  EXPECT_LE(ws.search.SearchPieceCount[0], 3);
 }
 
 // A heavy book searched twice, and once more without the fill memos, gives the same
@@ -413,7 +415,7 @@ TEST_F(CombinationSearch, SearchIsRepeatableAndTheMemosChangeNothing) {
     float length = RandomBook(random);
     const int32_t fixedOnly = book == 5 ? 1 : 0;
     if (book == 0) {  // the benchmark's kind of book
-      ws.KerfWidth = 4.0f;
+      ws.settings.KerfWidth = 4.0f;
       length = 6000.0f;
     }
     if (book == 1) {  // a gene limit beyond 16 bits: the generations run on the tables
@@ -428,37 +430,37 @@ TEST_F(CombinationSearch, SearchIsRepeatableAndTheMemosChangeNothing) {
       int32_t generation;
     };
     auto runSearch = [&](int32_t memoOff) {
-      for (int32_t i = 0; i < ws.FixedCount[kGrade]; ++i)
-        ws.FixedDone[kGrade][i] = 0;
-      ws.FillMemoOff = memoOff;
+      for (int32_t i = 0; i < ws.orders.FixedCount[kGrade]; ++i)
+        ws.orders.FixedDone[kGrade][i] = 0;
+      ws.search.FillMemoOff = memoOff;
       platform::FixSeed(99);
       platform::FixClock(0);
-      ws.OptimizeTimeLimit = 0.35f;
+      ws.settings.OptimizeTimeLimit = 0.35f;
       Search(length, fixedOnly);
-      const float* fills = &ws.FillRows[0].count;
+      const float* fills = &ws.filler.FillRows[0].count;
       return Outcome{Counts(kMaxFixedOrders),
-                     std::vector<float>(fills, fills + 3 * ws.FillRowCount), ws.RemainderLength,
-                     ws.BestFitness, ws.Generation};
+                     std::vector<float>(fills, fills + 3 * ws.filler.FillRowCount),
+                     ws.plan.RemainderLength, ws.search.BestFitness, ws.search.Generation};
     };
     const Outcome first = runSearch(0);
     const Outcome again = runSearch(0);
     const Outcome withoutMemo = runSearch(1);
     // The same search step by step, through the public generation step on the tables.
-    for (int32_t i = 0; i < ws.FixedCount[kGrade]; ++i)
-      ws.FixedDone[kGrade][i] = 0;
-    ws.FillMemoOff = 0;
+    for (int32_t i = 0; i < ws.orders.FixedCount[kGrade]; ++i)
+      ws.orders.FixedDone[kGrade][i] = 0;
+    ws.search.FillMemoOff = 0;
     StartSearch(length, fixedOnly);
-    for (ws.Generation = 0; ws.Generation < kMaxGenerations; ++ws.Generation)
+    for (ws.search.Generation = 0; ws.search.Generation < kMaxGenerations; ++ws.search.Generation)
       RunGeneration(fixedOnly);
-    BuildGreedyCandidates(ws.GeneCount);
-    EvaluatePopulation(fixedOnly, ws.GeneCount);
-    KeepBest(fixedOnly, ws.GeneCount);
+    BuildGreedyCandidates(ws.search.GeneCount);
+    EvaluatePopulation(fixedOnly, ws.search.GeneCount);
+    KeepBest(fixedOnly, ws.search.GeneCount);
     EndFillMemo();
-    WriteBack(fixedOnly, ws.BestGenes, ws.BestFillCount, ws.BestFillRows);
-    const float* stepFills = &ws.FillRows[0].count;
+    WriteBack(fixedOnly, ws.search.BestGenes, ws.search.BestFillCount, ws.search.BestFillRows);
+    const float* stepFills = &ws.filler.FillRows[0].count;
     const Outcome stepByStep{Counts(kMaxFixedOrders),
-                             std::vector<float>(stepFills, stepFills + 3 * ws.FillRowCount),
-                             ws.RemainderLength, ws.BestFitness, kMaxGenerations};
+                             std::vector<float>(stepFills, stepFills + 3 * ws.filler.FillRowCount),
+                             ws.plan.RemainderLength, ws.search.BestFitness, kMaxGenerations};
     for (const Outcome* other : {&again, &withoutMemo, &stepByStep}) {
       EXPECT_EQ(other->counts, first.counts);
       EXPECT_EQ(other->fills, first.fills);
@@ -469,34 +471,36 @@ TEST_F(CombinationSearch, SearchIsRepeatableAndTheMemosChangeNothing) {
 
     std::vector<std::vector<double>> trace[2];
     for (int32_t literal = 0; literal < 2; ++literal) {
-      for (int32_t i = 0; i < ws.FixedCount[kGrade]; ++i)
-        ws.FixedDone[kGrade][i] = 0;
-      ws.FillMemoOff = literal;
+      for (int32_t i = 0; i < ws.orders.FixedCount[kGrade]; ++i)
+        ws.orders.FixedDone[kGrade][i] = 0;
+      ws.search.FillMemoOff = literal;
       platform::FixSeed(99);
       StartSearch(length, fixedOnly);
       for (int32_t g = 0; g < 60; ++g) {
-        ws.Generation = g;
+        ws.search.Generation = g;
         if (literal == 0) {
           RunGeneration(fixedOnly);
         } else {
-          for (auto& row : ws.NextPopulation)
-            std::fill(row, row + ws.GeneCount, 0);
+          for (auto& row : ws.search.NextPopulation)
+            std::fill(row, row + ws.search.GeneCount, 0);
           SelectByRoulette();
           CrossOverPairs();
           MutatePopulation();
           for (int32_t i = 0; i < kPopulationSize; ++i)
-            std::copy(ws.NextPopulation[i], ws.NextPopulation[i] + ws.GeneCount, ws.Population[i]);
+            std::copy(ws.search.NextPopulation[i],
+                      ws.search.NextPopulation[i] + ws.search.GeneCount, ws.search.Population[i]);
           EvaluatePopulation(fixedOnly, kPopulationSize);
           KeepBest(fixedOnly, kPopulationSize);
         }
-        std::vector<double> state(ws.Fitness, ws.Fitness + kPopulationSize);
-        state.push_back(ws.BestFitness);
+        std::vector<double> state(ws.search.Fitness, ws.search.Fitness + kPopulationSize);
+        state.push_back(ws.search.BestFitness);
         for (int32_t i = 0; i < kPopulationSize; ++i) {
-          state.insert(state.end(), ws.Population[i], ws.Population[i] + ws.GeneCount);
+          state.insert(state.end(), ws.search.Population[i],
+                       ws.search.Population[i] + ws.search.GeneCount);
           if (fixedOnly == 1) continue;
-          state.push_back(ws.IndividualFillCount[i]);
-          for (int32_t r = 0; r < ws.IndividualFillCount[i]; ++r) {
-            const FillRow& row = ws.IndividualFillRows[i][r];
+          state.push_back(ws.search.IndividualFillCount[i]);
+          for (int32_t r = 0; r < ws.search.IndividualFillCount[i]; ++r) {
+            const FillRow& row = ws.search.IndividualFillRows[i][r];
             state.insert(state.end(), {row.count, row.length, row.tag});
           }
         }
@@ -518,21 +522,23 @@ TEST_F(CombinationSearch, EveryRowFitsAfterEveryStep) {
     ResetWorkspace();
     const float length = RandomBook(random);
     const int32_t fixedOnly = random.Between(0, 3) == 0 ? 1 : 0;
-    ws.OptimizeMode = random.Between(0, 2);
+    ws.settings.OptimizeMode = random.Between(0, 2);
     platform::FixSeed(static_cast<uint32_t>(search));
     SCOPED_TRACE(::testing::Message()
-                 << "search " << search << ", " << ws.FixedCount[kGrade] << " entries, length "
-                 << length << ", kerf " << ws.KerfWidth);
+                 << "search " << search << ", " << ws.orders.FixedCount[kGrade]
+                 << " entries, length " << length << ", kerf " << ws.settings.KerfWidth);
     StartSearch(length, fixedOnly);
-    ASSERT_TRUE(RowsKeepTheInvariant(ws.Population, kPopulationSize)) << "initial";
+    ASSERT_TRUE(RowsKeepTheInvariant(ws.search.Population, kPopulationSize)) << "initial";
     for (int32_t g = 0; g < 40; ++g) {
-      ws.Generation = g;
+      ws.search.Generation = g;
       RunGeneration(fixedOnly);
-      ASSERT_TRUE(RowsKeepTheInvariant(ws.NextPopulation, kPopulationSize)) << "generation " << g;
-      ASSERT_TRUE(RowsKeepTheInvariant(ws.Population, kPopulationSize)) << "generation " << g;
+      ASSERT_TRUE(RowsKeepTheInvariant(ws.search.NextPopulation, kPopulationSize))
+          << "generation " << g;
+      ASSERT_TRUE(RowsKeepTheInvariant(ws.search.Population, kPopulationSize))
+          << "generation " << g;
     }
-    BuildGreedyCandidates(ws.GeneCount);
-    ASSERT_TRUE(RowsKeepTheInvariant(ws.Population, ws.GeneCount)) << "greedy";
+    BuildGreedyCandidates(ws.search.GeneCount);
+    ASSERT_TRUE(RowsKeepTheInvariant(ws.search.Population, ws.search.GeneCount)) << "greedy";
     EndFillMemo();
   }
 }

@@ -17,19 +17,19 @@ using test::kLengthTolerance;
 class DowngradeDriver : public test::PlanTest {
  protected:
   static void SetGrades(const std::vector<float>& grades, float length = 1000.0f) {
-    ws.SegmentCount = static_cast<int32_t>(grades.size());
+    ws.board.SegmentCount = static_cast<int32_t>(grades.size());
     for (size_t i = 0; i < grades.size(); ++i)
-      ws.Segments[i] = Segment{grades[i], length};
+      ws.board.Segments[i] = Segment{grades[i], length};
   }
   static std::vector<int32_t> Flags() {
     int32_t flags[kMaxPlanRows];
     plan::ComputeNeighbourFlags(flags);
-    return std::vector<int32_t>(flags, flags + ws.SegmentCount);
+    return std::vector<int32_t>(flags, flags + ws.board.SegmentCount);
   }
   static std::vector<int32_t> Grades() {
     std::vector<int32_t> grades;
-    for (int32_t i = 0; i < ws.SegmentCount; ++i)
-      grades.push_back(GradeOf(ws.Segments[i].grade));
+    for (int32_t i = 0; i < ws.board.SegmentCount; ++i)
+      grades.push_back(GradeOf(ws.board.Segments[i].grade));
     return grades;
   }
 };
@@ -80,8 +80,10 @@ TEST_F(DowngradeDriver, DowngradePassMergesIntoTheBetterOfTheWorseNeighbours) {
     plan::ComputeNeighbourFlags(flags);
     plan::MergeDowngradedRows(flags);
     EXPECT_EQ(Grades(), c.after) << c.name;
-    for (size_t i = 0; i < c.lengths.size() && i < static_cast<size_t>(ws.SegmentCount); ++i) {
-      EXPECT_NEAR(ws.Segments[i].length, c.lengths[i], kLengthTolerance) << c.name << " " << i;
+    for (size_t i = 0; i < c.lengths.size() && i < static_cast<size_t>(ws.board.SegmentCount);
+         ++i) {
+      EXPECT_NEAR(ws.board.Segments[i].length, c.lengths[i], kLengthTolerance)
+          << c.name << " " << i;
     }
   }
 }
@@ -106,9 +108,9 @@ TEST_F(DowngradeDriver, OneSegmentBoardIsLoggedWithFlagZero) {
   PlanBoardWithDowngrade();
   const std::string log = test::GbkToUtf8(LogBytes());
   EXPECT_NE(log.find("    等级：2      长度：1005.0      降级标识：0\n"), std::string::npos);
-  ASSERT_EQ(ws.PieceCount, 1);
-  EXPECT_EQ(ws.PieceList[0].gradeCode, 9.0f);
-  EXPECT_NEAR(ws.PieceList[0].length, 1000.0f, kLengthTolerance);
+  ASSERT_EQ(ws.plan.PieceCount, 1);
+  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f);
+  EXPECT_NEAR(ws.plan.PieceList[0].length, 1000.0f, kLengthTolerance);
 }
 
 TEST_F(DowngradeDriver, SplitGroupsCollapseToTheirRowCounts) {
@@ -138,8 +140,8 @@ TEST_F(DowngradeDriver, SplitGroupsCollapseToTheirRowCounts) {
 TEST_F(DowngradeDriver, BoardWithoutOrdersCoversItsLengthInBoardOrder) {
   SetGrades({9, 2, 9, 4, 3, 9}, 500.0f);
   PlanBoardWithDowngrade();
-  for (int32_t i = 0; i < ws.PieceCount; ++i)
-    EXPECT_EQ(ws.PieceList[i].gradeCode, 9.0f);
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
+    EXPECT_EQ(ws.plan.PieceList[i].gradeCode, 9.0f);
   EXPECT_NEAR(CoveredLength(), 3000.0, kLengthTolerance);
 }
 
@@ -186,7 +188,7 @@ TEST_F(DowngradeDriverLongStock, PiecesComeOutInBoardOrderAfterSplitsMovePlanned
   PlanBoardWithDowngrade();
   // Grade 1 is planned first and hands its 100 back to the grade-2 row; that row is
   // planned next and splits, moving the planned grade-1 row one place on.
-  ASSERT_EQ(ws.SegmentCount, 3);
+  ASSERT_EQ(ws.board.SegmentCount, 3);
   ExpectPieces({{2, 2000, 21}, {9, 190, 0}, {1, 2000, 11}});
 }
 
@@ -205,7 +207,7 @@ TEST_F(DowngradeDriverLongStock, RemnantCenteringHalvesTheWasteOfTheSegmentsGrou
   };
   for (const Case& c : cases) {
     Restart();
-    ws.RemnantCentering = 1;
+    ws.settings.RemnantCentering = 1;
     AddFixed(1, 2000, 11);
     SetSegments({{9, 500}, {1, c.length}, {9, 500}});
     PlanBoardWithDowngrade();
@@ -217,7 +219,7 @@ TEST_F(DowngradeDriverLongStock, CenteringTreatsASplitOfASplitAsOneGroupOfThreeR
   // 3105 takes a 2000 and leaves 1100 (grade 2), which takes a 1000 and leaves 95
   // (grade 3, waste): the group's last row holds the waste, and half of it moves to
   // the end of the group's first row.
-  ws.RemnantCentering = 1;
+  ws.settings.RemnantCentering = 1;
   AddFixed(1, 2000, 11);
   AddFixed(2, 1000, 21);
   SetSegments({{9, 500}, {1, 3100}, {9, 500}});
@@ -230,8 +232,8 @@ TEST_F(DowngradeDriverLongStock, NoSplitPastTheSegmentTable) {
   AddFixed(1, 2000, 11);
   SetSegments(std::vector<Segment>(99, Segment{1, 2100}));
   PlanBoardWithDowngrade();
-  EXPECT_EQ(ws.SegmentCount, kMaxSegments);
-  ASSERT_EQ(ws.PieceCount, 198);
+  EXPECT_EQ(ws.board.SegmentCount, kMaxSegments);
+  ASSERT_EQ(ws.plan.PieceCount, 198);
   EXPECT_NEAR(CoveredLength(), 99 * 2100.0, 0.01);
 }
 

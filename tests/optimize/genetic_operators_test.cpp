@@ -23,22 +23,22 @@ class GeneticOperators : public test::WorkspaceTest {
   // One gene per piece length, searched on grade 1 from entry 0; every draw 0.
   static void SetGenes(const std::vector<int32_t>& lengths, const std::vector<int32_t>& limits,
                        float searchLength) {
-    ws.SearchGrade = 1;
-    ws.SearchFirstEntry = 0;
-    ws.GeneCount = static_cast<int32_t>(lengths.size());
-    ws.FixedCount[1] = ws.GeneCount;
+    ws.search.SearchGrade = 1;
+    ws.search.SearchFirstEntry = 0;
+    ws.search.GeneCount = static_cast<int32_t>(lengths.size());
+    ws.orders.FixedCount[1] = ws.search.GeneCount;
     for (size_t j = 0; j < lengths.size(); ++j) {
-      ws.FixedLength[1][j] = lengths[j];
-      ws.GeneLimit[j] = limits[j];
+      ws.orders.FixedLength[1][j] = lengths[j];
+      ws.search.GeneLimit[j] = limits[j];
     }
-    ws.SearchLength = searchLength;
-    ws.KerfWidth = 0.0f;
-    ws.Generation = 0;
-    std::fill(std::begin(ws.RandomTable), std::end(ws.RandomTable), 0);
+    ws.search.SearchLength = searchLength;
+    ws.settings.KerfWidth = 0.0f;
+    ws.search.Generation = 0;
+    std::fill(std::begin(ws.search.RandomTable), std::end(ws.search.RandomTable), 0);
   }
   static void SetDraws(const std::vector<std::pair<int32_t, int32_t>>& draws) {
     for (const auto& [index, draw] : draws)
-      ws.RandomTable[index] = draw;
+      ws.search.RandomTable[index] = draw;
   }
 };
 
@@ -47,25 +47,25 @@ TEST_F(GeneticOperators, RouletteWithoutFitnessTakesIndividualZero) {
   platform::FixSeed(5);
   FillRandomTable();
   for (int32_t i = 0; i < kPopulationSize; ++i)
-    ws.Population[i][0] = i % 50;
+    ws.search.Population[i][0] = i % 50;
   SelectByRoulette();
   for (int32_t i = 0; i < kPopulationSize; ++i)
-    EXPECT_EQ(ws.NextPopulation[i][0], 0) << i;
+    EXPECT_EQ(ws.search.NextPopulation[i][0], 0) << i;
 }
 
 // Individual 37 holds all the fitness: every slot whose draw is above 0 takes it, and a
 // draw of 0 takes individual 0. The slot's draw moves with the generation.
 TEST_F(GeneticOperators, RouletteGivesEverySlotWithADrawToTheOnlyFitIndividual) {
   SetGenes({100}, {50}, 10000.0f);
-  std::fill(std::begin(ws.RandomTable), std::end(ws.RandomTable), 9000);
-  ws.Generation = 7;
-  ws.RandomTable[7 + 3 + 5] = 0;
+  std::fill(std::begin(ws.search.RandomTable), std::end(ws.search.RandomTable), 9000);
+  ws.search.Generation = 7;
+  ws.search.RandomTable[7 + 3 + 5] = 0;
   for (int32_t i = 0; i < kPopulationSize; ++i)
-    ws.Population[i][0] = i % 50 + 1;
-  ws.Fitness[37] = 5.0;
+    ws.search.Population[i][0] = i % 50 + 1;
+  ws.search.Fitness[37] = 5.0;
   SelectByRoulette();
   for (int32_t i = 0; i < kPopulationSize; ++i)
-    EXPECT_EQ(ws.NextPopulation[i][0], i == 3 ? 1 : 38) << i;
+    EXPECT_EQ(ws.search.NextPopulation[i][0], i == 3 ? 1 : 38) << i;
 }
 
 // A parent draw of 200 or a pair of equal parents is rejected; the next attempt reads the
@@ -80,11 +80,11 @@ TEST_F(GeneticOperators, CrossoverRejectsParentsOutOfRangeOrEqual) {
     SCOPED_TRACE(c.name);
     SetGenes({100}, {1000}, 100000.0f);
     for (int32_t r = 0; r < kPopulationSize; ++r)
-      ws.NextPopulation[r][0] = r;
+      ws.search.NextPopulation[r][0] = r;
     SetDraws({{10, c.first}, {11, c.second}, {12, kRow7}, {30, 16384}});
     CrossOverPairs();
     for (int32_t r = 0; r < kPopulationSize; ++r)
-      EXPECT_EQ(ws.NextPopulation[r][0], r == 3 ? 7 : (r == 7 ? 3 : r)) << r;
+      EXPECT_EQ(ws.search.NextPopulation[r][0], r == 3 ? 7 : (r == 7 ? 3 : r)) << r;
   }
 }
 
@@ -106,14 +106,16 @@ TEST_F(GeneticOperators, CrossoverSwapBitsAndRepairDirection) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetGenes({1000, 500}, {2, 4}, 2000.0f);
-    for (auto& row : ws.NextPopulation)
+    for (auto& row : ws.search.NextPopulation)
       std::fill(row, row + 2, 0);
-    ws.NextPopulation[3][0] = 2;
-    ws.NextPopulation[7][1] = 4;
+    ws.search.NextPopulation[3][0] = 2;
+    ws.search.NextPopulation[7][1] = 4;
     SetDraws({{10, kRow3}, {11, kRow7}, {30, c.swap0}, {31, c.swap1}, {50, c.direction}});
     CrossOverPairs();
-    EXPECT_EQ(std::vector<int32_t>(ws.NextPopulation[3], ws.NextPopulation[3] + 2), c.row3);
-    EXPECT_EQ(std::vector<int32_t>(ws.NextPopulation[7], ws.NextPopulation[7] + 2), c.row7);
+    EXPECT_EQ(std::vector<int32_t>(ws.search.NextPopulation[3], ws.search.NextPopulation[3] + 2),
+              c.row3);
+    EXPECT_EQ(std::vector<int32_t>(ws.search.NextPopulation[7], ws.search.NextPopulation[7] + 2),
+              c.row7);
   }
 }
 
@@ -139,7 +141,7 @@ TEST_F(GeneticOperators, MutationBudgetRejectedDrawsAndUndoneMutations) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetGenes({100}, {5}, c.searchLength);
-    for (auto& row : ws.NextPopulation)
+    for (auto& row : ws.search.NextPopulation)
       row[0] = 0;
     for (int32_t m = 0; m < 5; ++m)  // mutation m picks row m + 1 and 5 pieces
       SetDraws({{70 + 3 * m, 164 * (m + 1)}, {110 + 3 * m, 32767}});
@@ -147,7 +149,7 @@ TEST_F(GeneticOperators, MutationBudgetRejectedDrawsAndUndoneMutations) {
     SetDraws(c.draws);
     MutatePopulation();
     for (int32_t r = 0; r < 10; ++r)
-      EXPECT_EQ(ws.NextPopulation[r][0], c.rows[static_cast<size_t>(r)]) << r;
+      EXPECT_EQ(ws.search.NextPopulation[r][0], c.rows[static_cast<size_t>(r)]) << r;
   }
 }
 
@@ -157,17 +159,17 @@ TEST_F(GeneticOperators, MutationBudgetRejectedDrawsAndUndoneMutations) {
 TEST_F(GeneticOperators, DrawsOutsideTheTableRangeSelectNothing) {
   for (int32_t draw : {-32768, -1, 40000, 2000000000}) {
     SetGenes({100, 50}, {3, 3}, 1000.0f);
-    std::fill(std::begin(ws.RandomTable), std::end(ws.RandomTable), draw);
+    std::fill(std::begin(ws.search.RandomTable), std::end(ws.search.RandomTable), draw);
     for (int32_t r = 0; r < kPopulationSize; ++r) {
-      ws.Population[r][0] = ws.NextPopulation[r][0] = r % 3;
-      ws.Population[r][1] = ws.NextPopulation[r][1] = (r + 1) % 3;
+      ws.search.Population[r][0] = ws.search.NextPopulation[r][0] = r % 3;
+      ws.search.Population[r][1] = ws.search.NextPopulation[r][1] = (r + 1) % 3;
     }
     CrossOverPairs();
     MutatePopulation();
     for (int32_t r = 0; r < kPopulationSize; ++r) {
-      ASSERT_EQ(ws.Population[r][0], r % 3) << draw << " " << r;
-      ASSERT_EQ(ws.Population[r][1], (r + 1) % 3) << draw << " " << r;
-      ASSERT_EQ(ws.NextPopulation[r][0], r % 3) << draw << " " << r;
+      ASSERT_EQ(ws.search.Population[r][0], r % 3) << draw << " " << r;
+      ASSERT_EQ(ws.search.Population[r][1], (r + 1) % 3) << draw << " " << r;
+      ASSERT_EQ(ws.search.NextPopulation[r][0], r % 3) << draw << " " << r;
     }
   }
 }

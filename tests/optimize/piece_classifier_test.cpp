@@ -12,17 +12,17 @@ class PieceClassifier : public test::WorkspaceTest {
   // Grade 2: uncut 900..1000, fixed 2000/1500/600 (longest first), variable 300..800.
   void SetUp() override {
     WorkspaceTest::SetUp();
-    ws.KerfWidth = 5.0f;
-    ws.UncutCount[2] = 1;
-    ws.UncutMinLength[2][0] = 900;
-    ws.UncutMaxLength[2][0] = 1000;
-    ws.FixedCount[2] = 3;
-    ws.FixedLength[2][0] = 2000;
-    ws.FixedLength[2][1] = 1500;
-    ws.FixedLength[2][2] = 600;
-    ws.VariableCount[2] = 1;
-    ws.VariableMinLength[2][0] = 300;
-    ws.VariableMaxLength[2][0] = 800;
+    ws.settings.KerfWidth = 5.0f;
+    ws.orders.UncutCount[2] = 1;
+    ws.orders.UncutMinLength[2][0] = 900;
+    ws.orders.UncutMaxLength[2][0] = 1000;
+    ws.orders.FixedCount[2] = 3;
+    ws.orders.FixedLength[2][0] = 2000;
+    ws.orders.FixedLength[2][1] = 1500;
+    ws.orders.FixedLength[2][2] = 600;
+    ws.orders.VariableCount[2] = 1;
+    ws.orders.VariableMinLength[2][0] = 300;
+    ws.orders.VariableMaxLength[2][0] = 800;
   }
 };
 
@@ -46,17 +46,17 @@ TEST_F(PieceClassifier, WorkedExampleGivesUncutFixedVariableAndNothing) {
 }
 
 TEST_F(PieceClassifier, FirstUncutEntryAndLastVariableEntryWin) {
-  ws.FixedCount[2] = 0;
-  ws.UncutCount[2] = 3;
-  ws.UncutMinLength[2][1] = 1100;
-  ws.UncutMaxLength[2][1] = 1300;
-  ws.UncutMinLength[2][2] = 1200;
-  ws.UncutMaxLength[2][2] = 1400;
-  ws.VariableCount[2] = 3;
-  ws.VariableMinLength[2][1] = 400;
-  ws.VariableMaxLength[2][1] = 600;
-  ws.VariableMinLength[2][2] = 100;
-  ws.VariableMaxLength[2][2] = 200;
+  ws.orders.FixedCount[2] = 0;
+  ws.orders.UncutCount[2] = 3;
+  ws.orders.UncutMinLength[2][1] = 1100;
+  ws.orders.UncutMaxLength[2][1] = 1300;
+  ws.orders.UncutMinLength[2][2] = 1200;
+  ws.orders.UncutMaxLength[2][2] = 1400;
+  ws.orders.VariableCount[2] = 3;
+  ws.orders.VariableMinLength[2][1] = 400;
+  ws.orders.VariableMaxLength[2][1] = 600;
+  ws.orders.VariableMinLength[2][2] = 100;
+  ws.orders.VariableMaxLength[2][2] = 200;
   const struct {
     float length;
     int32_t expected;

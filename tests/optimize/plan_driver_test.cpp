@@ -36,7 +36,8 @@ TEST_F(PlanDriver, KerfMovesIntoTheWorseFollowingSegmentOnly) {
     SetSegments(c.board);
     plan::AdjustKerf();
     for (size_t i = 0; i < c.lengths.size(); ++i) {
-      EXPECT_NEAR(ws.Segments[i].length, c.lengths[i], kLengthTolerance) << c.name << " row " << i;
+      EXPECT_NEAR(ws.board.Segments[i].length, c.lengths[i], kLengthTolerance)
+          << c.name << " row " << i;
     }
   }
 }
@@ -46,23 +47,23 @@ TEST_F(PlanDriver, BoardWithoutOrdersBecomesWasteOfTheSegmentLengths) {
   // reaches the grade of the next row merges into it and yields nothing itself.
   SetSegments({{2, 1000}, {9, 300}, {3, 500}, {4, 600}, {9, 250}});
   PlanBoard();
-  ASSERT_EQ(ws.PieceCount, 4);
+  ASSERT_EQ(ws.plan.PieceCount, 4);
   const float expected[] = {1000, 290, 1100, 245};
   for (int32_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(ws.PieceList[i].gradeCode, 9.0f);
-    EXPECT_NEAR(ws.PieceList[i].length, expected[i], kLengthTolerance) << i;
-    EXPECT_EQ(ws.PieceList[i].tag, 0.0f);
+    EXPECT_EQ(ws.plan.PieceList[i].gradeCode, 9.0f);
+    EXPECT_NEAR(ws.plan.PieceList[i].length, expected[i], kLengthTolerance) << i;
+    EXPECT_EQ(ws.plan.PieceList[i].tag, 0.0f);
   }
-  EXPECT_EQ(ws.SegmentPieceCount[2], 0);  // merged into the grade-4 row
+  EXPECT_EQ(ws.plan.SegmentPieceCount[2], 0);  // merged into the grade-4 row
   EXPECT_NEAR(CoveredLength(), 2650.0, kLengthTolerance);
 }
 
 TEST_F(PlanDriver, SingleWasteSegmentKeepsItsLength) {
   SetSegments({{9, 1234.5f}});
   PlanBoard();
-  ASSERT_EQ(ws.PieceCount, 1);
-  EXPECT_EQ(ws.PieceList[0].gradeCode, 9.0f);
-  EXPECT_NEAR(ws.PieceList[0].length, 1234.5f, kLengthTolerance);
+  ASSERT_EQ(ws.plan.PieceCount, 1);
+  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f);
+  EXPECT_NEAR(ws.plan.PieceList[0].length, 1234.5f, kLengthTolerance);
 }
 
 TEST_F(PlanDriver, GradesOutsideOrderRangeArePlannedAsWasteWithoutLooping) {
@@ -79,9 +80,9 @@ TEST_F(PlanDriver, GradesOutsideOrderRangeArePlannedAsWasteWithoutLooping) {
     for (void (*driver)() : {&PlanBoard, &PlanBoardWithDowngrade}) {
       SetSegments({{grade, 800}});
       driver();
-      ASSERT_EQ(ws.PieceCount, 1) << grade;
-      EXPECT_EQ(ws.PieceList[0].gradeCode, 9.0f) << grade;
-      EXPECT_NEAR(ws.PieceList[0].length, 800.0f, kLengthTolerance) << grade;
+      ASSERT_EQ(ws.plan.PieceCount, 1) << grade;
+      EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f) << grade;
+      EXPECT_NEAR(ws.plan.PieceList[0].length, 800.0f, kLengthTolerance) << grade;
     }
   }
 }
@@ -89,10 +90,10 @@ TEST_F(PlanDriver, GradesOutsideOrderRangeArePlannedAsWasteWithoutLooping) {
 TEST_F(PlanDriver, CenteringHalvesTrailingWasteOfAnUnsplitRow) {
   SetPlanRow(0, {{2, 1, 1000, 11}, {1, 9, 305, 0}});
   plan::CenterWasteInRow(0);
-  ASSERT_EQ(ws.SegmentPieceCount[0], 3);
-  EXPECT_FLOAT_EQ(ws.SegmentPlan[0][0].length, 150.0f);  // (305 - 5) / 2
-  EXPECT_EQ(ws.SegmentPlan[0][1].gradeCode, 1.0f);
-  EXPECT_FLOAT_EQ(ws.SegmentPlan[0][2].length, 150.0f);
+  ASSERT_EQ(ws.plan.SegmentPieceCount[0], 3);
+  EXPECT_FLOAT_EQ(ws.plan.SegmentPlan[0][0].length, 150.0f);  // (305 - 5) / 2
+  EXPECT_EQ(ws.plan.SegmentPlan[0][1].gradeCode, 1.0f);
+  EXPECT_FLOAT_EQ(ws.plan.SegmentPlan[0][2].length, 150.0f);
 }
 
 TEST_F(PlanDriver, CenteringLeavesRowsWithoutMovableTrailingWaste) {
@@ -108,8 +109,8 @@ TEST_F(PlanDriver, CenteringLeavesRowsWithoutMovableTrailingWaste) {
   for (const Case& c : cases) {
     SetPlanRow(0, c.row);
     plan::CenterWasteInRow(0);
-    EXPECT_EQ(ws.SegmentPieceCount[0], static_cast<int32_t>(c.row.size())) << c.name;
-    EXPECT_EQ(ws.SegmentPlan[0][c.row.size() - 1].length, c.row.back().length) << c.name;
+    EXPECT_EQ(ws.plan.SegmentPieceCount[0], static_cast<int32_t>(c.row.size())) << c.name;
+    EXPECT_EQ(ws.plan.SegmentPlan[0][c.row.size() - 1].length, c.row.back().length) << c.name;
   }
 }
 
@@ -117,43 +118,43 @@ TEST_F(PlanDriver, CenteringOfASplitRowPutsTheHalfBetweenTheParts) {
   SetPlanRow(3, {{1, 1, 900, 11}});
   SetPlanRow(4, {{2, 2, 400, 22}, {1, 9, 105, 0}});
   plan::CenterWasteBetween(3, 4);
-  ASSERT_EQ(ws.SegmentPieceCount[3], 2);
-  EXPECT_FLOAT_EQ(ws.SegmentPlan[3][1].length, 50.0f);
-  EXPECT_EQ(ws.SegmentPlan[3][1].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.SegmentPlan[4][1].length, 50.0f);
+  ASSERT_EQ(ws.plan.SegmentPieceCount[3], 2);
+  EXPECT_FLOAT_EQ(ws.plan.SegmentPlan[3][1].length, 50.0f);
+  EXPECT_EQ(ws.plan.SegmentPlan[3][1].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.plan.SegmentPlan[4][1].length, 50.0f);
 }
 
 TEST_F(PlanDriver, FlattenRepeatsEachEntryByItsCount) {
-  ws.SegmentCount = 2;
+  ws.board.SegmentCount = 2;
   SetPlanRow(0, {{2, 1, 1000, 11}, {2.5f, 12, 300, 7}});
   SetPlanRow(1, {{0, 3, 500, 1}, {1, 9, 40, 0}});
   plan::FlattenPlan();
-  ASSERT_EQ(ws.PieceCount, 6);  // 2, then 3 for a count of 2.5, none for 0, 1
-  EXPECT_EQ(ws.PieceList[1].gradeCode, 1.0f);
-  EXPECT_EQ(ws.PieceList[4].tag, 7.0f);
-  EXPECT_EQ(ws.PieceList[5].gradeCode, 9.0f);
+  ASSERT_EQ(ws.plan.PieceCount, 6);  // 2, then 3 for a count of 2.5, none for 0, 1
+  EXPECT_EQ(ws.plan.PieceList[1].gradeCode, 1.0f);
+  EXPECT_EQ(ws.plan.PieceList[4].tag, 7.0f);
+  EXPECT_EQ(ws.plan.PieceList[5].gradeCode, 9.0f);
 }
 
 TEST_F(PlanDriver, FlattenFoldsPiecesBeyondTheListIntoOneWastePiece) {
-  ws.SegmentCount = 2;
+  ws.board.SegmentCount = 2;
   SetPlanRow(0, {{150, 1, 100, 11}});
   SetPlanRow(1, {{80, 2, 200, 22}, {1, 9, 45, 0}});
   plan::FlattenPlan();
-  ASSERT_EQ(ws.PieceCount, kMaxPieces);
-  EXPECT_EQ(ws.PieceList[kMaxPieces - 2].gradeCode, 2.0f);
-  EXPECT_EQ(ws.PieceList[kMaxPieces - 1].gradeCode, 9.0f);
+  ASSERT_EQ(ws.plan.PieceCount, kMaxPieces);
+  EXPECT_EQ(ws.plan.PieceList[kMaxPieces - 2].gradeCode, 2.0f);
+  EXPECT_EQ(ws.plan.PieceList[kMaxPieces - 1].gradeCode, 9.0f);
   // 150 x 105 + 80 x 205 + 50 for the waste, less the board's final kerf.
   EXPECT_NEAR(CoveredLength(), 150 * 105.0 + 80 * 205.0 + 50.0 - 5.0, kLengthTolerance);
 
   SetPlanRow(1, {{50, 2, 200, 22}});  // exactly full: nothing is folded
   plan::FlattenPlan();
-  EXPECT_EQ(ws.PieceCount, kMaxPieces);
-  EXPECT_EQ(ws.PieceList[kMaxPieces - 1].gradeCode, 2.0f);
+  EXPECT_EQ(ws.plan.PieceCount, kMaxPieces);
+  EXPECT_EQ(ws.plan.PieceList[kMaxPieces - 1].gradeCode, 2.0f);
 
   SetPlanRow(1, {{1e9f, 2, 200, 22}});  // a count no loop should walk
   plan::FlattenPlan();
-  EXPECT_EQ(ws.PieceCount, kMaxPieces);
-  EXPECT_EQ(ws.PieceList[kMaxPieces - 1].gradeCode, 9.0f);
+  EXPECT_EQ(ws.plan.PieceCount, kMaxPieces);
+  EXPECT_EQ(ws.plan.PieceList[kMaxPieces - 1].gradeCode, 9.0f);
 }
 
 TEST_F(PlanDriver, FullPlanRowFoldsFurtherEntriesIntoWaste) {
@@ -162,8 +163,8 @@ TEST_F(PlanDriver, FullPlanRowFoldsFurtherEntriesIntoWaste) {
   }
   plan::AppendPlanEntry(0, 2, 12, 300, 7);
   plan::AppendWaste(0, 60);
-  ASSERT_EQ(ws.SegmentPieceCount[0], kMaxPlanEntries);
-  const PlanEntry& last = ws.SegmentPlan[0][kMaxPlanEntries - 1];
+  ASSERT_EQ(ws.plan.SegmentPieceCount[0], kMaxPlanEntries);
+  const PlanEntry& last = ws.plan.SegmentPlan[0][kMaxPlanEntries - 1];
   EXPECT_EQ(last.gradeCode, 9.0f);
   EXPECT_EQ(last.count, 1.0f);
   EXPECT_NEAR(last.length + 5.0, 105.0 + 2 * 305.0 + 60.0, kLengthTolerance);
@@ -195,10 +196,10 @@ TEST_F(PlanDriverLongStock, RemainderSplitOffTheLastSegmentIsCutFirst) {
   PlanBoard();
   // 2 x 2000 and 1 x 600 leave 390 of the 5005: a grade-2 row without orders, which
   // ends as waste and, being split off the last row, is cut before the pieces.
-  ASSERT_EQ(ws.SegmentCount, 2);
+  ASSERT_EQ(ws.board.SegmentCount, 2);
   ExpectPieces({{9, 385, 0}, {1, 2000, 11}, {1, 2000, 11}, {1, 600, 13}});
-  EXPECT_EQ(ws.FixedDone[1][0], 2);
-  EXPECT_EQ(ws.FixedDone[1][2], 1);
+  EXPECT_EQ(ws.orders.FixedDone[1][0], 2);
+  EXPECT_EQ(ws.orders.FixedDone[1][2], 1);
 }
 
 TEST_F(PlanDriverLongStock, RemainderSplitsFromKerfPlus49AndNeverBelowGrade8) {
@@ -219,7 +220,7 @@ TEST_F(PlanDriverLongStock, RemainderSplitsFromKerfPlus49AndNeverBelowGrade8) {
     SetSegments({{static_cast<float>(c.grade), c.length}});
     PlanBoard();
     const double remainder = c.length + 5.0 - 605.0;
-    EXPECT_EQ(ws.SegmentCount, c.split ? 2 : 1) << c.name;
+    EXPECT_EQ(ws.board.SegmentCount, c.split ? 2 : 1) << c.name;
     if (c.split) {
       ExpectPieces(
           {{9, static_cast<float>(remainder - 5.0), 0}, {static_cast<float>(c.grade), 600, 7}},
@@ -258,7 +259,7 @@ TEST_F(PlanDriverLongStock, FillRemainderIsSettledLikeASearchRemainder) {
 TEST_F(PlanDriverLongStock, RemnantCenteringSplitsTheWasteOfASegmentBetweenUnorderedZones) {
   for (int32_t centering : {0, 1}) {
     Restart();
-    ws.RemnantCentering = centering;
+    ws.settings.RemnantCentering = centering;
     AddFixed(1, 2000, 11);
     SetSegments({{9, 500}, {1, 2040}, {9, 500}});
     PlanBoard();
@@ -275,7 +276,7 @@ TEST_F(PlanDriverLongStock, CenteringOfATwiceSplitSegmentLooksAtItsSecondPart) {
   // 3105 takes a 2000 and leaves 1100 (grade 2), which takes a 1000 and leaves 95
   // (grade 3, waste). The group's second row ends with a piece: nothing moves, and
   // the waste of the third part stays where it is.
-  ws.RemnantCentering = 1;
+  ws.settings.RemnantCentering = 1;
   AddFixed(1, 2000, 11);
   AddFixed(2, 1000, 21);
   SetSegments({{9, 500}, {1, 3100}, {9, 500}});
@@ -288,14 +289,14 @@ TEST_F(PlanDriverLongStock, PiecesBeyondAPlanRowFoldIntoOneWasteEntry) {
   // each: the row keeps 99 of them and one waste entry for the other 21.
   for (int32_t length = 319; length >= 200; --length) {
     AddFixed(1, length, length);
-    ws.FixedQuantity[1][ws.FixedCount[1] - 1] = 1;
+    ws.orders.FixedQuantity[1][ws.orders.FixedCount[1] - 1] = 1;
   }
   SetSegments({{1, 31735}});
   PlanBoard();
-  ASSERT_EQ(ws.SegmentPieceCount[0], kMaxPlanEntries);
-  ASSERT_EQ(ws.PieceCount, kMaxPlanEntries);
-  EXPECT_EQ(ws.PieceList[98].tag, 221.0f);
-  EXPECT_EQ(ws.PieceList[99].gradeCode, 9.0f);
+  ASSERT_EQ(ws.plan.SegmentPieceCount[0], kMaxPlanEntries);
+  ASSERT_EQ(ws.plan.PieceCount, kMaxPlanEntries);
+  EXPECT_EQ(ws.plan.PieceList[98].tag, 221.0f);
+  EXPECT_EQ(ws.plan.PieceList[99].gradeCode, 9.0f);
   EXPECT_NEAR(CoveredLength(), 31735.0, 0.01);
 }
 
@@ -305,8 +306,8 @@ TEST_F(PlanDriverLongStock, NoSplitPastTheSegmentTable) {
   AddFixed(1, 2000, 11);
   SetSegments(std::vector<Segment>(99, Segment{1, 2100}));
   PlanBoard();
-  EXPECT_EQ(ws.SegmentCount, kMaxSegments);
-  EXPECT_EQ(ws.PieceCount, 198);
+  EXPECT_EQ(ws.board.SegmentCount, kMaxSegments);
+  EXPECT_EQ(ws.plan.PieceCount, 198);
   EXPECT_NEAR(CoveredLength(), 99 * 2100.0, 0.01);
 }
 

@@ -29,25 +29,25 @@ struct Row {
 class SegmentFiller : public test::WorkspaceTest {
  protected:
   void SetOrders(const std::vector<Order>& orders, float kerf) {
-    ws.KerfWidth = kerf;
-    ws.VariableCount[kGrade] = static_cast<int32_t>(orders.size());
+    ws.settings.KerfWidth = kerf;
+    ws.orders.VariableCount[kGrade] = static_cast<int32_t>(orders.size());
     for (size_t j = 0; j < orders.size(); ++j) {
-      ws.VariableMinLength[kGrade][j] = orders[j].min;
-      ws.VariableMaxLength[kGrade][j] = orders[j].max;
-      ws.VariableWeight[kGrade][j] = orders[j].weight;
-      ws.VariableCode[kGrade][j] = orders[j].code;
+      ws.orders.VariableMinLength[kGrade][j] = orders[j].min;
+      ws.orders.VariableMaxLength[kGrade][j] = orders[j].max;
+      ws.orders.VariableWeight[kGrade][j] = orders[j].weight;
+      ws.orders.VariableCode[kGrade][j] = orders[j].code;
     }
   }
   float Fill(float length) {
-    ws.FillRowCount = 0;
+    ws.filler.FillRowCount = 0;
     return FillSegment(kGrade, length);
   }
   static void ExpectRows(const std::vector<Row>& expected) {
-    ASSERT_EQ(ws.FillRowCount, static_cast<int32_t>(expected.size()));
+    ASSERT_EQ(ws.filler.FillRowCount, static_cast<int32_t>(expected.size()));
     for (size_t r = 0; r < expected.size(); ++r) {
-      EXPECT_EQ(ws.FillRows[r].count, expected[r].count) << "row " << r;
-      EXPECT_EQ(ws.FillRows[r].length, expected[r].length) << "row " << r;
-      EXPECT_EQ(ws.FillRows[r].tag, expected[r].tag) << "row " << r;
+      EXPECT_EQ(ws.filler.FillRows[r].count, expected[r].count) << "row " << r;
+      EXPECT_EQ(ws.filler.FillRows[r].length, expected[r].length) << "row " << r;
+      EXPECT_EQ(ws.filler.FillRows[r].tag, expected[r].tag) << "row " << r;
     }
   }
 };
@@ -115,11 +115,11 @@ TEST_F(SegmentFiller, RemainderTilingPrefersLongerPiecesAndNeedsAScoreAboveZero)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetOrders(c.orders, c.name[0] == 'e' ? 0.0f : 5.0f);
-    for (float& field : ws.RemainderFill)
+    for (float& field : ws.filler.RemainderFill)
       field = 0.0f;
     FillRemainder(kGrade, c.length);
     for (int k = 0; k < 4; ++k)
-      EXPECT_EQ(ws.RemainderFill[k], c.expected[k]) << k;
+      EXPECT_EQ(ws.filler.RemainderFill[k], c.expected[k]) << k;
   }
 }
 
@@ -148,19 +148,19 @@ TEST_F(SegmentFiller, WeightShiftNeverCutsAPieceBelowItsOwnOrdersMinimum) {
 TEST_F(SegmentFiller, OddInputsGiveNoPlanWithoutFault) {
   SetOrders({{150, 400, 1.0f, 11}}, 5.0f);
   for (int32_t grade : {0, 9, -3, 77}) {
-    ws.FillRowCount = 0;
+    ws.filler.FillRowCount = 0;
     EXPECT_EQ(FillSegment(grade, 1005.0f), 0.0f);
-    EXPECT_EQ(ws.FillRowCount, 0);
+    EXPECT_EQ(ws.filler.FillRowCount, 0);
   }
   EXPECT_EQ(Fill(100.0f), 0.0f);  // too short for any piece
-  EXPECT_EQ(ws.FillRowCount, 0);
+  EXPECT_EQ(ws.filler.FillRowCount, 0);
 
   // Kerfs that make a piece plus its kerf 0 or negative, or are not numbers at all, must
   // neither divide by zero nor convert a non-finite value.
   for (float kerf : {-150.0f, -400.0f, -1000.0f, std::numeric_limits<float>::quiet_NaN()}) {
     SetOrders({{150, 400, 1.0f, 11}, {50, 80, 0.5f, 22}}, kerf);
     const float score = Fill(1005.0f);
-    ASSERT_LE(ws.FillRowCount, 3);
+    ASSERT_LE(ws.filler.FillRowCount, 3);
     if (std::isfinite(kerf)) {
       EXPECT_TRUE(std::isfinite(score)) << kerf;
     }

@@ -27,38 +27,38 @@ constexpr float kIntervals = 0.0f;
 
 // Fills BoardMarks and the half counts the way CopyBoardMarks does.
 void SetMarks(float kind, const std::vector<float>& first, const std::vector<float>& second) {
-  for (float& mark : ws.BoardMarks)
+  for (float& mark : ws.marks.BoardMarks)
     mark = 0.0f;
   for (size_t i = 0; i < first.size(); ++i)
-    ws.BoardMarks[i] = first[i];
+    ws.marks.BoardMarks[i] = first[i];
   for (size_t i = 0; i < second.size(); ++i)
-    ws.BoardMarks[kMarkHalf + i] = second[i];
-  ws.BoardMarks[kMarkKindIndex] = kind;
-  ws.FirstHalfCount = static_cast<int32_t>(first.size());
-  ws.SecondHalfCount = static_cast<int32_t>(second.size());
+    ws.marks.BoardMarks[kMarkHalf + i] = second[i];
+  ws.marks.BoardMarks[kMarkKindIndex] = kind;
+  ws.marks.FirstHalfCount = static_cast<int32_t>(first.size());
+  ws.marks.SecondHalfCount = static_cast<int32_t>(second.size());
 }
 
 void ApplySettings(const MarkSettingsInput& s) {
-  ws.GradeMarkLength = s.gradeMarkLength;
-  ws.GradeAMinLength = s.gradeAMinLength;
-  ws.UnmarkedGrade = s.unmarkedGrade;
-  ws.WasteMarkCount = s.wasteMarkCount;
-  ws.FrontMarkingMode = s.frontMarking;
-  ws.TopWasteSideGradeLines = s.twoFace;
-  ws.OptimizeMode = s.mode;
-  ws.OptimizeTimeLimit = 0.35f;
+  ws.settings.GradeMarkLength = s.gradeMarkLength;
+  ws.settings.GradeAMinLength = s.gradeAMinLength;
+  ws.settings.UnmarkedGrade = s.unmarkedGrade;
+  ws.settings.WasteMarkCount = s.wasteMarkCount;
+  ws.settings.FrontMarkingMode = s.frontMarking;
+  ws.settings.TopWasteSideGradeLines = s.twoFace;
+  ws.settings.OptimizeMode = s.mode;
+  ws.settings.OptimizeTimeLimit = 0.35f;
 }
 
 std::vector<Segment> CurrentSegments() {
-  return std::vector<Segment>(ws.Segments, ws.Segments + ws.SegmentCount);
+  return std::vector<Segment>(ws.board.Segments, ws.board.Segments + ws.board.SegmentCount);
 }
 
 void ExpectSegments(const std::vector<Segment>& expected) {
-  ASSERT_EQ(ws.SegmentCount, static_cast<int32_t>(expected.size()));
+  ASSERT_EQ(ws.board.SegmentCount, static_cast<int32_t>(expected.size()));
   for (size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(ws.Segments[i].grade, expected[i].grade);
-    EXPECT_NEAR(ws.Segments[i].length, expected[i].length, test::kLengthTolerance);
+    EXPECT_EQ(ws.board.Segments[i].grade, expected[i].grade);
+    EXPECT_NEAR(ws.board.Segments[i].length, expected[i].length, test::kLengthTolerance);
   }
 }
 
@@ -252,34 +252,34 @@ TEST_F(BoardSegments, WorkedExamplesOfEveryMarkKind) {
     ExpectSegments(c.segments);
     // Whatever the reading, the marks are as the host gave them afterwards.
     for (size_t i = 0; i < c.first.size(); ++i)
-      ASSERT_EQ(ws.BoardMarks[i], c.first[i]);
+      ASSERT_EQ(ws.marks.BoardMarks[i], c.first[i]);
     for (size_t i = 0; i < c.second.size(); ++i)
-      ASSERT_EQ(ws.BoardMarks[kMarkHalf + i], c.second[i]);
+      ASSERT_EQ(ws.marks.BoardMarks[kMarkHalf + i], c.second[i]);
   }
 }
 
 TEST_F(BoardSegments, TwoFaceSplitsRaiseFirstHalfCount) {
   Convert({.twoFace = 1}, kIntervals, {1000, 2000}, {1500, 20, 1500});
-  EXPECT_EQ(ws.FirstHalfCount, 3);
+  EXPECT_EQ(ws.marks.FirstHalfCount, 3);
   // A split that yields an empty piece counts too, although the piece is dropped.
   Convert({.twoFace = 1}, kIntervals, {1520, 1500}, {1500, 20, 1500});
-  EXPECT_EQ(ws.FirstHalfCount, 3);
-  EXPECT_EQ(ws.SegmentCount, 2);
+  EXPECT_EQ(ws.marks.FirstHalfCount, 3);
+  EXPECT_EQ(ws.board.SegmentCount, 2);
 }
 
 TEST_F(BoardSegments, TimeLimitIsSharedAmongTheSegments) {
   Convert({}, kPairs, {3, 9, 2}, {1200, 300, 2500});
-  EXPECT_EQ(ws.OptimizeTimeLimit, static_cast<float>(0.35f / 3.0));
+  EXPECT_EQ(ws.settings.OptimizeTimeLimit, static_cast<float>(0.35f / 3.0));
   Convert({}, kPairs, {}, {});
-  EXPECT_EQ(ws.OptimizeTimeLimit, 0.35f);
+  EXPECT_EQ(ws.settings.OptimizeTimeLimit, 0.35f);
 }
 
 TEST_F(BoardSegments, RecordsBeyondTheCountAreCleared) {
   Convert({}, kPairs, {1, 2, 3, 4}, {10, 20, 30, 40});
   Convert({}, kPairs, {7}, {70});
   for (int i = 1; i < kMaxSegments; ++i) {
-    ASSERT_EQ(ws.Segments[i].grade, 0.0f);
-    ASSERT_EQ(ws.Segments[i].length, 0.0f);
+    ASSERT_EQ(ws.board.Segments[i].grade, 0.0f);
+    ASSERT_EQ(ws.board.Segments[i].length, 0.0f);
   }
 }
 
@@ -302,12 +302,12 @@ TEST_F(BoardSegments, TwoFaceSplitsStopAtTheSegmentCapacity) {
     // Zone of grade 2 ending at 170, then an unmarked zone to the board's end: every top
     // segment would be split.
     Convert({.twoFace = 1}, kIntervals, top, {150, 20, total - 170});
-    EXPECT_EQ(ws.SegmentCount, kMaxSegments);
-    EXPECT_EQ(ws.FirstHalfCount, kMaxSegments);
+    EXPECT_EQ(ws.board.SegmentCount, kMaxSegments);
+    EXPECT_EQ(ws.marks.FirstHalfCount, kMaxSegments);
     for (size_t i = 0; i < c.head.size(); ++i) {
       SCOPED_TRACE(i);
-      EXPECT_EQ(ws.Segments[i].grade, c.head[i].grade);
-      EXPECT_NEAR(ws.Segments[i].length, c.head[i].length, test::kLengthTolerance);
+      EXPECT_EQ(ws.board.Segments[i].grade, c.head[i].grade);
+      EXPECT_NEAR(ws.board.Segments[i].length, c.head[i].length, test::kLengthTolerance);
     }
     double sum = 0;
     for (const Segment& segment : CurrentSegments())
@@ -320,8 +320,8 @@ TEST_F(BoardSegments, ManySideZonesOverManyTopSegmentsStayInBounds) {
   std::vector<float> top(100, 250.0f);
   std::vector<float> side(100, 260.0f);
   Convert({.twoFace = 1}, kIntervals, top, side);
-  EXPECT_LE(ws.SegmentCount, kMaxSegments);
-  EXPECT_LE(ws.FirstHalfCount, kMaxSegments);
+  EXPECT_LE(ws.board.SegmentCount, kMaxSegments);
+  EXPECT_LE(ws.marks.FirstHalfCount, kMaxSegments);
   double sum = 0;
   for (const Segment& segment : CurrentSegments())
     sum += segment.length;
@@ -362,11 +362,11 @@ TEST_F(BoardSegments, HostileMarksEndInBounds) {
     SCOPED_TRACE(c.name);
     ResetWorkspace();
     Convert(c.settings, c.kind, c.first, c.second);
-    EXPECT_GE(ws.SegmentCount, 0);
-    EXPECT_LE(ws.SegmentCount, kMaxSegments);
-    EXPECT_LE(ws.FirstHalfCount, kMaxSegments);
+    EXPECT_GE(ws.board.SegmentCount, 0);
+    EXPECT_LE(ws.board.SegmentCount, kMaxSegments);
+    EXPECT_LE(ws.marks.FirstHalfCount, kMaxSegments);
     TrimHeadAndTail();
-    EXPECT_LE(ws.SegmentCount, kMaxSegments);
+    EXPECT_LE(ws.board.SegmentCount, kMaxSegments);
   }
 }
 

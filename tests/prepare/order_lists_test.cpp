@@ -33,45 +33,45 @@ struct VariableRowInput {
 };
 
 void SetFixedRow(int row, const FixedRowInput& in) {
-  ws.FixedOrderEnabled[row] = in.enabled;
-  ws.FixedOrderGrade[row] = in.grade;
-  ws.FixedOrderLength[row] = in.length;
-  ws.FixedOrderWeight[row] = in.weight;
-  ws.FixedOrderStartWeight[row] = in.startWeight;
-  ws.FixedOrderValue[row] = in.value;
-  ws.FixedOrderQuantity[row] = in.quantity;
-  ws.FixedOrderDone[row] = in.done;
-  ws.FixedOrderCode[row] = in.code;
+  ws.orderRows.FixedOrderEnabled[row] = in.enabled;
+  ws.orderRows.FixedOrderGrade[row] = in.grade;
+  ws.orderRows.FixedOrderLength[row] = in.length;
+  ws.orderRows.FixedOrderWeight[row] = in.weight;
+  ws.orderRows.FixedOrderStartWeight[row] = in.startWeight;
+  ws.orderRows.FixedOrderValue[row] = in.value;
+  ws.orderRows.FixedOrderQuantity[row] = in.quantity;
+  ws.orderRows.FixedOrderDone[row] = in.done;
+  ws.orderRows.FixedOrderCode[row] = in.code;
 }
 
 void SetVariableRow(int row, const VariableRowInput& in) {
-  ws.VariableOrderEnabled[row] = in.enabled;
-  ws.VariableOrderGrade[row] = in.grade;
-  ws.VariableOrderMinLength[row] = in.minLength;
-  ws.VariableOrderMaxLength[row] = in.maxLength;
-  ws.VariableOrderWeight[row] = in.weight;
-  ws.VariableOrderValue[row] = in.value;
-  ws.VariableOrderCode[row] = in.code;
+  ws.orderRows.VariableOrderEnabled[row] = in.enabled;
+  ws.orderRows.VariableOrderGrade[row] = in.grade;
+  ws.orderRows.VariableOrderMinLength[row] = in.minLength;
+  ws.orderRows.VariableOrderMaxLength[row] = in.maxLength;
+  ws.orderRows.VariableOrderWeight[row] = in.weight;
+  ws.orderRows.VariableOrderValue[row] = in.value;
+  ws.orderRows.VariableOrderCode[row] = in.code;
 }
 
 void SetUncutRow(int row, int minLength, int maxLength, int code) {
-  ws.UncutOrderEnabled[row] = 1;
-  ws.UncutOrderMinLength[row] = minLength;
-  ws.UncutOrderMaxLength[row] = maxLength;
-  ws.UncutOrderCode[row] = code;
+  ws.orderRows.UncutOrderEnabled[row] = 1;
+  ws.orderRows.UncutOrderMinLength[row] = minLength;
+  ws.orderRows.UncutOrderMaxLength[row] = maxLength;
+  ws.orderRows.UncutOrderCode[row] = code;
 }
 
 int TotalFixedEntries() {
   int total = 0;
   for (int g = 0; g < kGrades; ++g)
-    total += ws.FixedCount[g];
+    total += ws.orders.FixedCount[g];
   return total;
 }
 
 int TotalVariableEntries() {
   int total = 0;
   for (int g = 0; g < kGrades; ++g)
-    total += ws.VariableCount[g];
+    total += ws.orders.VariableCount[g];
   return total;
 }
 
@@ -113,12 +113,12 @@ TEST_F(OrderLists, FixedRowsAreTakenOnlyWhenEveryTestHolds) {
   for (const FixedFilterCase& c : cases) {
     SCOPED_TRACE(c.name);
     ResetWorkspace();
-    ws.OptimizeMode = c.mode;
+    ws.settings.OptimizeMode = c.mode;
     SetFixedRow(7, c.row);
     BuildOrderLists();
     EXPECT_EQ(TotalFixedEntries(), c.taken ? 1 : 0);
     if (c.taken) {
-      EXPECT_EQ(ws.FixedCount[c.row.grade], 1);
+      EXPECT_EQ(ws.orders.FixedCount[c.row.grade], 1);
     }
   }
 }
@@ -151,12 +151,12 @@ TEST_F(OrderLists, VariableRowsAreTakenOnlyWhenEveryTestHolds) {
   for (const VariableFilterCase& c : cases) {
     SCOPED_TRACE(c.name);
     ResetWorkspace();
-    ws.OptimizeMode = c.mode;
+    ws.settings.OptimizeMode = c.mode;
     SetVariableRow(3, c.row);
     BuildOrderLists();
     EXPECT_EQ(TotalVariableEntries(), c.taken ? 1 : 0);
     if (c.taken) {
-      EXPECT_EQ(ws.VariableCount[c.row.grade], 1);
+      EXPECT_EQ(ws.orders.VariableCount[c.row.grade], 1);
     }
   }
 }
@@ -180,33 +180,33 @@ TEST_F(OrderLists, WeightsFollowTheMode) {
   for (const WeightCase& c : cases) {
     SCOPED_TRACE(c.mode);
     ResetWorkspace();
-    ws.OptimizeMode = c.mode;
+    ws.settings.OptimizeMode = c.mode;
     SetFixedRow(0, {.length = 1200, .weight = 0.8f, .startWeight = 0.4f, .value = 12.0f});
     SetVariableRow(0, {.weight = 0.6f, .value = 5.0f});
     BuildOrderLists();
-    ASSERT_EQ(ws.FixedCount[2], 1);
-    ASSERT_EQ(ws.VariableCount[2], 1);
-    EXPECT_EQ(ws.FixedWeight[2][0], c.fixedWeight);
-    EXPECT_EQ(ws.FixedStartWeight[2][0], c.fixedStartWeight);
-    EXPECT_EQ(ws.VariableWeight[2][0], c.variableWeight);
+    ASSERT_EQ(ws.orders.FixedCount[2], 1);
+    ASSERT_EQ(ws.orders.VariableCount[2], 1);
+    EXPECT_EQ(ws.orders.FixedWeight[2][0], c.fixedWeight);
+    EXPECT_EQ(ws.orders.FixedStartWeight[2][0], c.fixedStartWeight);
+    EXPECT_EQ(ws.orders.VariableWeight[2][0], c.variableWeight);
   }
   EXPECT_FLOAT_EQ(static_cast<float>(12.0 / 1200.0), 0.01f);
 }
 
 TEST_F(OrderLists, EntriesCarryTheirRowsColumns) {
-  ws.OptimizeMode = 0;
+  ws.settings.OptimizeMode = 0;
   SetFixedRow(4, {.grade = 3, .length = 950, .quantity = 7, .done = 2, .code = 13020304});
   SetVariableRow(5, {.grade = 6, .minLength = 250, .maxLength = 700, .code = 16020304});
   BuildOrderLists();
-  ASSERT_EQ(ws.FixedCount[3], 1);
-  EXPECT_EQ(ws.FixedLength[3][0], 950);
-  EXPECT_EQ(ws.FixedQuantity[3][0], 7);
-  EXPECT_EQ(ws.FixedDone[3][0], 2);
-  EXPECT_EQ(ws.FixedCode[3][0], 13020304);
-  ASSERT_EQ(ws.VariableCount[6], 1);
-  EXPECT_EQ(ws.VariableMinLength[6][0], 250);
-  EXPECT_EQ(ws.VariableMaxLength[6][0], 700);
-  EXPECT_EQ(ws.VariableCode[6][0], 16020304);
+  ASSERT_EQ(ws.orders.FixedCount[3], 1);
+  EXPECT_EQ(ws.orders.FixedLength[3][0], 950);
+  EXPECT_EQ(ws.orders.FixedQuantity[3][0], 7);
+  EXPECT_EQ(ws.orders.FixedDone[3][0], 2);
+  EXPECT_EQ(ws.orders.FixedCode[3][0], 13020304);
+  ASSERT_EQ(ws.orders.VariableCount[6], 1);
+  EXPECT_EQ(ws.orders.VariableMinLength[6][0], 250);
+  EXPECT_EQ(ws.orders.VariableMaxLength[6][0], 700);
+  EXPECT_EQ(ws.orders.VariableCode[6][0], 16020304);
 }
 
 TEST_F(OrderLists, UncutRowsBelongToGradeRowDividedByThreePlusOne) {
@@ -219,10 +219,10 @@ TEST_F(OrderLists, UncutRowsBelongToGradeRowDividedByThreePlusOne) {
     ResetWorkspace();
     SetUncutRow(c.row, 900, 1000, 30000 + c.row);
     BuildOrderLists();
-    ASSERT_EQ(ws.UncutCount[c.grade], 1);
-    EXPECT_EQ(ws.UncutMinLength[c.grade][0], 900);
-    EXPECT_EQ(ws.UncutMaxLength[c.grade][0], 1000);
-    EXPECT_EQ(ws.UncutCode[c.grade][0], 30000 + c.row);
+    ASSERT_EQ(ws.orders.UncutCount[c.grade], 1);
+    EXPECT_EQ(ws.orders.UncutMinLength[c.grade][0], 900);
+    EXPECT_EQ(ws.orders.UncutMaxLength[c.grade][0], 1000);
+    EXPECT_EQ(ws.orders.UncutCode[c.grade][0], 30000 + c.row);
   }
 }
 
@@ -230,17 +230,17 @@ TEST_F(OrderLists, UncutRowsNeedMinimumAboveFortyNineAndMaximumAboveMinimum) {
   SetUncutRow(0, 49, 1000, 1);
   SetUncutRow(1, 500, 500, 2);
   SetUncutRow(2, 50, 51, 3);
-  ws.UncutOrderEnabled[3] = 2;
-  ws.UncutOrderMinLength[3] = 900;
-  ws.UncutOrderMaxLength[3] = 1000;
+  ws.orderRows.UncutOrderEnabled[3] = 2;
+  ws.orderRows.UncutOrderMinLength[3] = 900;
+  ws.orderRows.UncutOrderMaxLength[3] = 1000;
   BuildOrderLists();
-  EXPECT_EQ(ws.UncutCount[1], 1);
-  EXPECT_EQ(ws.UncutCode[1][0], 3);
-  EXPECT_EQ(ws.UncutCount[2], 0);
+  EXPECT_EQ(ws.orders.UncutCount[1], 1);
+  EXPECT_EQ(ws.orders.UncutCode[1][0], 3);
+  EXPECT_EQ(ws.orders.UncutCount[2], 0);
 }
 
 TEST_F(OrderLists, DefectSawingTakesOnlyVariableRowsWithWeightZero) {
-  ws.OptimizeMode = 4;
+  ws.settings.OptimizeMode = 4;
   SetFixedRow(0, {.grade = 1, .length = 900});
   SetFixedRow(1, {.grade = 1, .length = 1200});
   SetVariableRow(0, {.grade = 1, .weight = 0.7f});
@@ -248,12 +248,12 @@ TEST_F(OrderLists, DefectSawingTakesOnlyVariableRowsWithWeightZero) {
   SetUncutRow(0, 900, 1000, 1);
   BuildOrderLists();
   EXPECT_EQ(TotalFixedEntries(), 0);
-  EXPECT_EQ(ws.UncutCount[1], 0);
-  EXPECT_EQ(ws.VariableCount[1], 1);
-  EXPECT_EQ(ws.VariableCount[3], 1);
-  EXPECT_EQ(ws.VariableWeight[1][0], 0.0f);
+  EXPECT_EQ(ws.orders.UncutCount[1], 0);
+  EXPECT_EQ(ws.orders.VariableCount[1], 1);
+  EXPECT_EQ(ws.orders.VariableCount[3], 1);
+  EXPECT_EQ(ws.orders.VariableWeight[1][0], 0.0f);
   // Not computed in defect sawing; it stays at the value of "no orders".
-  EXPECT_EQ(ws.OrderedGradeLimit, 1);
+  EXPECT_EQ(ws.orders.OrderedGradeLimit, 1);
 }
 
 TEST_F(OrderLists, FixedListIsSortedLongestFirstBySelection) {
@@ -263,19 +263,19 @@ TEST_F(OrderLists, FixedListIsSortedLongestFirstBySelection) {
   SetFixedRow(2, {.length = 500, .weight = 0.3f, .startWeight = 0.0f, .code = 'c'});
   SetFixedRow(3, {.length = 800, .weight = 0.4f, .quantity = 9, .done = 1, .code = 'd'});
   BuildOrderLists();
-  ASSERT_EQ(ws.FixedCount[2], 4);
+  ASSERT_EQ(ws.orders.FixedCount[2], 4);
   const int expectedCodes[] = {'b', 'd', 'c', 'a'};
   const int expectedLengths[] = {800, 800, 500, 500};
   const float expectedWeights[] = {0.2f, 0.4f, 0.3f, 0.1f};
   for (int j = 0; j < 4; ++j) {
     SCOPED_TRACE(j);
-    EXPECT_EQ(ws.FixedCode[2][j], expectedCodes[j]);
-    EXPECT_EQ(ws.FixedLength[2][j], expectedLengths[j]);
-    EXPECT_EQ(ws.FixedWeight[2][j], expectedWeights[j]);
+    EXPECT_EQ(ws.orders.FixedCode[2][j], expectedCodes[j]);
+    EXPECT_EQ(ws.orders.FixedLength[2][j], expectedLengths[j]);
+    EXPECT_EQ(ws.orders.FixedWeight[2][j], expectedWeights[j]);
   }
   // The other columns move with their entry.
-  EXPECT_EQ(ws.FixedQuantity[2][1], 9);
-  EXPECT_EQ(ws.FixedDone[2][1], 1);
+  EXPECT_EQ(ws.orders.FixedQuantity[2][1], 9);
+  EXPECT_EQ(ws.orders.FixedDone[2][1], 1);
 }
 
 TEST_F(OrderLists, GradeLimitIsOneAboveTheWorstGradeWithFixedOrVariableOrders) {
@@ -302,7 +302,7 @@ TEST_F(OrderLists, GradeLimitIsOneAboveTheWorstGradeWithFixedOrVariableOrders) {
       SetVariableRow(row++, {.grade = grade});
     if (c.uncutGrade8) SetUncutRow(22, 900, 1000, 1);
     BuildOrderLists();
-    EXPECT_EQ(ws.OrderedGradeLimit, c.limit);
+    EXPECT_EQ(ws.orders.OrderedGradeLimit, c.limit);
   }
 }
 
@@ -310,26 +310,26 @@ TEST_F(OrderLists, EveryCallStartsFromEmptyLists) {
   SetFixedRow(0, {});
   SetVariableRow(0, {});
   SetUncutRow(3, 900, 1000, 1);
-  ws.OrderedGradeLimit = 77;
+  ws.orders.OrderedGradeLimit = 77;
   BuildOrderLists();
   BuildOrderLists();
-  EXPECT_EQ(ws.FixedCount[2], 1);
-  EXPECT_EQ(ws.VariableCount[2], 1);
-  EXPECT_EQ(ws.UncutCount[2], 1);
+  EXPECT_EQ(ws.orders.FixedCount[2], 1);
+  EXPECT_EQ(ws.orders.VariableCount[2], 1);
+  EXPECT_EQ(ws.orders.UncutCount[2], 1);
 
-  ws.OptimizeMode = 9;
+  ws.settings.OptimizeMode = 9;
   BuildOrderLists();
-  EXPECT_EQ(TotalFixedEntries() + TotalVariableEntries() + ws.UncutCount[2], 0);
-  EXPECT_EQ(ws.OrderedGradeLimit, 1);
+  EXPECT_EQ(TotalFixedEntries() + TotalVariableEntries() + ws.orders.UncutCount[2], 0);
+  EXPECT_EQ(ws.orders.OrderedGradeLimit, 1);
 }
 
 TEST_F(OrderLists, AllTwoHundredFixedRowsOfOneGradeFit) {
   for (int row = 0; row < kFixedOrderRows; ++row)
     SetFixedRow(row, {.grade = 4, .length = 80 + row, .code = row});
   BuildOrderLists();
-  ASSERT_EQ(ws.FixedCount[4], kFixedOrderRows);
+  ASSERT_EQ(ws.orders.FixedCount[4], kFixedOrderRows);
   for (int j = 0; j < kFixedOrderRows; ++j)
-    ASSERT_EQ(ws.FixedLength[4][j], 80 + kFixedOrderRows - 1 - j);
+    ASSERT_EQ(ws.orders.FixedLength[4][j], 80 + kFixedOrderRows - 1 - j);
 }
 
 }  // namespace

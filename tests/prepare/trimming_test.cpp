@@ -31,14 +31,14 @@ class Trimming : public test::WorkspaceTest {
   void Trim(const std::vector<Segment>& segments, const std::vector<HeadTail>& cuts = {},
             int lineWidth = 0, int separateSameGrade = 0) {
     for (const HeadTail& cut : cuts) {
-      ws.CT[cut.grade] = cut.head;
-      ws.CB[cut.grade] = cut.tail;
+      ws.settings.CT[cut.grade] = cut.head;
+      ws.settings.CB[cut.grade] = cut.tail;
     }
-    ws.FluorescentLineWidth = lineWidth;
-    ws.SeparateAdjacentSameGrade = separateSameGrade;
+    ws.settings.FluorescentLineWidth = lineWidth;
+    ws.settings.SeparateAdjacentSameGrade = separateSameGrade;
     for (size_t i = 0; i < segments.size(); ++i)
-      ws.Segments[i] = segments[i];
-    ws.SegmentCount = static_cast<int32_t>(segments.size());
+      ws.board.Segments[i] = segments[i];
+    ws.board.SegmentCount = static_cast<int32_t>(segments.size());
     TrimHeadAndTail();
   }
 };
@@ -155,37 +155,38 @@ TEST_F(Trimming, WorkedExamples) {
     SCOPED_TRACE(c.name);
     ResetWorkspace();
     Trim(c.input, c.cuts, c.lineWidth, c.separateSameGrade);
-    ExpectSegments(ws.Segments, ws.SegmentCount, c.trimmed);
+    ExpectSegments(ws.board.Segments, ws.board.SegmentCount, c.trimmed);
     for (int k = 0; k < 4; ++k)
-      EXPECT_EQ(ws.TrimRecord[k], c.trimRecord[static_cast<size_t>(k)]) << "entry " << k;
+      EXPECT_EQ(ws.board.TrimRecord[k], c.trimRecord[static_cast<size_t>(k)]) << "entry " << k;
   }
 }
 
 TEST_F(Trimming, BoardLengthAndSnapshotPrecedeTrimming) {
   Trim({{9, 100}, {9, 50}, {2, 1000}, {2, 500}, {9, 20}}, {{2, 30, 30}}, 5);
-  EXPECT_EQ(ws.BoardLength, 1670.0f);
-  ExpectSegments(ws.ConvertedSegments, ws.ConvertedCount, {{9, 150}, {2, 1500}, {9, 20}});
-  ExpectSegments(ws.Segments, ws.SegmentCount, {{9, 155}, {2, 1495}, {9, 20}});
+  EXPECT_EQ(ws.board.BoardLength, 1670.0f);
+  ExpectSegments(ws.board.ConvertedSegments, ws.board.ConvertedCount,
+                 {{9, 150}, {2, 1500}, {9, 20}});
+  ExpectSegments(ws.board.Segments, ws.board.SegmentCount, {{9, 155}, {2, 1495}, {9, 20}});
 }
 
 TEST_F(Trimming, BoardLengthIsRoundedAfterEveryAddition) {
   // 2^24 + 1 is not a float: adding 1 to 2^24 four times in float stays at 2^24, while a
   // double sum would reach 2^24 + 4.
   Trim({{1, 16777216.0f}, {2, 1}, {3, 1}, {4, 1}, {5, 1}});
-  EXPECT_EQ(ws.BoardLength, 16777216.0f);
+  EXPECT_EQ(ws.board.BoardLength, 16777216.0f);
 }
 
 TEST_F(Trimming, EmptyBoard) {
-  ws.TrimRecord[0] = 1;
-  ws.TrimRecord[3] = 40;
-  ws.ConvertedCount = 5;
-  ws.BoardLength = 123;
+  ws.board.TrimRecord[0] = 1;
+  ws.board.TrimRecord[3] = 40;
+  ws.board.ConvertedCount = 5;
+  ws.board.BoardLength = 123;
   Trim({}, {{1, 20, 20}}, 5);
-  EXPECT_EQ(ws.BoardLength, 0.0f);
-  EXPECT_EQ(ws.ConvertedCount, 0);
-  EXPECT_EQ(ws.SegmentCount, 0);
+  EXPECT_EQ(ws.board.BoardLength, 0.0f);
+  EXPECT_EQ(ws.board.ConvertedCount, 0);
+  EXPECT_EQ(ws.board.SegmentCount, 0);
   for (int k = 0; k < 4; ++k)
-    EXPECT_EQ(ws.TrimRecord[k], 0);
+    EXPECT_EQ(ws.board.TrimRecord[k], 0);
 }
 
 }  // namespace

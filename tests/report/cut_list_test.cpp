@@ -20,15 +20,16 @@ struct Row {
 };
 
 void SetPieces(const std::vector<Row>& rows) {
-  ws.PieceCount = static_cast<int32_t>(rows.size());
+  ws.plan.PieceCount = static_cast<int32_t>(rows.size());
   for (size_t i = 0; i < rows.size(); ++i)
-    ws.PieceList[i] = PieceRow{rows[i].gradeCode, rows[i].length, rows[i].tag};
+    ws.plan.PieceList[i] = PieceRow{rows[i].gradeCode, rows[i].length, rows[i].tag};
 }
 
 std::vector<Row> Pieces() {
   std::vector<Row> rows;
-  for (int32_t i = 0; i < ws.PieceCount; ++i)
-    rows.push_back({ws.PieceList[i].gradeCode, ws.PieceList[i].length, ws.PieceList[i].tag});
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
+    rows.push_back(
+        {ws.plan.PieceList[i].gradeCode, ws.plan.PieceList[i].length, ws.plan.PieceList[i].tag});
   return rows;
 }
 
@@ -36,8 +37,9 @@ std::vector<Row> Pieces() {
 // piece alone.
 double FeedSum() {
   double sum = 0.0;
-  for (int32_t i = 0; i < ws.PieceCount; ++i)
-    sum += ws.PieceList[i].length + (i + 1 < ws.PieceCount ? ws.KerfWidth : 0.0f);
+  for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
+    sum +=
+        ws.plan.PieceList[i].length + (i + 1 < ws.plan.PieceCount ? ws.settings.KerfWidth : 0.0f);
   return sum;
 }
 
@@ -61,11 +63,11 @@ TEST_P(CutList, FinishesAsExpected) {
   const CutListCase& c = GetParam();
   SetPieces(c.in);
   for (int k = 0; k < 4; ++k)
-    ws.TrimRecord[k] = c.trim[k];
-  ws.KerfWidth = c.kerf;
-  ws.WasteMaxLength = c.wasteMax;
-  ws.WasteGateSelect = c.gate;
-  ws.WasteKickerCode = static_cast<int32_t>(kKicker);
+    ws.board.TrimRecord[k] = c.trim[k];
+  ws.settings.KerfWidth = c.kerf;
+  ws.settings.WasteMaxLength = c.wasteMax;
+  ws.settings.WasteGateSelect = c.gate;
+  ws.settings.WasteKickerCode = static_cast<int32_t>(kKicker);
   FinishPieceList();
   const std::vector<Row> out = Pieces();
   ASSERT_EQ(out.size(), c.out.size());
@@ -227,13 +229,13 @@ class CutListCapacity : public test::WorkspaceTest {
  protected:
   void SetUp() override {
     test::WorkspaceTest::SetUp();
-    ws.KerfWidth = 5.0f;
-    ws.WasteKickerCode = static_cast<int32_t>(kKicker);
+    ws.settings.KerfWidth = 5.0f;
+    ws.settings.WasteKickerCode = static_cast<int32_t>(kKicker);
   }
   void FillPieces(int32_t count, float length) {
-    ws.PieceCount = count;
+    ws.plan.PieceCount = count;
     for (int32_t i = 0; i < count; ++i)
-      ws.PieceList[i] = PieceRow{1.0f, length, kTag};
+      ws.plan.PieceList[i] = PieceRow{1.0f, length, kTag};
   }
 };
 
@@ -243,59 +245,59 @@ TEST_F(CutListCapacity, LongListFoldsIntoTheLastHostSlot) {
   FillPieces(150, 50.0f);
   const double before = FeedSum();
   FinishPieceList();
-  ASSERT_EQ(ws.PieceCount, kMaxTransferRecords);
-  EXPECT_EQ(ws.PieceList[98].gradeCode, 1.0f);
-  EXPECT_EQ(ws.PieceList[99].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.PieceList[99].length, 51 * 50.0f + 50 * 5.0f);
-  EXPECT_EQ(ws.PieceList[99].tag, kKicker);
+  ASSERT_EQ(ws.plan.PieceCount, kMaxTransferRecords);
+  EXPECT_EQ(ws.plan.PieceList[98].gradeCode, 1.0f);
+  EXPECT_EQ(ws.plan.PieceList[99].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.plan.PieceList[99].length, 51 * 50.0f + 50 * 5.0f);
+  EXPECT_EQ(ws.plan.PieceList[99].tag, kKicker);
   EXPECT_NEAR(FeedSum(), before, test::kLengthTolerance);
 }
 
 TEST_F(CutListCapacity, ShortFoldedRestIsNotKicked) {
   FillPieces(101, 50.0f);
-  ws.PieceList[99].length = 60.0f;
-  ws.PieceList[100].length = 10.0f;
+  ws.plan.PieceList[99].length = 60.0f;
+  ws.plan.PieceList[100].length = 10.0f;
   FinishPieceList();
-  ASSERT_EQ(ws.PieceCount, kMaxTransferRecords);
-  EXPECT_EQ(ws.PieceList[99].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.PieceList[99].length, 75.0f);
-  EXPECT_EQ(ws.PieceList[99].tag, 0.0f);
+  ASSERT_EQ(ws.plan.PieceCount, kMaxTransferRecords);
+  EXPECT_EQ(ws.plan.PieceList[99].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.plan.PieceList[99].length, 75.0f);
+  EXPECT_EQ(ws.plan.PieceList[99].tag, 0.0f);
 }
 
 // A full list still takes the trimmed head and tail: the last rows make room.
 TEST_F(CutListCapacity, FullListStillTakesHeadAndTail) {
   FillPieces(kMaxPieces, 50.0f);
-  ws.TrimRecord[0] = 1;
-  ws.TrimRecord[1] = 30;
-  ws.TrimRecord[2] = 1;
-  ws.TrimRecord[3] = 40;
-  ws.WasteGateSelect = 1;
+  ws.board.TrimRecord[0] = 1;
+  ws.board.TrimRecord[1] = 30;
+  ws.board.TrimRecord[2] = 1;
+  ws.board.TrimRecord[3] = 40;
+  ws.settings.WasteGateSelect = 1;
   const double expected = FeedSum() + 30 + 40;
   FinishPieceList();
-  ASSERT_EQ(ws.PieceCount, kMaxTransferRecords);
-  EXPECT_EQ(ws.PieceList[0].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.PieceList[0].length, 25.0f);
-  EXPECT_EQ(ws.PieceList[1].gradeCode, 1.0f);
+  ASSERT_EQ(ws.plan.PieceCount, kMaxTransferRecords);
+  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.plan.PieceList[0].length, 25.0f);
+  EXPECT_EQ(ws.plan.PieceList[1].gradeCode, 1.0f);
   EXPECT_NEAR(FeedSum(), expected, test::kLengthTolerance);
 }
 
 TEST_F(CutListCapacity, SplitThatWouldOverflowLeavesTheWasteWhole) {
   FillPieces(kMaxPieces - 1, 10.0f);
-  ws.PieceList[0] = PieceRow{9.0f, 1000.0f, 0.0f};
-  ws.WasteMaxLength = 300;  // would need three more rows
+  ws.plan.PieceList[0] = PieceRow{9.0f, 1000.0f, 0.0f};
+  ws.settings.WasteMaxLength = 300;  // would need three more rows
   FinishPieceList();
-  EXPECT_EQ(ws.PieceList[0].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.PieceList[0].length, 1000.0f);
-  EXPECT_EQ(ws.PieceList[0].tag, kKicker);
-  EXPECT_EQ(ws.PieceList[1].gradeCode, 1.0f);
+  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.plan.PieceList[0].length, 1000.0f);
+  EXPECT_EQ(ws.plan.PieceList[0].tag, kKicker);
+  EXPECT_EQ(ws.plan.PieceList[1].gradeCode, 1.0f);
 }
 
 TEST_F(CutListCapacity, HalvingThatWouldOverflowLeavesTheWasteWhole) {
   FillPieces(kMaxPieces, 10.0f);
-  ws.PieceList[0] = PieceRow{9.0f, 100.0f, 0.0f};
+  ws.plan.PieceList[0] = PieceRow{9.0f, 100.0f, 0.0f};
   FinishPieceList();
-  EXPECT_FLOAT_EQ(ws.PieceList[0].length, 100.0f);
-  EXPECT_EQ(ws.PieceList[1].gradeCode, 1.0f);
+  EXPECT_FLOAT_EQ(ws.plan.PieceList[0].length, 100.0f);
+  EXPECT_EQ(ws.plan.PieceList[1].gradeCode, 1.0f);
 }
 
 // Random lists (fixed seeds): the feed lengths keep adding up to the plan's length
@@ -311,30 +313,30 @@ TEST_F(CutListCapacity, RandomListsKeepTheirLength) {
   };
   for (int round = 0; round < 500; ++round) {
     ResetWorkspace();
-    ws.KerfWidth = static_cast<float>(draw(9));
-    ws.WasteMaxLength = draw(2) == 0 ? draw(600) : 0;
-    ws.WasteGateSelect = draw(2);
-    ws.WasteKickerCode = static_cast<int32_t>(kKicker);
+    ws.settings.KerfWidth = static_cast<float>(draw(9));
+    ws.settings.WasteMaxLength = draw(2) == 0 ? draw(600) : 0;
+    ws.settings.WasteGateSelect = draw(2);
+    ws.settings.WasteKickerCode = static_cast<int32_t>(kKicker);
     const int32_t count = 1 + draw(round % 5 == 0 ? kMaxPieces : 40);
-    ws.PieceCount = count;
+    ws.plan.PieceCount = count;
     for (int32_t i = 0; i < count; ++i) {
       const bool waste = draw(3) == 0;
       const float length = static_cast<float>(draw(waste ? 2500 : 1500)) + 0.5f * draw(2);
-      ws.PieceList[i] = PieceRow{waste ? 9.0f : 1.0f + draw(8), length, waste ? 0.0f : kTag};
+      ws.plan.PieceList[i] = PieceRow{waste ? 9.0f : 1.0f + draw(8), length, waste ? 0.0f : kTag};
     }
-    const int32_t headCut = static_cast<int32_t>(ws.KerfWidth) + draw(100);
-    const int32_t tailCut = static_cast<int32_t>(ws.KerfWidth) + draw(100);
-    ws.TrimRecord[0] = draw(2);
-    ws.TrimRecord[1] = ws.TrimRecord[0] ? headCut : 0;
-    ws.TrimRecord[2] = draw(2);
-    ws.TrimRecord[3] = ws.TrimRecord[2] ? tailCut : 0;
-    const double expected = FeedSum() + ws.TrimRecord[1] + ws.TrimRecord[3];
+    const int32_t headCut = static_cast<int32_t>(ws.settings.KerfWidth) + draw(100);
+    const int32_t tailCut = static_cast<int32_t>(ws.settings.KerfWidth) + draw(100);
+    ws.board.TrimRecord[0] = draw(2);
+    ws.board.TrimRecord[1] = ws.board.TrimRecord[0] ? headCut : 0;
+    ws.board.TrimRecord[2] = draw(2);
+    ws.board.TrimRecord[3] = ws.board.TrimRecord[2] ? tailCut : 0;
+    const double expected = FeedSum() + ws.board.TrimRecord[1] + ws.board.TrimRecord[3];
     FinishPieceList();
-    ASSERT_GE(ws.PieceCount, 1) << "round " << round;
-    ASSERT_LE(ws.PieceCount, kMaxTransferRecords) << "round " << round;
+    ASSERT_GE(ws.plan.PieceCount, 1) << "round " << round;
+    ASSERT_LE(ws.plan.PieceCount, kMaxTransferRecords) << "round " << round;
     EXPECT_NEAR(FeedSum(), expected, test::kLengthTolerance) << "round " << round;
-    for (int32_t i = 0; i < ws.PieceCount; ++i)
-      ASSERT_GE(ws.PieceList[i].length, 0.0f) << "round " << round << " row " << i;
+    for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
+      ASSERT_GE(ws.plan.PieceList[i].length, 0.0f) << "round " << round << " row " << i;
   }
 }
 

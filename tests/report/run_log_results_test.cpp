@@ -30,13 +30,13 @@ class ResultsLog : public test::WorkspaceTest {
     return test::GbkToUtf8(LogBytes());
   }
   void SetPlanEntry(int row, int entry, PlanEntry value) {
-    ws.SegmentPlan[row][entry] = value;
-    ws.SegmentPieceCount[row] = entry + 1;
+    ws.plan.SegmentPlan[row][entry] = value;
+    ws.plan.SegmentPieceCount[row] = entry + 1;
   }
   void SetPieces(std::initializer_list<PieceRow> rows) {
-    ws.PieceCount = 0;
+    ws.plan.PieceCount = 0;
     for (const PieceRow& row : rows)
-      ws.PieceList[ws.PieceCount++] = row;
+      ws.plan.PieceList[ws.plan.PieceCount++] = row;
   }
 };
 
@@ -47,21 +47,21 @@ const char kClosing[] =
     "####################################  End  #####################################\n\n";
 
 TEST_F(ResultsLog, LengthModeRecord) {
-  ws.OptimizeMode = 0;
-  ws.KerfWidth = 4.0f;
-  ws.SegmentCount = 3;
-  ws.Segments[0] = {2, 300};  // merged away by downgrading: no entries, not listed
-  ws.Segments[1] = {1, 1205};
-  ws.Segments[2] = {9, 204};
+  ws.settings.OptimizeMode = 0;
+  ws.settings.KerfWidth = 4.0f;
+  ws.board.SegmentCount = 3;
+  ws.board.Segments[0] = {2, 300};  // merged away by downgrading: no entries, not listed
+  ws.board.Segments[1] = {1, 1205};
+  ws.board.Segments[2] = {9, 204};
   SetPlanEntry(1, 0, {1, 1, 1200, 11010101});
   SetPlanEntry(2, 0, {1, 9, 200, 0});
   SetPieces({{1, 1200, 11010101}, {9, 200, 1020304}});
-  ws.FixedOrderGrade[0] = 1;
-  ws.FixedOrderLength[0] = 1200;
-  ws.ConvertedCount = 2;
-  ws.ConvertedSegments[0] = {1, 1201};
-  ws.ConvertedSegments[1] = {9, 203};
-  ws.BoardLength = 1404.0f;
+  ws.orderRows.FixedOrderGrade[0] = 1;
+  ws.orderRows.FixedOrderLength[0] = 1200;
+  ws.board.ConvertedCount = 2;
+  ws.board.ConvertedSegments[0] = {1, 1201};
+  ws.board.ConvertedSegments[1] = {9, 203};
+  ws.board.BoardLength = 1404.0f;
 
   const std::string expected =
       "\n\n优化结果(余料对中=0)：\n"
@@ -93,13 +93,13 @@ TEST_F(ResultsLog, LengthModeRecord) {
 // In value optimization the value lines end without a line feed; the closing
 // record's own leading line feed ends them.
 TEST_F(ResultsLog, ValueModeRecord) {
-  ws.OptimizeMode = 1;
-  ws.RemnantCentering = 1;
-  ws.KerfWidth = 4.0f;
-  ws.SegmentCount = 3;
-  ws.Segments[0] = {1, 1659.5f};
-  ws.Segments[1] = {2, 954};
-  ws.Segments[2] = {9, 164};
+  ws.settings.OptimizeMode = 1;
+  ws.settings.RemnantCentering = 1;
+  ws.settings.KerfWidth = 4.0f;
+  ws.board.SegmentCount = 3;
+  ws.board.Segments[0] = {1, 1659.5f};
+  ws.board.Segments[1] = {2, 954};
+  ws.board.Segments[2] = {9, 164};
   SetPlanEntry(0, 0, {2, 1, 600, 11010103});
   SetPlanEntry(0, 1, {1, 12, 450.5f, 12010101});
   SetPlanEntry(1, 0, {1, 21, 950, 13010101});
@@ -109,21 +109,21 @@ TEST_F(ResultsLog, ValueModeRecord) {
              {12, 450.5f, 12010101},
              {21, 950, 13010101},
              {9, 160, 1020304}});
-  ws.FixedOrderGrade[0] = 1;
-  ws.FixedOrderLength[0] = 900;
-  ws.FixedOrderValue[0] = 3.0f;
-  ws.FixedOrderGrade[2] = 1;
-  ws.FixedOrderLength[2] = 600;
-  ws.FixedOrderValue[2] = 2.5f;
-  ws.VariableOrderGrade[1] = 1;
-  ws.VariableOrderMinLength[1] = 300;
-  ws.VariableOrderMaxLength[1] = 800;
-  ws.VariableOrderValue[1] = 10.0f;
-  ws.ConvertedCount = 3;
-  ws.ConvertedSegments[0] = {1, 1660};
-  ws.ConvertedSegments[1] = {2, 955};
-  ws.ConvertedSegments[2] = {9, 161.5f};
-  ws.BoardLength = 2776.5f;
+  ws.orderRows.FixedOrderGrade[0] = 1;
+  ws.orderRows.FixedOrderLength[0] = 900;
+  ws.orderRows.FixedOrderValue[0] = 3.0f;
+  ws.orderRows.FixedOrderGrade[2] = 1;
+  ws.orderRows.FixedOrderLength[2] = 600;
+  ws.orderRows.FixedOrderValue[2] = 2.5f;
+  ws.orderRows.VariableOrderGrade[1] = 1;
+  ws.orderRows.VariableOrderMinLength[1] = 300;
+  ws.orderRows.VariableOrderMaxLength[1] = 800;
+  ws.orderRows.VariableOrderValue[1] = 10.0f;
+  ws.board.ConvertedCount = 3;
+  ws.board.ConvertedSegments[0] = {1, 1660};
+  ws.board.ConvertedSegments[1] = {2, 955};
+  ws.board.ConvertedSegments[2] = {9, 161.5f};
+  ws.board.BoardLength = 2776.5f;
 
   const std::string expected =
       "\n\n优化结果(余料对中=1)：\n"
@@ -168,10 +168,10 @@ TEST_F(ResultsLog, ValueModeRecord) {
 
 // Defect sawing keeps no segment plan: the record starts with the cut list.
 TEST_F(ResultsLog, DefectSawingLeavesOutThePlan) {
-  ws.OptimizeMode = 4;
-  ws.KerfWidth = 4.0f;
-  ws.SegmentCount = 1;
-  ws.Segments[0] = {1, 500};
+  ws.settings.OptimizeMode = 4;
+  ws.settings.KerfWidth = 4.0f;
+  ws.board.SegmentCount = 1;
+  ws.board.Segments[0] = {1, 500};
   SetPlanEntry(0, 0, {1, 12, 496, 0});
   SetPieces({{12, 496, 0}});
   const std::string log = WriteLog();

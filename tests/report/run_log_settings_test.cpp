@@ -303,7 +303,7 @@ TEST_F(RunLogSettings, RefusedBoardAddsOneLineToTheSettingsRecord) {
     auto result = SentinelResult();
     EXPECT_EQ(test::RunJob(job, result), 0);
     EXPECT_TRUE(Untouched(result));
-    EXPECT_NE(ws.InputRefused, kAccepted);
+    EXPECT_NE(ws.run.InputRefused, kAccepted);
 
     const auto lines = test::SplitLines(DecodedLog());
     const auto record = test::SplitLines(kSettingsRecord);
@@ -315,10 +315,10 @@ TEST_F(RunLogSettings, RefusedBoardAddsOneLineToTheSettingsRecord) {
 }
 
 TEST_F(RunLogSettings, DowngradeSectionListsRowsWithTheirFlags) {
-  ws.SegmentCount = 3;
-  ws.Segments[0] = {1.9f, 1000.3f};
-  ws.Segments[1] = {4, 500};
-  ws.Segments[2] = {9, 80};
+  ws.board.SegmentCount = 3;
+  ws.board.Segments[0] = {1.9f, 1000.3f};
+  ws.board.Segments[1] = {4, 500};
+  ws.board.Segments[2] = {9, 80};
   const int32_t flags[kMaxPlanRows] = {2, 3, 0};
   LogDowngradeSection(flags);
   EXPECT_EQ(test::GbkToUtf8(LogBytes()),
