@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "optimize/optimize.h"
+#include "optimize/segment_searches.h"
 #include "platform/platform.h"
 #include "workspace/workspace.h"
 
@@ -31,7 +31,7 @@ struct BookRandom {
 
 void BuildHeavyBook(int32_t fixedOrders) {
   sawline::ResetWorkspace();
-  ws.settings.OptimizeMode = 0;
+  ws.settings.OptimizeMode = sawline::OptimizeMode::kLength;
   ws.settings.KerfWidth = 4.0f;
   ws.settings.OptimizeTimeLimit = 0.35f;
   BookRandom random{20240611u};

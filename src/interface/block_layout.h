@@ -1,4 +1,5 @@
-// Index layout of the parameter block and the result block.
+// Index layout of the parameter block and the result block, as the public header gives
+// it, under the names the library uses.
 #pragma once
 
 #include "interface/sawline.h"
@@ -10,69 +11,68 @@ static_assert(SAWLINE_PARAMETER_BLOCK_FLOATS == kParameterBlockFloats);
 static_assert(SAWLINE_BOARD_MARK_BLOCK_FLOATS == kBoardMarkBlockFloats);
 static_assert(SAWLINE_RESULT_BLOCK_FLOATS == kResultBlockFloats);
 static_assert(kResultBlockFloats == 1169);
+static_assert(SAWLINE_MARK_SECOND_HALF == kMarkHalf && SAWLINE_MARK_KIND == kMarkKindIndex);
 
-// Parameter block: first index of each column or scalar.
 namespace param {
-inline constexpr int kWasteGateSelect = 5;
-inline constexpr int kFixedOrderEnabled = 6;
-inline constexpr int kFixedOrderGrade = 206;
-inline constexpr int kFixedOrderLength = 406;
-inline constexpr int kFixedOrderWeight = 606;
-inline constexpr int kFixedOrderStartWeight = 806;
-inline constexpr int kFixedOrderValue = 1006;
-inline constexpr int kFixedOrderQuantity = 1206;
-inline constexpr int kFixedOrderDone = 1406;
-inline constexpr int kFixedOrderCode = 1606;
-inline constexpr int kVariableOrderCode = 1806;
-inline constexpr int kUncutOrderCode = 1830;
-inline constexpr int kWasteKickerCode = 1854;
-inline constexpr int kVariableOrderEnabled = 1855;
-inline constexpr int kVariableOrderGrade = 1879;
-inline constexpr int kVariableOrderMinLength = 1903;
-inline constexpr int kVariableOrderMaxLength = 1927;
-inline constexpr int kVariableOrderWeight = 1951;
-inline constexpr int kVariableOrderValue = 1975;
-inline constexpr int kUncutOrderEnabled = 1999;
-inline constexpr int kUncutOrderMinLength = 2023;
-inline constexpr int kUncutOrderMaxLength = 2047;
-inline constexpr int kCT = 2070;  // CT of grade g at 2070 + g
-inline constexpr int kCB = 2078;  // CB of grade g at 2078 + g
-inline constexpr int kWasteMaxLength = 2087;
-inline constexpr int kRemnantCentering = 2088;
-inline constexpr int kUnusedTimeLimit = 2089;  // never read: the time limit is fixed
-inline constexpr int kWasteMarkCount = 2090;
-inline constexpr int kTailUnmarkedLength = 2091;
-inline constexpr int kGradeMarkLength = 2092;
-inline constexpr int kGradeAMinLength = 2093;
-inline constexpr int kUnmarkedGrade = 2094;
-inline constexpr int kOptimizeMode = 2095;
-inline constexpr int kPriorityDowngrade = 2096;
-inline constexpr int kKerfWidth = 2097;
-inline constexpr int kFluorescentLineWidth = 2098;
-inline constexpr int kFrontMarkingMode = 2099;
-inline constexpr int kTopWasteSideGradeLines = 2100;
-inline constexpr int kSeparateAdjacentSameGrade = 2101;
+inline constexpr int kWasteGateSelect = SAWLINE_PARAM_WASTE_GATE_SELECT;
+inline constexpr int kFixedOrderEnabled = SAWLINE_PARAM_FIXED_ORDER_ENABLED;
+inline constexpr int kFixedOrderGrade = SAWLINE_PARAM_FIXED_ORDER_GRADE;
+inline constexpr int kFixedOrderLength = SAWLINE_PARAM_FIXED_ORDER_LENGTH;
+inline constexpr int kFixedOrderWeight = SAWLINE_PARAM_FIXED_ORDER_WEIGHT;
+inline constexpr int kFixedOrderStartWeight = SAWLINE_PARAM_FIXED_ORDER_START_WEIGHT;
+inline constexpr int kFixedOrderValue = SAWLINE_PARAM_FIXED_ORDER_VALUE;
+inline constexpr int kFixedOrderQuantity = SAWLINE_PARAM_FIXED_ORDER_QUANTITY;
+inline constexpr int kFixedOrderDone = SAWLINE_PARAM_FIXED_ORDER_DONE;
+inline constexpr int kFixedOrderCode = SAWLINE_PARAM_FIXED_ORDER_CODE;
+inline constexpr int kVariableOrderCode = SAWLINE_PARAM_VARIABLE_ORDER_CODE;
+inline constexpr int kUncutOrderCode = SAWLINE_PARAM_UNCUT_ORDER_CODE;
+inline constexpr int kWasteKickerCode = SAWLINE_PARAM_WASTE_KICKER_CODE;
+inline constexpr int kVariableOrderEnabled = SAWLINE_PARAM_VARIABLE_ORDER_ENABLED;
+inline constexpr int kVariableOrderGrade = SAWLINE_PARAM_VARIABLE_ORDER_GRADE;
+inline constexpr int kVariableOrderMinLength = SAWLINE_PARAM_VARIABLE_ORDER_MIN_LENGTH;
+inline constexpr int kVariableOrderMaxLength = SAWLINE_PARAM_VARIABLE_ORDER_MAX_LENGTH;
+inline constexpr int kVariableOrderWeight = SAWLINE_PARAM_VARIABLE_ORDER_WEIGHT;
+inline constexpr int kVariableOrderValue = SAWLINE_PARAM_VARIABLE_ORDER_VALUE;
+inline constexpr int kUncutOrderEnabled = SAWLINE_PARAM_UNCUT_ORDER_ENABLED;
+inline constexpr int kUncutOrderMinLength = SAWLINE_PARAM_UNCUT_ORDER_MIN_LENGTH;
+inline constexpr int kUncutOrderMaxLength = SAWLINE_PARAM_UNCUT_ORDER_MAX_LENGTH;
+inline constexpr int kCT = SAWLINE_PARAM_CT;
+inline constexpr int kCB = SAWLINE_PARAM_CB;
+inline constexpr int kWasteMaxLength = SAWLINE_PARAM_WASTE_MAX_LENGTH;
+inline constexpr int kRemnantCentering = SAWLINE_PARAM_REMNANT_CENTERING;
+inline constexpr int kUnusedTimeLimit = SAWLINE_PARAM_UNUSED_TIME_LIMIT;
+inline constexpr int kWasteMarkCount = SAWLINE_PARAM_WASTE_MARK_COUNT;
+inline constexpr int kTailUnmarkedLength = SAWLINE_PARAM_TAIL_UNMARKED_LENGTH;
+inline constexpr int kGradeMarkLength = SAWLINE_PARAM_GRADE_MARK_LENGTH;
+inline constexpr int kGradeAMinLength = SAWLINE_PARAM_GRADE_A_MIN_LENGTH;
+inline constexpr int kUnmarkedGrade = SAWLINE_PARAM_UNMARKED_GRADE;
+inline constexpr int kOptimizeMode = SAWLINE_PARAM_OPTIMIZE_MODE;
+inline constexpr int kPriorityDowngrade = SAWLINE_PARAM_PRIORITY_DOWNGRADE;
+inline constexpr int kKerfWidth = SAWLINE_PARAM_KERF_WIDTH;
+inline constexpr int kFluorescentLineWidth = SAWLINE_PARAM_FLUORESCENT_LINE_WIDTH;
+inline constexpr int kFrontMarkingMode = SAWLINE_PARAM_FRONT_MARKING_MODE;
+inline constexpr int kTopWasteSideGradeLines = SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES;
+inline constexpr int kSeparateAdjacentSameGrade = SAWLINE_PARAM_SEPARATE_ADJACENT_SAME_GRADE;
 static_assert(kSeparateAdjacentSameGrade + 1 == kParameterBlockFloats);
 }  // namespace param
 
-// Result block: first index of each column or group.
 namespace result {
-inline constexpr int kSegmentGrade = 0;
-inline constexpr int kSegmentLength = 100;
-inline constexpr int kPieceGradeCode = 200;
-inline constexpr int kPieceLength = 300;
-inline constexpr int kFeedLength = 400;
-inline constexpr int kCodeField1 = 500;  // fields 2..4 follow at 600, 700, 800
-inline constexpr int kFixedOrderPieces = 900;
-inline constexpr int kGradeTotalLength = 1099;  // grade g at base + g
-inline constexpr int kGradeSpecLength = 1107;
-inline constexpr int kGradeVarLength = 1115;
-inline constexpr int kGradeUncutLength = 1123;
-inline constexpr int kTotalUsefulLength = 1132;  // grade g useful length at 1132 + g
-inline constexpr int kTotalValue = 1141;         // grade g value at 1141 + g
-inline constexpr int kTotalFixedValue = 1150;    // grade g at 1150 + g
-inline constexpr int kTotalVarValue = 1159;      // grade g at 1159 + g
-inline constexpr int kBoardLength = 1168;
+inline constexpr int kSegmentGrade = SAWLINE_RESULT_SEGMENT_GRADE;
+inline constexpr int kSegmentLength = SAWLINE_RESULT_SEGMENT_LENGTH;
+inline constexpr int kPieceGradeCode = SAWLINE_RESULT_PIECE_GRADE_CODE;
+inline constexpr int kPieceLength = SAWLINE_RESULT_PIECE_LENGTH;
+inline constexpr int kFeedLength = SAWLINE_RESULT_FEED_LENGTH;
+inline constexpr int kCodeField1 = SAWLINE_RESULT_CODE_FIELD_1;
+inline constexpr int kFixedOrderPieces = SAWLINE_RESULT_FIXED_ORDER_PIECES;
+inline constexpr int kGradeTotalLength = SAWLINE_RESULT_GRADE_TOTAL_LENGTH;
+inline constexpr int kGradeSpecLength = SAWLINE_RESULT_GRADE_SPEC_LENGTH;
+inline constexpr int kGradeVarLength = SAWLINE_RESULT_GRADE_VAR_LENGTH;
+inline constexpr int kGradeUncutLength = SAWLINE_RESULT_GRADE_UNCUT_LENGTH;
+inline constexpr int kTotalUsefulLength = SAWLINE_RESULT_TOTAL_USEFUL_LENGTH;
+inline constexpr int kTotalValue = SAWLINE_RESULT_TOTAL_VALUE;
+inline constexpr int kTotalFixedValue = SAWLINE_RESULT_TOTAL_FIXED_VALUE;
+inline constexpr int kTotalVarValue = SAWLINE_RESULT_TOTAL_VAR_VALUE;
+inline constexpr int kBoardLength = SAWLINE_RESULT_BOARD_LENGTH;
 static_assert(kBoardLength + 1 == kResultBlockFloats);
 }  // namespace result
 

@@ -28,36 +28,36 @@ void FillResultBlock(float* block) {
     block[result::kSegmentLength + i] = ws.board.ConvertedSegments[i].length;
   }
 
-  const int32_t pieces = std::clamp(ws.plan.PieceCount, 0, kMaxTransferRecords);
+  const int32_t pieces = std::clamp(ws.cut.PieceCount, 0, kMaxTransferRecords);
   for (int32_t i = 0; i < pieces; ++i) {
-    block[result::kPieceGradeCode + i] = ws.plan.PieceList[i].gradeCode;
-    block[result::kPieceLength + i] = ws.plan.PieceList[i].length;
-    block[result::kFeedLength + i] = ws.results.TransferList[i].feedLength;
+    block[result::kPieceGradeCode + i] = ws.cut.PieceList[i].gradeCode;
+    block[result::kPieceLength + i] = ws.cut.PieceList[i].length;
+    block[result::kFeedLength + i] = ws.cut.TransferList[i].feedLength;
     for (int field = 0; field < 4; ++field)
       block[result::kCodeField1 + field * kCodeFieldStride + i] =
-          ws.results.TransferList[i].field[field];
+          ws.cut.TransferList[i].field[field];
   }
 
   for (int32_t j = 0; j < kFixedOrderRows; ++j)
-    block[result::kFixedOrderPieces + j] = static_cast<float>(ws.results.FixedOrderPieces[j]);
+    block[result::kFixedOrderPieces + j] = static_cast<float>(ws.stats.FixedOrderPieces[j]);
 
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    block[result::kGradeTotalLength + g] = ws.results.GradeTotalLength[g];
-    block[result::kGradeSpecLength + g] = ws.results.GradeSpecLength[g];
-    block[result::kGradeVarLength + g] = ws.results.GradeVarLength[g];
-    block[result::kGradeUncutLength + g] = ws.results.GradeUncutLength[g];
+    block[result::kGradeTotalLength + g] = ws.stats.GradeTotalLength[g];
+    block[result::kGradeSpecLength + g] = ws.stats.GradeSpecLength[g];
+    block[result::kGradeVarLength + g] = ws.stats.GradeVarLength[g];
+    block[result::kGradeUncutLength + g] = ws.stats.GradeUncutLength[g];
   }
-  block[result::kTotalUsefulLength] = ws.results.TotalUsefulLength;
+  block[result::kTotalUsefulLength] = ws.stats.TotalUsefulLength;
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g)
-    block[result::kTotalUsefulLength + g] = ws.results.GradeUsefulLength[g];
+    block[result::kTotalUsefulLength + g] = ws.stats.GradeUsefulLength[g];
 
-  block[result::kTotalValue] = ws.results.TotalValue;
-  block[result::kTotalFixedValue] = ws.results.GradeFixedValue[kValueTotalEntry];
-  block[result::kTotalVarValue] = ws.results.GradeVarValue[kValueTotalEntry];
+  block[result::kTotalValue] = ws.stats.TotalValue;
+  block[result::kTotalFixedValue] = ws.stats.GradeFixedValue[kValueTotalEntry];
+  block[result::kTotalVarValue] = ws.stats.GradeVarValue[kValueTotalEntry];
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    block[result::kTotalValue + g] = ws.results.GradeValue[g];
-    block[result::kTotalFixedValue + g] = ws.results.GradeFixedValue[g];
-    block[result::kTotalVarValue + g] = ws.results.GradeVarValue[g];
+    block[result::kTotalValue + g] = ws.stats.GradeValue[g];
+    block[result::kTotalFixedValue + g] = ws.stats.GradeFixedValue[g];
+    block[result::kTotalVarValue + g] = ws.stats.GradeVarValue[g];
   }
 
   block[result::kBoardLength] = ws.board.BoardLength;

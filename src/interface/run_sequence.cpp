@@ -15,7 +15,7 @@ namespace {
 
 void ClearPlanCounts() {
   std::fill(std::begin(ws.plan.SegmentPieceCount), std::end(ws.plan.SegmentPieceCount), 0);
-  ws.plan.PieceCount = 0;
+  ws.cut.PieceCount = 0;
 }
 
 void LogClosingRecord(int64_t startMs) {
@@ -27,10 +27,10 @@ void LogClosingRecord(int64_t startMs) {
 }  // namespace
 
 void DispatchPlanDriver() {
-  if (ws.settings.OptimizeMode == 4) {
+  if (ws.settings.OptimizeMode == OptimizeMode::kDefectSawing) {
     PlanDefectSawing();
   } else if (ws.settings.PriorityDowngrade == 1) {
-    PlanBoardWithDowngrade();
+    LogDowngradeSection(PlanBoardWithDowngrade());
   } else {
     PlanBoard();
   }
@@ -42,25 +42,25 @@ int32_t RunOptimization(const float* parameterBlock, const float* boardMarkBlock
   platform::TruncateLog();
   UnpackParameterBlock(parameterBlock);
   CopyBoardMarks(boardMarkBlock);
-  ScreenInputs(parameterBlock);
+  const Refusal refusal = ScreenInputs(parameterBlock);
   BuildOrderLists();
   ConvertBoardMarks();
   TrimHeadAndTail();
   LogSettings();
-  if (ws.run.InputRefused != kAccepted) {
-    LogRefusal();
+  if (refusal.reason != kAccepted) {
+    LogRefusal(refusal);
     return 0;
   }
   ClearPlanCounts();
   DispatchPlanDriver();
-  if (ws.plan.PieceCount == 0) return 0;
+  if (ws.cut.PieceCount == 0) return 0;
   FinishPieceList();
   BuildTransferList();
   ComputeStatistics();
   FillResultBlock(resultBlock);
   LogResults();
   LogClosingRecord(startMs);
-  return ws.plan.PieceCount;
+  return ws.cut.PieceCount;
 }
 
 }  // namespace sawline

@@ -10,7 +10,8 @@ namespace sawline {
 int32_t RunOptimization(const float* parameterBlock, const float* boardMarkBlock,
                         float* resultBlock);
 
-// Chooses the plan driver from OptimizeMode and PriorityDowngrade and runs it.
+// Chooses the plan driver from OptimizeMode and PriorityDowngrade and runs it; the
+// priority-downgrade driver's rows go to the run log.
 void DispatchPlanDriver();
 
 // Packs segments, cut list, controller records and statistics into the caller's

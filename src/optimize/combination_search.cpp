@@ -12,8 +12,8 @@
 #include <cstring>
 #include <utility>
 
-#include "optimize/optimize.h"
 #include "optimize/search_steps.h"
+#include "optimize/segment_searches.h"
 #include "platform/platform.h"
 #include "workspace/numeric.h"
 #include "workspace/workspace.h"
@@ -22,8 +22,6 @@ namespace sawline {
 namespace {
 
 constexpr int32_t kUnlimitedOpenCount = 1000;  // open pieces of an order without quantity
-constexpr int32_t kLongStockMode = 3;
-constexpr int32_t kQuantityMode = 2;
 
 // Saturating sum for the done counts, which come from the host.
 int32_t AddCount(int32_t a, int32_t b) {
@@ -152,7 +150,7 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
 
   const double r = rest.length - used;
   const int32_t grade = rest.grade;
-  if (49.0 + rest.kerf <= r) {
+  if (kShortestUsefulRest + rest.kerf <= r) {
     const uint32_t covering = rest.coverTable
                                   ? CoveringOrders(r)
                                   : InRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders, r);
@@ -236,6 +234,33 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
   }
 }
 
+// The whole search: the long-stock combination in mode 3, else the genetic search
+// bounded by the segment's time share and 500 generations, then the greedy combinations.
+void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
+  const int64_t start = platform::ClockMilliseconds();
+  BeginSearch(grade, length);
+  if (ws.settings.OptimizeMode == OptimizeMode::kLongStock) {
+    TakeLongStockCombination(fixedOnly);
+    return;
+  }
+  FillRandomTable();
+  ClearPopulation();
+  BeginFillMemo();
+  BuildInitialPopulation();
+  EvaluatePopulation(fixedOnly, kPopulationSize);
+  KeepFirstBest(fixedOnly);
+  if (CompactGenesFit()) {
+    RunGenerations<int16_t>(fixedOnly, start);
+  } else {
+    RunGenerations<int32_t>(fixedOnly, start);
+  }
+  BuildGreedyCandidates(ws.search.GeneCount);
+  EvaluatePopulation(fixedOnly, ws.search.GeneCount);
+  KeepBest(fixedOnly, ws.search.GeneCount);
+  EndFillMemo();
+  WriteBack(fixedOnly, ws.search.BestGenes, ws.search.BestFillCount, ws.search.BestFillRows);
+}
+
 }  // namespace
 
 void LoadGeneTable(GeneTable& genes) {
@@ -285,54 +310,30 @@ void SearchCombination(int32_t grade, float length, int32_t fixedOnly) {
   }
 }
 
-// Modes 0 and 1 search with the orders' own weights; the quantity mode blends from the
-// start weight (nothing done) to the weight (order complete) by the share done. Other
-// modes leave the table as it is.
+// Other modes leave the table as it is.
 void PrepareSearchWeights() {
-  const int32_t mode = ws.settings.OptimizeMode;
-  if (mode > kQuantityMode) return;
+  const OptimizeMode mode = ws.settings.OptimizeMode;
+  if (mode > OptimizeMode::kQuantity) return;
+  const OrderLists& orders = ws.orders;
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
-    const int32_t entries = ListCount(g, ws.orders.FixedCount, kMaxFixedOrders);
+    const int32_t entries = ListCount(g, orders.FixedCount, kMaxFixedOrders);
     for (int32_t i = 0; i < entries; ++i) {
-      const float weight = ws.orders.FixedWeight[g][i];
-      if (mode < kQuantityMode) {
-        ws.search.FixedSearchWeight[g][i] = weight;
-      } else if (ws.orders.FixedQuantity[g][i] > 0) {
-        const double share = static_cast<double>(ws.orders.FixedDone[g][i]) /
-                             static_cast<double>(ws.orders.FixedQuantity[g][i]);
-        ws.search.FixedSearchWeight[g][i] = static_cast<float>(
-            (static_cast<double>(ws.orders.FixedStartWeight[g][i]) - weight) * (1.0 - share) +
-            weight);
+      const float weight = orders.FixedWeight[g][i];
+      float& searchWeight = ws.search.FixedSearchWeight[g][i];
+      if (mode < OptimizeMode::kQuantity) {
+        searchWeight = weight;
+      } else if (orders.FixedQuantity[g][i] > 0) {
+        const double share = static_cast<double>(orders.FixedDone[g][i]) /
+                             static_cast<double>(orders.FixedQuantity[g][i]);
+        searchWeight = static_cast<float>(
+            (static_cast<double>(orders.FixedStartWeight[g][i]) - static_cast<double>(weight)) *
+                (1.0 - share) +
+            static_cast<double>(weight));
       } else {
-        ws.search.FixedSearchWeight[g][i] = ws.orders.FixedStartWeight[g][i];
+        searchWeight = orders.FixedStartWeight[g][i];
       }
     }
   }
-}
-
-void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
-  const int64_t start = platform::ClockMilliseconds();
-  BeginSearch(grade, length);
-  if (ws.settings.OptimizeMode == kLongStockMode) {
-    TakeLongStockCombination(fixedOnly);
-    return;
-  }
-  FillRandomTable();
-  ClearPopulation();
-  BeginFillMemo();
-  BuildInitialPopulation();
-  EvaluatePopulation(fixedOnly, kPopulationSize);
-  KeepFirstBest(fixedOnly);
-  if (CompactGenesFit()) {
-    RunGenerations<int16_t>(fixedOnly, start);
-  } else {
-    RunGenerations<int32_t>(fixedOnly, start);
-  }
-  BuildGreedyCandidates(ws.search.GeneCount);
-  EvaluatePopulation(fixedOnly, ws.search.GeneCount);
-  KeepBest(fixedOnly, ws.search.GeneCount);
-  EndFillMemo();
-  WriteBack(fixedOnly, ws.search.BestGenes, ws.search.BestFillCount, ws.search.BestFillRows);
 }
 
 void FillRandomTable() {
@@ -350,9 +351,9 @@ void BeginSearch(int32_t grade, float length) {
   int32_t first = 0;
   while (first < entries && !(ws.orders.FixedLength[grade][first] + kerf <= length))
     ++first;
-  // When nothing fits the caller's value stays, kept within the list so that the genes
-  // (all limited to 0) never reach past it.
-  if (first == entries) first = std::clamp(ws.search.SearchFirstEntry, 0, entries);
+  // When nothing fits, every gene is limited to 0; the genes start at the list's first
+  // entry, so none reaches past the list.
+  if (first == entries) first = 0;
   ws.search.SearchFirstEntry = first;
   ws.search.GeneCount = entries - first;
   for (int32_t j = 0; j < ws.search.GeneCount; ++j) {
@@ -558,7 +559,7 @@ void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const
     const FillRow& row = ws.filler.FillRows[r];
     remainder = static_cast<float>(remainder - row.count * (kerf + row.length));
   }
-  ws.plan.RemainderLength = remainder;
+  ws.search.RemainderLength = remainder;
 }
 
 void BeginFillMemo() {

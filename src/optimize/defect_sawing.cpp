@@ -31,12 +31,12 @@ void PlanDefectSawing() {
   const double kerf = ws.settings.KerfWidth;
   for (int32_t i = 0; i < count; ++i) {
     const Segment& segment = ws.board.Segments[i];
-    PieceRow& piece = ws.plan.PieceList[i];
+    PieceRow& piece = ws.cut.PieceList[i];
     piece.gradeCode = segment.grade;
     piece.length = ToFloat(static_cast<double>(segment.length) - kerf);
     piece.tag = GradeOf(segment.grade) == 1 ? SoundPieceTag(piece.length) : 0.0f;
   }
-  ws.plan.PieceCount = count;
+  ws.cut.PieceCount = count;
 }
 
 }  // namespace sawline

@@ -7,7 +7,6 @@
 
 #include "optimize/optimize.h"
 #include "optimize/plan_steps.h"
-#include "report/report.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
@@ -15,10 +14,9 @@ namespace {
 
 // Working data of one call of PlanBoardWithDowngrade, one entry per plan row.
 struct DowngradePlan {
-  // The rows as the plan pass starts (after the downgrade pass). Each of them ends up
-  // as one split group, so remnant centering judges group k by row k of this copy.
-  Segment rows[kMaxPlanRows];
-  int32_t rowCount;
+  // The rows as the plan pass starts (after the downgrade pass), for the run log. Each
+  // of them ends up as one split group, so remnant centering judges group k by row k.
+  DowngradePass start;
   int32_t neighbourFlag[kMaxPlanRows];  // see ComputeNeighbourFlags; moves with its row
   int32_t splitPart[kMaxPlanRows];      // 1 for both rows of a split
   int32_t splitFirst[kMaxPlanRows];     // 1 for the row that was split
@@ -126,7 +124,7 @@ void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, b
                        DowngradePlan& plan) {
   const double r = remainder;
   const int32_t flag = plan.neighbourFlag[i];
-  const bool mayHandOver = !needsLength || r >= 0.1;
+  const bool mayHandOver = !needsLength || r >= kLengthTolerance;
   const int32_t prev = neighbours.prev;
   const int32_t next = neighbours.next;
   if (mayHandOver && flag >= 2 && ((0 < next && next <= prev) || (prev == 0 && next > 0))) {
@@ -147,33 +145,30 @@ void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, b
 // Plans row `i` in its grade's pass. A row that fits nothing goes to a worse ordered
 // neighbour or, failing that, waits one grade worse for a later pass.
 void PlanRowInGradePass(int32_t i, DowngradePlan& plan) {
-  const int32_t c = plan::ClassifyAndPlaceWhole(i);
-  if (c == plan::kPlacedWhole) return;
+  const plan::RowStart row = plan::ClassifyAndPlaceWhole(i);
+  if (row.placed) return;
   Segment& segment = ws.board.Segments[i];
-  const int32_t grade = ws.plan.CurSegGrade;
-  const int32_t kind = c % 10;
-  const int32_t x = c / 10;
-  if (kind == 2 && x == 0) {
-    FillSegment(grade, ws.plan.CurSegLength);
-    ws.plan.RemainderLength = plan::RemainderAfterFill(ws.plan.CurSegLength);
-    plan::AppendFillRows(i, grade);
-    const NeighbourGrades neighbours =
-        ws.plan.RemainderLength >= 0.1 ? OrderedWorseNeighbours(i) : NeighbourGrades{0, 0};
-    HandOverRemainder(i, ws.plan.RemainderLength, neighbours, false, plan);
+  if (row.piece.kind == PieceClass::Kind::kVariable) {
+    FillSegment(row.grade, row.length);
+    const float remainder = plan::RemainderAfterFill(row.length);
+    plan::AppendFillRows(i, row.grade);
+    const NeighbourGrades neighbours = static_cast<double>(remainder) >= kLengthTolerance
+                                           ? OrderedWorseNeighbours(i)
+                                           : NeighbourGrades{0, 0};
+    HandOverRemainder(i, remainder, neighbours, false, plan);
     return;
   }
   const NeighbourGrades neighbours = OrderedWorseNeighbours(i);
-  if (kind == 3) {
+  if (row.piece.kind == PieceClass::Kind::kFixed) {
     // A neighbour that can take the rest: the search places fixed-length pieces only.
     const int32_t fixedOnly = (neighbours.prev > 0 || neighbours.next > 0) ? 1 : 0;
-    SearchCombination(grade, ws.plan.CurSegLength, fixedOnly);
-    plan::AppendSearchPieces(i, grade);
-    plan::AppendFillRows(i, grade);
-    HandOverRemainder(i, ws.plan.RemainderLength, neighbours, true, plan);
+    SearchCombination(row.grade, row.length, fixedOnly);
+    plan::AppendSearchPieces(i, row.grade);
+    plan::AppendFillRows(i, row.grade);
+    HandOverRemainder(i, ws.search.RemainderLength, neighbours, true, plan);
     return;
   }
-  // Nothing of this grade fits (kind 4, or a class value outside the classifier's
-  // range).
+  // Nothing of this grade fits.
   const int32_t flag = plan.neighbourFlag[i];
   if ((flag >= 2 && 0 < neighbours.next && neighbours.next <= neighbours.prev) ||
       (neighbours.prev == 0 && neighbours.next > 0)) {
@@ -207,16 +202,16 @@ void CenterRemnantGroups(const DowngradePlan& plan) {
   std::copy_n(plan.splitPart, kMaxSegments, part);
   std::copy_n(plan.splitFirst, kMaxSegments, first);
   plan::CollapseSplitGroups(part, first);
-  const int32_t groups = std::min(plan.rowCount, kMaxSegments);
+  const int32_t groups = std::min(plan.start.rowCount, kMaxSegments);
   int32_t end[kMaxSegments] = {};
   for (int32_t k = 0; k < groups; ++k) {
     if (part[k] == 0) part[k] = 1;
     end[k] = (k == 0 ? 0 : end[k - 1]) + part[k];
   }
   for (int32_t k = 1; k + 1 < groups; ++k) {
-    if (GradeOf(plan.rows[k].grade) == kWasteGrade) continue;
-    if (GradeOf(plan.rows[k - 1].grade) < ws.orders.OrderedGradeLimit ||
-        GradeOf(plan.rows[k + 1].grade) < ws.orders.OrderedGradeLimit) {
+    if (GradeOf(plan.start.rows[k].grade) == kWasteGrade) continue;
+    if (GradeOf(plan.start.rows[k - 1].grade) < ws.orders.OrderedGradeLimit ||
+        GradeOf(plan.start.rows[k + 1].grade) < ws.orders.OrderedGradeLimit) {
       continue;
     }
     const int32_t last = end[k] - 1;
@@ -267,8 +262,9 @@ void MergeDowngradedRows(int32_t* flags) {
         ++i;
         continue;
       }
-      const int32_t kind = ClassifyPiece(g, ws.board.Segments[i].length) % 10;
-      if ((kind != 2 && kind != 4) || !HasWorseUsableNeighbour(i, g)) {
+      const PieceClass::Kind kind = ClassifyPiece(g, ws.board.Segments[i].length).kind;
+      if ((kind != PieceClass::Kind::kVariable && kind != PieceClass::Kind::kNothing) ||
+          !HasWorseUsableNeighbour(i, g)) {
         ++i;
         continue;
       }
@@ -299,16 +295,15 @@ void CollapseSplitGroups(int32_t* part, int32_t* first) {
 
 }  // namespace plan
 
-void PlanBoardWithDowngrade() {
+DowngradePass PlanBoardWithDowngrade() {
   plan::ClearPlan();
   plan::AdjustKerf();
   DowngradePlan plan{};
   plan::ComputeNeighbourFlags(plan.neighbourFlag);
   plan::MergeDowngradedRows(plan.neighbourFlag);
-  LogDowngradeSection(plan.neighbourFlag);
-
-  plan.rowCount = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
-  std::copy_n(ws.board.Segments, plan.rowCount, plan.rows);
+  plan.start.rowCount = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
+  std::copy_n(ws.board.Segments, plan.start.rowCount, plan.start.rows);
+  std::copy_n(plan.neighbourFlag, kMaxSegments, plan.start.flag);
   RunGradePasses(plan);
 
   const int32_t count = ws.board.SegmentCount;
@@ -317,6 +312,7 @@ void PlanBoardWithDowngrade() {
   if (ws.settings.RemnantCentering == 1) CenterRemnantGroups(plan);
   if (exchangeTail) plan::ExchangeTailRows();
   plan::FlattenPlan();
+  return plan.start;
 }
 
 }  // namespace sawline

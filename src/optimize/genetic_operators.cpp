@@ -14,8 +14,8 @@
 #include <iterator>
 #include <utility>
 
-#include "optimize/optimize.h"
 #include "optimize/search_steps.h"
+#include "optimize/segment_searches.h"
 #include "workspace/numeric.h"
 #include "workspace/workspace.h"
 

@@ -28,11 +28,10 @@ struct BoardPlan {
 // of a worse grade becomes a new row right after it (not below grade 8, and not when
 // Segments is full); otherwise it goes to the next row when that one is worse and
 // ordered, or becomes waste. Less than 0.1 is dropped.
-void SettleRemainder(int32_t i, BoardPlan& plan) {
-  const double remainder = ws.plan.RemainderLength;
+void SettleRemainder(int32_t i, float remainder, BoardPlan& plan) {
   const Segment& segment = ws.board.Segments[i];
   if (plan::RemainderCanSplit(GradeOf(segment.grade), remainder) &&
-      plan::InsertSegmentRow(i + 1, plan::NextGrade(segment.grade), ws.plan.RemainderLength)) {
+      plan::InsertSegmentRow(i + 1, plan::NextGrade(segment.grade), remainder)) {
     plan.splitMark[i] = 1;
     return;
   }
@@ -44,28 +43,23 @@ void SettleRemainder(int32_t i, BoardPlan& plan) {
 // grade is waste, or classified again.
 void PlanRow(int32_t i, BoardPlan& plan) {
   for (;;) {
-    const int32_t c = plan::ClassifyAndPlaceWhole(i);
-    if (c == plan::kPlacedWhole) return;
+    const plan::RowStart row = plan::ClassifyAndPlaceWhole(i);
+    if (row.placed) return;
     Segment& segment = ws.board.Segments[i];
-    const int32_t grade = ws.plan.CurSegGrade;
-    const int32_t kind = c % 10;
-    const int32_t x = c / 10;
-    if (kind == 2 && x == 0) {
-      FillSegment(grade, ws.plan.CurSegLength);
-      ws.plan.RemainderLength = plan::RemainderAfterFill(ws.plan.CurSegLength);
-      plan::AppendFillRows(i, grade);
-      SettleRemainder(i, plan);
+    if (row.piece.kind == PieceClass::Kind::kVariable) {
+      FillSegment(row.grade, row.length);
+      plan::AppendFillRows(i, row.grade);
+      SettleRemainder(i, plan::RemainderAfterFill(row.length), plan);
       return;
     }
-    if (kind == 3) {
-      SearchCombination(grade, ws.plan.CurSegLength, 0);
-      plan::AppendSearchPieces(i, grade);
-      plan::AppendFillRows(i, grade);
-      SettleRemainder(i, plan);
+    if (row.piece.kind == PieceClass::Kind::kFixed) {
+      SearchCombination(row.grade, row.length, 0);
+      plan::AppendSearchPieces(i, row.grade);
+      plan::AppendFillRows(i, row.grade);
+      SettleRemainder(i, ws.search.RemainderLength, plan);
       return;
     }
-    // Nothing of this grade fits (kind 4, or a class value outside the classifier's
-    // range): one grade worse.
+    // Nothing of this grade fits: one grade worse.
     segment.grade = plan::NextGrade(segment.grade);
     const int32_t newGrade = GradeOf(segment.grade);
     const bool hasNext = i + 1 < ws.board.SegmentCount;

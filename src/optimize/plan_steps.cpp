@@ -1,7 +1,5 @@
 #include "optimize/plan_steps.h"
 
-#include "optimize/optimize.h"
-
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -32,7 +30,7 @@ void AdjustKerf() {
     Segment& here = ws.board.Segments[i];
     Segment& next = ws.board.Segments[i + 1];
     if (GradeOf(here.grade) < GradeOf(next.grade) &&
-        static_cast<double>(next.length) > kerf + 0.1) {
+        static_cast<double>(next.length) > kerf + kLengthTolerance) {
       here.length = ToFloat(static_cast<double>(here.length) + kerf);
       next.length = ToFloat(static_cast<double>(next.length) - kerf);
     }
@@ -61,7 +59,7 @@ void AppendPlanEntry(int32_t row, float count, float gradeCode, float length, fl
   PlanEntry& last = ws.plan.SegmentPlan[row][kMaxPlanEntries - 1];
   const double extent =
       ExtentOf(PiecesOf(last.count), last.length) + ExtentOf(PiecesOf(count), length);
-  last = PlanEntry{1.0f, static_cast<float>(kWasteGrade), ToFloat(extent - Kerf()), 0.0f};
+  last = PlanEntry{1.0f, GradeCode(PieceKind::kWaste), ToFloat(extent - Kerf()), 0.0f};
 }
 
 void SetSingleEntry(int32_t row, float gradeCode, float length, float tag) {
@@ -70,12 +68,12 @@ void SetSingleEntry(int32_t row, float gradeCode, float length, float tag) {
 }
 
 void AppendWaste(int32_t row, double extent) {
-  AppendPlanEntry(row, 1.0f, static_cast<float>(kWasteGrade), ToFloat(extent - Kerf()), 0.0f);
+  AppendPlanEntry(row, 1.0f, GradeCode(PieceKind::kWaste), ToFloat(extent - Kerf()), 0.0f);
 }
 
 void AppendFillRows(int32_t row, int32_t grade) {
   const int32_t rows = std::clamp(ws.filler.FillRowCount, 0, kMaxFillRows);
-  const float gradeCode = static_cast<float>(grade * 10 + 2);
+  const float gradeCode = GradeCode(PieceKind::kVariable, grade);
   for (int32_t r = 0; r < rows; ++r) {
     const FillRow& fill = ws.filler.FillRows[r];
     AppendPlanEntry(row, fill.count, gradeCode, fill.length, fill.tag);
@@ -101,7 +99,7 @@ float RemainderAfterFill(float segmentLength) {
     used += (Kerf() + static_cast<double>(fill.length)) * static_cast<double>(fill.count);
   }
   const float remainder = ToFloat(static_cast<double>(segmentLength) - used);
-  return remainder < 0.1 ? 0.0f : remainder;
+  return static_cast<double>(remainder) < kLengthTolerance ? 0.0f : remainder;
 }
 
 void AddLength(int32_t row, double extent) {
@@ -127,7 +125,7 @@ void MovePlanRow(int32_t from, int32_t to) {
 
 bool IsMovableWaste(const PlanEntry& entry) {
   return GradeOf(entry.gradeCode) == kWasteGrade &&
-         static_cast<double>(entry.length) > 0.2 - Kerf();
+         static_cast<double>(entry.length) > kLeastMovableWaste - Kerf();
 }
 
 void CenterWasteInRow(int32_t row) {
@@ -163,7 +161,7 @@ void ExchangeTailRows() {
 }
 
 void FlattenPlan() {
-  ws.plan.PieceCount = 0;
+  ws.cut.PieceCount = 0;
   bool folding = false;       // the list is full and more pieces follow
   double foldedExtent = 0.0;  // board length of the pieces folded into the last row
   const int32_t rows = std::min(ws.board.SegmentCount, kMaxPlanRows);
@@ -174,30 +172,30 @@ void FlattenPlan() {
       const double pieces = PiecesOf(entry.count);
       double placed = 0.0;
       while (!folding && placed < pieces) {
-        if (ws.plan.PieceCount < kMaxPieces) {
-          ws.plan.PieceList[ws.plan.PieceCount++] =
+        if (ws.cut.PieceCount < kMaxPieces) {
+          ws.cut.PieceList[ws.cut.PieceCount++] =
               PieceRow{entry.gradeCode, entry.length, entry.tag};
           placed += 1.0;
         } else {
           folding = true;
-          foldedExtent = ExtentOf(1.0, ws.plan.PieceList[kMaxPieces - 1].length);
+          foldedExtent = ExtentOf(1.0, ws.cut.PieceList[kMaxPieces - 1].length);
         }
       }
       if (folding) foldedExtent += ExtentOf(pieces - placed, entry.length);
     }
   }
   if (folding) {
-    ws.plan.PieceList[kMaxPieces - 1] =
-        PieceRow{static_cast<float>(kWasteGrade), ToFloat(foldedExtent - Kerf()), 0.0f};
+    ws.cut.PieceList[kMaxPieces - 1] =
+        PieceRow{GradeCode(PieceKind::kWaste), ToFloat(foldedExtent - Kerf()), 0.0f};
   }
 }
 
 bool RemainderCanSplit(int32_t grade, double remainder) {
-  return remainder >= static_cast<double>(ws.settings.KerfWidth) + 49.0 && grade != kMaxOrderGrade;
+  return remainder >= Kerf() + kShortestUsefulRest && grade != kMaxOrderGrade;
 }
 
 void GiveToNextOrWaste(int32_t i, double remainder, bool nextMayTake) {
-  if (remainder < 0.1) return;
+  if (remainder < kLengthTolerance) return;
   if (nextMayTake && i + 1 < ws.board.SegmentCount) {
     const int32_t grade = GradeOf(ws.board.Segments[i].grade);
     const int32_t nextGrade = GradeOf(ws.board.Segments[i + 1].grade);
@@ -209,34 +207,26 @@ void GiveToNextOrWaste(int32_t i, double remainder, bool nextMayTake) {
   AppendWaste(i, remainder);
 }
 
-int32_t ClassifyAndPlaceWhole(int32_t i) {
+RowStart ClassifyAndPlaceWhole(int32_t i) {
   const Segment& segment = ws.board.Segments[i];
-  ws.plan.CurSegGrade = GradeOf(segment.grade);
-  ws.plan.CurSegLength = segment.length;
-  const int32_t grade = ws.plan.CurSegGrade;
-  const float pieceLength = ToFloat(static_cast<double>(ws.plan.CurSegLength) -
-                                    static_cast<double>(ws.settings.KerfWidth));
+  RowStart row{true, GradeOf(segment.grade), segment.length, {PieceClass::Kind::kNothing, -1}};
+  const float pieceLength = ToFloat(static_cast<double>(row.length) - Kerf());
   if (!IsPlannableGrade(segment.grade)) {
-    SetSingleEntry(i, static_cast<float>(kWasteGrade), pieceLength, 0.0f);
-    return kPlacedWhole;
+    SetSingleEntry(i, GradeCode(PieceKind::kWaste), pieceLength, 0.0f);
+    return row;
   }
-  const int32_t c = ClassifyPiece(grade, ws.plan.CurSegLength);
-  ws.plan.RemainderLength = 0.0f;
-  ws.search.SearchFirstEntry = 0;
-  ws.filler.FillRowCount = 0;
-  const int32_t kind = c % 10;
-  const int32_t x = c / 10;
-  if (kind == 1 && x >= 1 && x <= kMaxUncutOrders) {
-    SetSingleEntry(i, static_cast<float>(grade * 10 + 1), pieceLength,
-                   static_cast<float>(ws.orders.UncutCode[grade][x - 1]));
-    return kPlacedWhole;
+  row.piece = ClassifyPiece(row.grade, row.length);
+  const int32_t entry = row.piece.entry;
+  if (row.piece.kind == PieceClass::Kind::kUncutWhole && entry >= 0) {
+    SetSingleEntry(i, GradeCode(PieceKind::kUncut, row.grade), pieceLength,
+                   static_cast<float>(ws.orders.UncutCode[row.grade][entry]));
+  } else if (row.piece.kind == PieceClass::Kind::kVariable && entry >= 0) {
+    SetSingleEntry(i, GradeCode(PieceKind::kVariable, row.grade), pieceLength,
+                   static_cast<float>(ws.orders.VariableCode[row.grade][entry]));
+  } else {
+    row.placed = false;
   }
-  if (kind == 2 && x >= 1 && x <= kMaxVariableOrders) {
-    SetSingleEntry(i, static_cast<float>(grade * 10 + 2), pieceLength,
-                   static_cast<float>(ws.orders.VariableCode[grade][x - 1]));
-    return kPlacedWhole;
-  }
-  return c;
+  return row;
 }
 
 }  // namespace sawline::plan

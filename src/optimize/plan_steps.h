@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "optimize/segment_searches.h"
 #include "workspace/numeric.h"
 #include "workspace/workspace.h"
 
@@ -58,13 +59,16 @@ inline bool IsPlannableGrade(float grade) {
   return IsOrderGrade(GradeOf(grade));
 }
 
-// Starts planning row `i`: sets CurSegGrade and CurSegLength, clears the outputs of
-// the searches (RemainderLength, SearchFirstEntry, FillRowCount) and plans the row
-// whole when it takes no order pieces (one waste piece) or when the classifier gives
-// it to one uncut or one variable-length order. Returns kPlacedWhole then; otherwise
-// the class value, for the driver to fill, search or downgrade the row.
-inline constexpr int32_t kPlacedWhole = -1;
-int32_t ClassifyAndPlaceWhole(int32_t i);
+// Starts planning row `i`: plans it whole when it takes no order pieces (one waste
+// piece) or when the classifier gives it to one uncut or one variable-length order;
+// otherwise the driver fills, searches or downgrades it as the class says.
+struct RowStart {
+  bool placed;       // planned whole
+  int32_t grade;     // the row's grade, truncated
+  float length;      // the row's length
+  PieceClass piece;  // what the classifier says (rows of an order grade only)
+};
+RowStart ClassifyAndPlaceWhole(int32_t i);
 
 // `grade` plus one grade, as a downgrade or a split remainder gets it.
 inline float NextGrade(float grade) {

@@ -1,7 +1,6 @@
-// Internal pieces of the segment filler and the combination search: the steps that
-// RunGeneticSearch runs in order (tests and the benchmark drive a search generation by
-// generation through them), the per-gene constants the operators share, and the fill
-// memos. Not part of the library's interface.
+// Internal pieces of the segment filler and the combination search: the per-gene
+// constants the operators share, the generation state, and the fill memos. The search's
+// steps are declared in search_testing.h. Not part of the library's interface.
 #pragma once
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "optimize/search_testing.h"
 #include "workspace/numeric.h"
 #include "workspace/workspace.h"
 
@@ -326,33 +326,13 @@ inline float GiveUpUntilFits(Gene* row, const GeneTable& genes, int32_t from, in
   return length;
 }
 
-// ---- Steps of RunGeneticSearch, in the order it runs them ----
-// Sets SearchGrade and SearchLength, finds SearchFirstEntry and GeneCount, and sets
-// the gene limits.
-void BeginSearch(int32_t grade, float length);
-// Clears the genes of all individuals and of BestGenes.
-void ClearPopulation();
-// Draws the initial population from RandomTable by the three schemes.
-void BuildInitialPopulation();
-// Takes the first best of the initial population.
-void KeepFirstBest(int32_t fixedOnly);
-// Takes a better (or equal but lexicographically greater) individual among 0..n-1.
-void KeepBest(int32_t fixedOnly, int32_t n);
-// One generation: clear NextPopulation, select, cross, mutate, copy back, evaluate,
-// keep the best. Expects Population, Fitness, the rest rows and IndividualLength as the
-// last EvaluatePopulation left them.
-void RunGeneration(int32_t fixedOnly);
-// The same generation from the rows `from` into the rows `to`, which then hold the
-// population that Fitness and the rest rows describe; nothing is copied back.
-// Inside a search's own loop `genes` is the search's gene table, loaded once, and the
-// operators read the search's scaled draws (ScaledDrawTables); null loads both afresh.
+// The same generation as RunGeneration from the rows `from` into the rows `to`, which
+// then hold the population that Fitness and the rest rows describe; nothing is copied
+// back. Inside a search's own loop `genes` is the search's gene table, loaded once, and
+// the operators read the search's scaled draws (ScaledDrawTables); null loads both afresh.
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
                        const GeneTable* genes);
-// Individuals 0..count-1 become the greedy combinations starting at their own gene.
-void BuildGreedyCandidates(int32_t count);
-// Leaves the result for the driver: SearchPieceCount, FillRows, RemainderLength.
-void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const FillRow* fills);
 
 // ---- Fill memos ----
 // While a search runs, FillSegment (and the FillRemainder calls inside it) is a pure
@@ -360,8 +340,6 @@ void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const
 // kerf stay as they were. The memos remember its results by the exact bits of that
 // length, for the current epoch only. BeginFillMemo starts a new epoch (unless
 // FillMemoOff is 1) and EndFillMemo stops the use, so no result outlives its search.
-void BeginFillMemo();
-void EndFillMemo();
 
 // Slot of `bits` in a memo of kFillMemoSlots entries, or -1 when the probe window is
 // full of other lengths (the caller then computes without remembering). `found` tells

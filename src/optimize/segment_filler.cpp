@@ -7,8 +7,8 @@
 #include <cstring>
 #include <utility>
 
-#include "optimize/optimize.h"
 #include "optimize/search_steps.h"
+#include "optimize/segment_searches.h"
 #include "workspace/numeric.h"
 #include "workspace/workspace.h"
 
@@ -227,11 +227,11 @@ void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_
   if (!FitExactly(view, c, r) && TileRest(grade, view, c, r)) {
     // After a tiling, what is left is absorbed by the main pieces when their range
     // allows, else fitted once more.
-    if (r >= 0.1 && (view.maxLength[i] - view.minLength[i]) * n > r) {
+    if (r >= kLengthTolerance && (view.maxLength[i] - view.minLength[i]) * n > r) {
       c.rows[0].length =
           static_cast<float>(static_cast<double>(c.rows[0].length) + static_cast<double>(r) / n);
       c.score = static_cast<float>(c.score + static_cast<double>(r) * view.weight[i]);
-    } else if (r >= 0.1) {
+    } else if (r >= kLengthTolerance) {
       FitExactly(view, c, r);
     }
   }
@@ -339,6 +339,7 @@ float FillSegment(int32_t grade, float length) {
   }
 
   std::memset(ws.filler.FillRows, 0, sizeof ws.filler.FillRows);
+  ws.filler.FillRowCount = 0;
   if (chosen >= 0) {
     const Candidate& c = candidates[chosen];
     std::memcpy(ws.filler.FillRows, c.rows, sizeof(FillRow) * static_cast<size_t>(c.rowCount));
@@ -391,7 +392,6 @@ float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int
       rowCount = entry.rowCount;
       return entry.score;
     }
-    ws.filler.FillRowCount = 0;
     const float score = FillSegment(grade, length);
     if (slot >= 0 && ws.filler.FillRowCount <= kFillMemoRows) {
       FillMemoEntry& entry = ws.search.FillMemo[slot];
@@ -404,7 +404,6 @@ float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int
     rowCount = ws.filler.FillRowCount;
     return score;
   }
-  ws.filler.FillRowCount = 0;
   const float score = FillSegment(grade, length);
   rows = ws.filler.FillRows;
   rowCount = ws.filler.FillRowCount;

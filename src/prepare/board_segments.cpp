@@ -15,9 +15,6 @@
 namespace sawline {
 namespace {
 
-constexpr float kWaste = static_cast<float>(kWasteGrade);
-constexpr double kShortestKeptPiece = 0.1;  // two-face pieces below this are dropped
-
 // The settings the conversion reads, widened once.
 struct MarkSettings {
   double gradeMarkLength;  // at most this: a grade mark
@@ -54,9 +51,10 @@ void ConvertPairs(int n) {
   for (int i = 0; i < n; ++i)
     ws.board.Segments[i] = {FirstHalf(i), SecondHalf(i)};
   ws.board.SegmentCount = n;
-  if (ws.settings.OptimizeMode != 4) return;
+  if (ws.settings.OptimizeMode != OptimizeMode::kDefectSawing) return;
   for (int i = 0; i < n; ++i)
-    ws.board.Segments[i].grade = GradeOf(ws.board.Segments[i].grade) > 1 ? kWaste : 1.0f;
+    ws.board.Segments[i].grade =
+        GradeOf(ws.board.Segments[i].grade) > 1 ? GradeCode(PieceKind::kWaste) : 1.0f;
 }
 
 // ---- One-face marking ----
@@ -78,7 +76,7 @@ void AddGradeMark(const MarkSettings& s, float mark) {
 void ConvertOneFace(const MarkSettings& s, int n) {
   const double first = FirstHalf(0);
   if (first < s.gradeAMinLength) {
-    Append(kWaste, FirstHalf(0));
+    Append(GradeCode(PieceKind::kWaste), FirstHalf(0));
   } else {
     Append(n == 1 ? s.unmarkedGrade : 1.0f, FirstHalf(0));
   }
@@ -90,11 +88,11 @@ void ConvertOneFace(const MarkSettings& s, int n) {
     if (interval <= s.gradeMarkLength) {
       AddGradeMark(s, FirstHalf(k));
     } else if (interval < s.gradeAMinLength) {
-      Append(kWaste, FirstHalf(k));
+      Append(GradeCode(PieceKind::kWaste), FirstHalf(k));
       while (k + 1 <= lastInterior) {
         ++k;
         if (static_cast<double>(FirstHalf(k)) < s.gradeAMinLength) {
-          Append(kWaste, FirstHalf(k));
+          Append(GradeCode(PieceKind::kWaste), FirstHalf(k));
         } else {
           Append(1.0f, FirstHalf(k));
           break;
@@ -110,7 +108,7 @@ void ConvertOneFace(const MarkSettings& s, int n) {
     Segment& current = ws.board.Segments[ws.board.SegmentCount - 1];
     current.length = AddLengths(current.length, FirstHalf(n - 1));
   } else if (last < s.gradeAMinLength) {
-    Append(kWaste, FirstHalf(n - 1));
+    Append(GradeCode(PieceKind::kWaste), FirstHalf(n - 1));
   } else {
     Append(s.unmarkedGrade, FirstHalf(n - 1));
   }
@@ -196,7 +194,7 @@ void LayZonesOverSegments(const SideZones& zones, int& topCount) {
 void RemoveShortSegments() {
   int kept = 0;
   for (int i = 0; i < ws.board.SegmentCount; ++i) {
-    if (static_cast<double>(ws.board.Segments[i].length) < kShortestKeptPiece) continue;
+    if (static_cast<double>(ws.board.Segments[i].length) < kLengthTolerance) continue;
     ws.board.Segments[kept++] = ws.board.Segments[i];
   }
   ws.board.SegmentCount = kept;
@@ -213,7 +211,7 @@ void ConvertTwoFace(const MarkSettings& s, int n, int m) {
         static_cast<double>(FirstHalf(i + 2)) <= s.gradeMarkLength) {
       waste = true;
     }
-    ws.board.Segments[i] = {waste ? kWaste : s.unmarkedGrade, FirstHalf(i)};
+    ws.board.Segments[i] = {waste ? GradeCode(PieceKind::kWaste) : s.unmarkedGrade, FirstHalf(i)};
   }
   if (m == 0) {
     ws.board.SegmentCount = n;
@@ -277,11 +275,11 @@ void ConvertIntervals(const MarkSettings& s, int n, int defectCount) {
       std::reverse(ws.board.Segments, ws.board.Segments + ws.board.SegmentCount);
   }
 
-  if (ws.settings.OptimizeMode != 4) return;
+  if (ws.settings.OptimizeMode != OptimizeMode::kDefectSawing) return;
   ws.board.SegmentCount = defectCount;
   for (int i = 0; i < defectCount; ++i) {
     const bool waste = static_cast<double>(FirstHalf(i)) < s.gradeAMinLength;
-    ws.board.Segments[i] = {waste ? kWaste : 1.0f, FirstHalf(i)};
+    ws.board.Segments[i] = {waste ? GradeCode(PieceKind::kWaste) : 1.0f, FirstHalf(i)};
   }
 }
 
@@ -299,7 +297,7 @@ void ConvertBoardMarks() {
 
   if (n > 0) {
     const MarkSettings settings = ReadMarkSettings();
-    if (ws.marks.BoardMarks[kMarkKindIndex] == 1.0f) {
+    if (ws.marks.BoardMarks[kMarkKindIndex] == kPairMarks) {
       ConvertPairs(n);
     } else {
       ConvertIntervals(settings, n, defectCount);

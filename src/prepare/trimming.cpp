@@ -13,8 +13,6 @@
 namespace sawline {
 namespace {
 
-constexpr double kLengthMargin = 0.1;  // a cut must leave more than this of a segment
-
 float AddLengths(float a, float b) {
   return ToFloat(static_cast<double>(a) + static_cast<double>(b));
 }
@@ -52,12 +50,12 @@ void TrimEnd(Segment& segment, const int32_t* cutPerGrade, int32_t* trimmed, int
   const int32_t grade = GradeOf(segment.grade);
   if (!IsOrderGrade(grade) || cutPerGrade[grade] <= 0) return;
   const double cut = static_cast<double>(cutPerGrade[grade]);
-  if (cut + kLengthMargin < static_cast<double>(segment.length)) {
+  if (cut + kLengthTolerance < static_cast<double>(segment.length)) {
     segment.length = SubtractLength(segment.length, cut);
     *trimmed = 1;
     *cutLength = cutPerGrade[grade];
   } else {
-    segment.grade = static_cast<float>(kWasteGrade);
+    segment.grade = GradeCode(PieceKind::kWaste);
   }
 }
 
@@ -75,7 +73,7 @@ void ShiftMarkingLines() {
     const int32_t gradeBefore = GradeOf(before.grade);
     const int32_t gradeAfter = GradeOf(after.grade);
     if (gradeBefore != kWasteGrade && gradeBefore <= gradeAfter) continue;
-    if (!(shift + kLengthMargin < static_cast<double>(after.length))) continue;
+    if (!(shift + kLengthTolerance < static_cast<double>(after.length))) continue;
     before.length = AddLengths(before.length, static_cast<float>(width));
     after.length = SubtractLength(after.length, shift);
   }

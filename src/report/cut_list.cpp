@@ -25,58 +25,52 @@ namespace {
 // host receives, so the fold never changes a delivered piece.
 static_assert(kMaxPieces - 2 >= kMaxTransferRecords);
 
-constexpr float kWasteCode = 9.0f;
-constexpr double kLengthTolerance = 0.1;  // least leftover worth its own piece
-constexpr int32_t kLeastSplitLength = 49;
-constexpr double kKickedWasteLength = 140.0;
-constexpr double kLeastHalvedWasteLength = 70.0;
-
 bool IsWaste(const PieceRow& row) {
   return GradeOf(row.gradeCode) == kWasteGrade;
 }
 
 PieceRow WasteRow(double length) {
-  return PieceRow{kWasteCode, ToFloat(length), 0.0f};
+  return PieceRow{GradeCode(PieceKind::kWaste), ToFloat(length), 0.0f};
 }
 
 // Room for `count` more rows.
 bool HasRoomFor(int32_t count) {
-  return count <= kMaxPieces - ws.plan.PieceCount;
+  return count <= kMaxPieces - ws.cut.PieceCount;
 }
 
 void InsertRow(int32_t position, const PieceRow& row) {
-  for (int32_t k = ws.plan.PieceCount; k > position; --k)
-    ws.plan.PieceList[k] = ws.plan.PieceList[k - 1];
-  ws.plan.PieceList[position] = row;
-  ++ws.plan.PieceCount;
+  for (int32_t k = ws.cut.PieceCount; k > position; --k)
+    ws.cut.PieceList[k] = ws.cut.PieceList[k - 1];
+  ws.cut.PieceList[position] = row;
+  ++ws.cut.PieceCount;
 }
 
 void DeleteRow(int32_t position) {
-  for (int32_t k = position; k < ws.plan.PieceCount - 1; ++k)
-    ws.plan.PieceList[k] = ws.plan.PieceList[k + 1];
-  --ws.plan.PieceCount;
+  for (int32_t k = position; k < ws.cut.PieceCount - 1; ++k)
+    ws.cut.PieceList[k] = ws.cut.PieceList[k + 1];
+  --ws.cut.PieceCount;
 }
 
 // Rows first..PieceCount-1 become one waste row covering their lengths and the kerfs
 // between them (the tag is left 0 for the waste-tag rule).
 void FoldTailFrom(int32_t first) {
-  double length = ws.plan.PieceList[first].length;
-  for (int32_t k = first + 1; k < ws.plan.PieceCount; ++k)
-    length = length + ws.settings.KerfWidth + ws.plan.PieceList[k].length;
-  ws.plan.PieceList[first] = WasteRow(length);
-  ws.plan.PieceCount = first + 1;
+  double length = ws.cut.PieceList[first].length;
+  for (int32_t k = first + 1; k < ws.cut.PieceCount; ++k)
+    length = length + ws.settings.KerfWidth + ws.cut.PieceList[k].length;
+  ws.cut.PieceList[first] = WasteRow(length);
+  ws.cut.PieceCount = first + 1;
 }
 
 // Frees one row of a full list by folding its last two rows into one waste row.
 void MakeRoom() {
-  if (ws.plan.PieceCount >= kMaxPieces) FoldTailFrom(ws.plan.PieceCount - 2);
+  if (ws.cut.PieceCount >= kMaxPieces) FoldTailFrom(ws.cut.PieceCount - 2);
 }
 
 void AddTrimmedHead() {
   if (ws.board.TrimRecord[0] != 1) return;
   const int32_t headCut = ws.board.TrimRecord[1];
-  PieceRow& first = ws.plan.PieceList[0];
-  if (first.gradeCode == kWasteCode) {
+  PieceRow& first = ws.cut.PieceList[0];
+  if (first.gradeCode == GradeCode(PieceKind::kWaste)) {
     first.length = ToFloat(static_cast<double>(first.length) + headCut);
     return;
   }
@@ -87,13 +81,13 @@ void AddTrimmedHead() {
 void AddTrimmedTail() {
   if (ws.board.TrimRecord[2] != 1) return;
   const int32_t tailCut = ws.board.TrimRecord[3];
-  if (ws.plan.PieceList[ws.plan.PieceCount - 1].gradeCode != kWasteCode) MakeRoom();
-  PieceRow& last = ws.plan.PieceList[ws.plan.PieceCount - 1];
-  if (last.gradeCode == kWasteCode) {
+  if (ws.cut.PieceList[ws.cut.PieceCount - 1].gradeCode != GradeCode(PieceKind::kWaste)) MakeRoom();
+  PieceRow& last = ws.cut.PieceList[ws.cut.PieceCount - 1];
+  if (last.gradeCode == GradeCode(PieceKind::kWaste)) {
     last.length = ToFloat(static_cast<double>(last.length) + tailCut);
     return;
   }
-  InsertRow(ws.plan.PieceCount, WasteRow(static_cast<double>(tailCut) - ws.settings.KerfWidth));
+  InsertRow(ws.cut.PieceCount, WasteRow(static_cast<double>(tailCut) - ws.settings.KerfWidth));
 }
 
 // Neighbouring waste rows become one, the kerf between them included. One pass goes
@@ -103,9 +97,9 @@ void MergeWaste() {
   bool merged = true;
   while (merged) {
     merged = false;
-    for (int32_t i = 0; i < ws.plan.PieceCount - 1; ++i) {
-      PieceRow& row = ws.plan.PieceList[i];
-      const PieceRow& next = ws.plan.PieceList[i + 1];
+    for (int32_t i = 0; i < ws.cut.PieceCount - 1; ++i) {
+      PieceRow& row = ws.cut.PieceList[i];
+      const PieceRow& next = ws.cut.PieceList[i + 1];
       if (!IsWaste(row) || !IsWaste(next)) continue;
       row.length = ToFloat(static_cast<double>(row.length) + static_cast<double>(next.length) +
                            static_cast<double>(ws.settings.KerfWidth));
@@ -120,11 +114,11 @@ void MergeWaste() {
 // would be negative), so it stays with the first piece, which is then W + t long.
 void SplitLongWaste() {
   const int32_t maxLength = ws.settings.WasteMaxLength;
-  if (maxLength < kLeastSplitLength) return;
+  if (maxLength < kShortestUsefulRest) return;
   const double kerf = ws.settings.KerfWidth;
   const double span = maxLength + kerf;
-  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
-    PieceRow& row = ws.plan.PieceList[i];
+  for (int32_t i = 0; i < ws.cut.PieceCount; ++i) {
+    PieceRow& row = ws.cut.PieceList[i];
     if (!IsWaste(row) || row.length < maxLength + kLengthTolerance) continue;
     const double covered = static_cast<double>(row.length) + kerf;
     const int32_t m = TruncToInt(std::floor(covered / span));
@@ -144,8 +138,8 @@ void SplitLongWaste() {
 
 // Long waste is kicked out with the kicker code; all other waste carries no code.
 void TagWaste() {
-  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
-    PieceRow& row = ws.plan.PieceList[i];
+  for (int32_t i = 0; i < ws.cut.PieceCount; ++i) {
+    PieceRow& row = ws.cut.PieceList[i];
     if (!IsWaste(row)) continue;
     row.tag =
         row.length >= kKickedWasteLength ? static_cast<float>(ws.settings.WasteKickerCode) : 0.0f;
@@ -159,9 +153,9 @@ void HalveMiddleWaste() {
   bool split = true;
   while (split) {
     split = false;
-    for (int32_t i = 0; i < ws.plan.PieceCount - 1; ++i) {
-      PieceRow& row = ws.plan.PieceList[i];
-      if (!IsWaste(row) || row.length < kLeastHalvedWasteLength || row.length >= kKickedWasteLength)
+    for (int32_t i = 0; i < ws.cut.PieceCount - 1; ++i) {
+      PieceRow& row = ws.cut.PieceList[i];
+      if (!IsWaste(row) || row.length < kHalvedWasteLength || row.length >= kKickedWasteLength)
         continue;
       if (!HasRoomFor(1)) continue;  // refused: the waste stays whole
       row.length = ToFloat((static_cast<double>(row.length) - ws.settings.KerfWidth) / 2.0);
@@ -176,16 +170,16 @@ void HalveMiddleWaste() {
 // board, tagged by the waste-tag rule, so the host still gets a complete cut
 // sequence whose feed lengths add up to the board length.
 void FoldIntoHostSlots() {
-  if (ws.plan.PieceCount <= kMaxTransferRecords) return;
+  if (ws.cut.PieceCount <= kMaxTransferRecords) return;
   FoldTailFrom(kMaxTransferRecords - 1);
-  PieceRow& last = ws.plan.PieceList[kMaxTransferRecords - 1];
+  PieceRow& last = ws.cut.PieceList[kMaxTransferRecords - 1];
   if (last.length >= kKickedWasteLength) last.tag = static_cast<float>(ws.settings.WasteKickerCode);
 }
 
 }  // namespace
 
 void FinishPieceList() {
-  if (ws.plan.PieceCount < 1) return;
+  if (ws.cut.PieceCount < 1) return;
   AddTrimmedHead();
   AddTrimmedTail();
   MergeWaste();

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <ctime>
 
+#include "workspace/workspace.h"
+
 namespace sawline {
 
 // Adds the trimmed head and tail as waste and shapes the waste of PieceList.
@@ -17,9 +19,9 @@ void ComputeStatistics();
 // ---- Run log "BackupData.txt" (each writer opens, appends and closes it) ----
 void LogSettings();  // settings, order lists, marks and segments
 // The priority-downgrade driver's section: rows with their neighbour flags.
-void LogDowngradeSection(const int32_t* neighbourFlags);
-void LogRefusal();  // one line saying why the board was refused (ws.run.InputRefused)
-void LogResults();  // plan, cut list, controller records, statistics
+void LogDowngradeSection(const DowngradePass& pass);
+void LogRefusal(const Refusal& refusal);  // one line saying why the board was refused
+void LogResults();                        // plan, cut list, controller records, statistics
 void LogClosing(double elapsedSeconds, const std::tm& now);  // timing and end lines
 
 }  // namespace sawline

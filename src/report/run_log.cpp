@@ -42,8 +42,8 @@ void LogOptimizationSettings(std::FILE* f) {
   std::fprintf(f, "优化算法参数：\n");
   std::fprintf(f, "    余料对中：%d                算法优化时间：%.2fs\n",
                ws.settings.RemnantCentering, D(ws.settings.OptimizeTimeLimit));
-  std::fprintf(f, "    优化方式：%d                优先降级：%d\n", ws.settings.OptimizeMode,
-               ws.settings.PriorityDowngrade);
+  std::fprintf(f, "    优化方式：%d                优先降级：%d\n",
+               static_cast<int32_t>(ws.settings.OptimizeMode), ws.settings.PriorityDowngrade);
   std::fprintf(f,
                "    优化方式注：0-长度、加权优化  1-价值优化  2-数量优化  3-长料锯切  "
                "4-缺陷锯切\n");
@@ -54,7 +54,7 @@ void LogOptimizationSettings(std::FILE* f) {
 // The fixed-length entries are listed only outside defect sawing, which has none.
 void LogOrderLists(std::FILE* f) {
   std::fprintf(f, "定长清单：\n");
-  if (ws.settings.OptimizeMode < 4) {
+  if (ws.settings.OptimizeMode < OptimizeMode::kDefectSawing) {
     for (int g = 1; g <= kMaxOrderGrade; ++g) {
       for (int j = 0; j < ws.orders.FixedCount[g]; ++j) {
         std::fprintf(f, "    %d Grade(第%d个，共%d个):  %d    %.3f    %.3f    %ld    %ld    %ld\n",
@@ -152,25 +152,34 @@ void LogSettings() {
   platform::CloseLog(f);
 }
 
-// One row per segment as the downgrade pass left them; a missing flag table prints 0s.
-void LogDowngradeSection(const int32_t* neighbourFlags) {
+// One row per segment as the downgrade pass left them.
+void LogDowngradeSection(const DowngradePass& pass) {
   std::FILE* f = platform::OpenLogForAppend();
   if (f == nullptr) return;
   std::fprintf(f, "\n\n优先降级降级处理后木材信息：\n");
-  const int rows = std::clamp<int32_t>(ws.board.SegmentCount, 0, kMaxSegments);
+  const int rows = std::clamp<int32_t>(pass.rowCount, 0, kMaxSegments);
   for (int i = 0; i < rows; ++i) {
-    const int32_t flag = neighbourFlags != nullptr ? neighbourFlags[i] : 0;
-    std::fprintf(f, "    等级：%d      长度：%.1f      降级标识：%d\n",
-                 GradeOf(ws.board.Segments[i].grade), D(ws.board.Segments[i].length), flag);
+    std::fprintf(f, "    等级：%d      长度：%.1f      降级标识：%d\n", GradeOf(pass.rows[i].grade),
+                 D(pass.rows[i].length), pass.flag[i]);
   }
   std::fprintf(f, "\n\n");
   platform::CloseLog(f);
 }
 
-void LogRefusal() {
+// Settings and marks outside their range are named with their value and range; the
+// other reasons have a fixed text.
+void LogRefusal(const Refusal& refusal) {
   std::FILE* f = platform::OpenLogForAppend();
   if (f == nullptr) return;
-  std::fprintf(f, "Board refused: %s\n", RefusalText(ws.run.InputRefused));
+  if (refusal.reason == kRefusedSetting) {
+    std::fprintf(f, "Board refused: %s %.10g is outside %.10g to %.10g\n", refusal.setting,
+                 refusal.value, refusal.min, refusal.max);
+  } else if (refusal.reason == kRefusedMarkGrade) {
+    std::fprintf(f, "Board refused: grade %.10g of mark %d is outside %.10g to %.10g\n",
+                 refusal.value, refusal.mark, refusal.min, refusal.max);
+  } else {
+    std::fprintf(f, "Board refused: %s\n", RefusalText(refusal.reason));
+  }
   platform::CloseLog(f);
 }
 

@@ -36,19 +36,19 @@ void WritePlan(std::FILE* log) {
 }
 
 void WriteCutList(std::FILE* log) {
-  std::fprintf(log, "\n\n优化结果中废料段处理(加去头去尾)：共%d段\n", ws.plan.PieceCount);
-  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
-    const PieceRow& row = ws.plan.PieceList[i];
+  std::fprintf(log, "\n\n优化结果中废料段处理(加去头去尾)：共%d段\n", ws.cut.PieceCount);
+  for (int32_t i = 0; i < ws.cut.PieceCount; ++i) {
+    const PieceRow& row = ws.cut.PieceList[i];
     std::fprintf(log, "    %2d    %6.1f    %ld\n", TruncToInt(row.gradeCode),
                  static_cast<double>(row.length), static_cast<long>(TruncToInt(row.tag)));
   }
 }
 
 void WriteTransferList(std::FILE* log) {
-  std::fprintf(log, "\n\n往Simotion传送数据：共%d段\n", ws.plan.PieceCount);
-  const int32_t records = std::clamp(ws.plan.PieceCount, 0, kMaxTransferRecords);
+  std::fprintf(log, "\n\n往Simotion传送数据：共%d段\n", ws.cut.PieceCount);
+  const int32_t records = std::clamp(ws.cut.PieceCount, 0, kMaxTransferRecords);
   for (int32_t i = 0; i < records; ++i) {
-    const TransferRecord& record = ws.results.TransferList[i];
+    const TransferRecord& record = ws.cut.TransferList[i];
     std::fprintf(log, "    %6.1f    %2d  %2d  %2d  %2d\n", static_cast<double>(record.feedLength),
                  TruncToInt(record.field[0]), TruncToInt(record.field[1]),
                  TruncToInt(record.field[2]), TruncToInt(record.field[3]));
@@ -70,39 +70,39 @@ void WriteStatistics(std::FILE* log) {
   std::fprintf(log, "\n\n\n统计量：\n");
   std::fprintf(log, "此根木板材的完成数统计：\n");
   for (int32_t j = 0; j < kFixedOrderRows; ++j) {
-    if (ws.results.FixedOrderPieces[j] > 0)
-      std::fprintf(log, "(%d)%d  ", j, ws.results.FixedOrderPieces[j]);
+    if (ws.stats.FixedOrderPieces[j] > 0)
+      std::fprintf(log, "(%d)%d  ", j, ws.stats.FixedOrderPieces[j]);
   }
   std::fprintf(log, "\n\n优化木板材统计(总长=%.1f)：\n", static_cast<double>(ws.board.BoardLength));
-  std::fprintf(log, "    总有用长度=%.1f\n", static_cast<double>(ws.results.TotalUsefulLength));
+  std::fprintf(log, "    总有用长度=%.1f\n", static_cast<double>(ws.stats.TotalUsefulLength));
   std::fprintf(log, "        1-8等级有用长度:");
-  WriteGradeGroup(log, ws.results.GradeUsefulLength, 1);
+  WriteGradeGroup(log, ws.stats.GradeUsefulLength, 1);
   std::fprintf(log, "\n优化结果统计：\n");
   std::fprintf(log, "    1-8等级总长:");
-  WriteGradeGroup(log, ws.results.GradeTotalLength, 1);
+  WriteGradeGroup(log, ws.stats.GradeTotalLength, 1);
   std::fprintf(log, "\n    1-8等级规格长:");
-  WriteGradeGroup(log, ws.results.GradeSpecLength, 1);
+  WriteGradeGroup(log, ws.stats.GradeSpecLength, 1);
   std::fprintf(log, "\n    1-8等级不定长长:");
-  WriteGradeGroup(log, ws.results.GradeVarLength, 1);
+  WriteGradeGroup(log, ws.stats.GradeVarLength, 1);
   std::fprintf(log, "\n    1-8等级固定不锯切长:");
-  WriteGradeGroup(log, ws.results.GradeUncutLength, 1);
+  WriteGradeGroup(log, ws.stats.GradeUncutLength, 1);
 }
 
 // Outside value optimization a single line says so; in value optimization the
 // record ends without a line feed (the closing record starts with one).
 void WriteValues(std::FILE* log) {
   std::fprintf(log, "\n价值优化结果统计：\n");
-  if (ws.settings.OptimizeMode != 1) {
+  if (ws.settings.OptimizeMode != OptimizeMode::kValue) {
     std::fprintf(log, "    非价值优化，不统计!\n");
     return;
   }
-  std::fprintf(log, "    总价值=%.3f", static_cast<double>(ws.results.TotalValue));
+  std::fprintf(log, "    总价值=%.3f", static_cast<double>(ws.stats.TotalValue));
   std::fprintf(log, "\n        1-8等级价值：");
-  WriteGradeGroup(log, ws.results.GradeValue, 3);
+  WriteGradeGroup(log, ws.stats.GradeValue, 3);
   std::fprintf(log, "\n        1-8等级定长价值：");
-  WriteGradeGroup(log, ws.results.GradeFixedValue, 3);
+  WriteGradeGroup(log, ws.stats.GradeFixedValue, 3);
   std::fprintf(log, "\n        1-8等级不定长价值：");
-  WriteGradeGroup(log, ws.results.GradeVarValue, 3);
+  WriteGradeGroup(log, ws.stats.GradeVarValue, 3);
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ void WriteValues(std::FILE* log) {
 void LogResults() {
   std::FILE* log = platform::OpenLogForAppend();
   if (log == nullptr) return;
-  if (ws.settings.OptimizeMode != 4) WritePlan(log);
+  if (ws.settings.OptimizeMode != OptimizeMode::kDefectSawing) WritePlan(log);
   WriteCutList(log);
   WriteTransferList(log);
   WriteStatistics(log);

@@ -14,14 +14,13 @@ namespace sawline {
 // are records (FinishPieceList folds a longer list), and no record past the table
 // is ever written.
 void BuildTransferList() {
-  const int32_t count = std::min(ws.plan.PieceCount, kMaxTransferRecords);
+  const int32_t count = std::min(ws.cut.PieceCount, kMaxTransferRecords);
   for (int32_t i = 0; i < count; ++i)
-    ws.results.TransferList[i] = TransferRecord{};
+    ws.cut.TransferList[i] = TransferRecord{};
   for (int32_t i = 0; i < count; ++i) {
-    const PieceRow& row = ws.plan.PieceList[i];
-    TransferRecord& record = ws.results.TransferList[i];
-    record.feedLength =
-        i < ws.plan.PieceCount - 1 ? ws.settings.KerfWidth + row.length : row.length;
+    const PieceRow& row = ws.cut.PieceList[i];
+    TransferRecord& record = ws.cut.TransferList[i];
+    record.feedLength = i < ws.cut.PieceCount - 1 ? ws.settings.KerfWidth + row.length : row.length;
     const int32_t tag = TruncToInt(row.tag);
     if (tag <= 0) continue;
     record.field[0] = static_cast<float>(tag / 1000000);

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "workspace/capacities.h"
+#include "workspace/codes.h"
 
 namespace sawline {
 
@@ -69,25 +70,25 @@ struct TransferRecord {
 
 // The scalar and per-grade settings of the parameter block (rewritten by every call).
 struct Settings {
-  int32_t WasteGateSelect;            // 1: waste gate selected, middle waste is not halved
-  int32_t WasteKickerCode;            // packed code given to long waste
-  int32_t CT[kGrades];                // head cut per grade 1..8; entry 0 stays 0
-  int32_t CB[kGrades];                // tail cut per grade 1..8; entry 0 stays 0
-  int32_t WasteMaxLength;             // longest waste piece before splitting
-  int32_t RemnantCentering;           // 1: centre remnants between unordered zones
-  float OptimizeTimeLimit;            // seconds per search: 0.35 divided by the segment count
-  int32_t WasteMarkCount;             // grade at which grade-mark counting stops
-  int32_t TailUnmarkedLength;         // logged only
-  int32_t GradeMarkLength;            // longest interval that counts as a grade mark
-  int32_t GradeAMinLength;            // shortest interval that is not waste
-  int32_t UnmarkedGrade;              // grade of an unmarked part of the board
-  int32_t OptimizeMode;               // 0 length, 1 value, 2 quantity, 3 long stock, 4 defects
-  int32_t PriorityDowngrade;          // 1 selects the priority-downgrade driver
-  float KerfWidth;                    // saw kerf width
-  int32_t FluorescentLineWidth;       // width of a marking line
-  int32_t FrontMarkingMode;           // 1: intervals read from the board's end
-  int32_t TopWasteSideGradeLines;     // non-zero: two-face marking
-  int32_t SeparateAdjacentSameGrade;  // 1: adjacent segments of one grade stay apart
+  int32_t WasteGateSelect;             // 1: waste gate selected, middle waste is not halved
+  int32_t WasteKickerCode;             // packed code given to long waste
+  int32_t CT[kGrades];                 // head cut per grade 1..8; entry 0 stays 0
+  int32_t CB[kGrades];                 // tail cut per grade 1..8; entry 0 stays 0
+  int32_t WasteMaxLength;              // longest waste piece before splitting
+  int32_t RemnantCentering;            // 1: centre remnants between unordered zones
+  float OptimizeTimeLimit;             // seconds per search: 0.35 divided by the segment count
+  int32_t WasteMarkCount;              // grade at which grade-mark counting stops
+  int32_t TailUnmarkedLength;          // logged only
+  int32_t GradeMarkLength;             // longest interval that counts as a grade mark
+  int32_t GradeAMinLength;             // shortest interval that is not waste
+  int32_t UnmarkedGrade;               // grade of an unmarked part of the board
+  sawline::OptimizeMode OptimizeMode;  // 0 length, 1 value, 2 quantity, 3 long stock, 4 defects
+  int32_t PriorityDowngrade;           // 1 selects the priority-downgrade driver
+  float KerfWidth;                     // saw kerf width
+  int32_t FluorescentLineWidth;        // width of a marking line
+  int32_t FrontMarkingMode;            // 1: intervals read from the board's end
+  int32_t TopWasteSideGradeLines;      // non-zero: two-face marking
+  int32_t SeparateAdjacentSameGrade;   // 1: adjacent segments of one grade stay apart
 };
 
 // The host's three order tables as it sent them, one column per table, by host row.
@@ -152,15 +153,17 @@ struct Board {
   int32_t TrimRecord[4];  // head trimmed (1/0), head cut, tail trimmed (1/0), tail cut
 };
 
-// The plan of the board: pieces per segment row, and the cut list.
+// The plan of the board: the pieces of each segment row.
 struct Plan {
   PlanEntry SegmentPlan[kMaxPlanRows][kMaxPlanEntries];  // entries of each segment row
   int32_t SegmentPieceCount[kMaxPlanRows];               // valid entries per plan row
-  PieceRow PieceList[kMaxPieces];                        // the cut list in board order, head first
+};
+
+// The cut list and the controller's records of its pieces.
+struct CutList {
+  PieceRow PieceList[kMaxPieces];  // the cut list in board order, head first
   int32_t PieceCount;
-  int32_t CurSegGrade;    // grade of the segment being classified
-  float CurSegLength;     // length of the segment being classified
-  float RemainderLength;  // length a segment has left after its pieces
+  TransferRecord TransferList[kMaxTransferRecords];  // one record per cut-list row
 };
 
 // The segment filler's results and the tables it answers from during a search.
@@ -196,6 +199,7 @@ struct Search {
   FillRow BestFillRows[kMaxFillRows];
   int32_t Generation;                         // generation counter 0..499
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
+  float RemainderLength;                      // result: what the segment has left after its pieces
   int16_t RowDraws[kRandomTableSize];         // RandomTable scaled to 0..200, for one search's loop
   int16_t GeneDraws[kRandomTableSize];        // RandomTable scaled to 0..GeneCount, the same
   int32_t DrawsInRange;  // 1: every RandomTable value is 0..32767, for the same loop
@@ -207,25 +211,19 @@ struct Search {
   FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills while a search runs
 };
 
-// The controller records and the statistics for the host.
-struct Results {
-  TransferRecord TransferList[kMaxTransferRecords];  // one record per cut-list row
-  int32_t FixedOrderPieces[kFixedOrderRows];         // pieces of this board per host fixed row
-  float GradeSpecLength[kGrades];                    // fixed-length piece length per grade
-  float GradeVarLength[kGrades];                     // variable-length piece length per grade
-  float GradeUncutLength[kGrades];                   // uncut piece length per grade
-  float GradeTotalLength[kGrades];                   // sum of the three above
-  float GradeUsefulLength[kGrades];                  // converted segment length per grade
+// The board's statistics for the host.
+struct Statistics {
+  int32_t FixedOrderPieces[kFixedOrderRows];  // pieces of this board per host fixed row
+  float GradeSpecLength[kGrades];             // fixed-length piece length per grade
+  float GradeVarLength[kGrades];              // variable-length piece length per grade
+  float GradeUncutLength[kGrades];            // uncut piece length per grade
+  float GradeTotalLength[kGrades];            // sum of the three above
+  float GradeUsefulLength[kGrades];           // converted segment length per grade
   float TotalUsefulLength;
   float GradeFixedValue[kGrades + 1];  // value of fixed-length pieces; entry 9 the total
   float GradeVarValue[kGrades + 1];    // value of variable-length pieces; entry 9 the total
   float GradeValue[kGrades];           // fixed + variable value per grade
   float TotalValue;
-};
-
-// Control of the call.
-struct RunControl {
-  int32_t InputRefused;  // why the board's inputs were refused (RefusalReason); 0 = accepted
 };
 
 struct Workspace {
@@ -237,8 +235,8 @@ struct Workspace {
   Plan plan;
   Filler filler;
   Search search;
-  Results results;
-  RunControl run;
+  CutList cut;
+  Statistics stats;
 };
 
 // Why a board was refused before planning (see ScreenInputs).
@@ -248,6 +246,26 @@ enum RefusalReason : int32_t {
   kRefusedNegativeKerf = 2,  // KerfWidth below 0
   kRefusedNegativeMark = 3,  // a mark length below 0
   kRefusedKerfTooWide = 4,   // KerfWidth as long as the whole board or longer
+  kRefusedSetting = 5,       // a setting outside its range, where that would spoil the plan
+  kRefusedMarkGrade = 6,     // a grade/length mark of a grade outside 1..9
+};
+
+// The screening's answer, for the run log's refusal line.
+struct Refusal {
+  RefusalReason reason;
+  const char* setting;  // kRefusedSetting: the setting's name
+  int32_t mark;         // kRefusedMarkGrade: the mark's position
+  double value;         // the setting's value or the mark's grade, as read
+  double min;           // the documented range
+  double max;
+};
+
+// The board's rows as the priority-downgrade pass left them, with their neighbour
+// flags, for the run log.
+struct DowngradePass {
+  int32_t rowCount;
+  Segment rows[kMaxSegments];
+  int32_t flag[kMaxSegments];
 };
 
 // The one instance.

@@ -36,7 +36,7 @@ TEST_F(InputBlocks, IntegerEntriesAreTruncatedTowardZero) {
     block[param::kFixedOrderLength + 17] = c.entry;
     block[param::kCB + 8] = c.entry;
     UnpackParameterBlock(block.data());
-    EXPECT_EQ(ws.settings.OptimizeMode, c.value);
+    EXPECT_EQ(static_cast<int32_t>(ws.settings.OptimizeMode), c.value);
     EXPECT_EQ(ws.orderRows.FixedOrderLength[17], c.value);
     EXPECT_EQ(ws.settings.CB[8], c.value);
   }

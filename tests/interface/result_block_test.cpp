@@ -35,8 +35,8 @@ TEST_F(ResultBlock, ThreeSegmentsFillOnlyTheirSlots) {
   ws.board.ConvertedSegments[2] = {9, 180};
   ws.board.ConvertedSegments[3] = {4, 999};  // stale row beyond the count
   ws.board.BoardLength = 3130.0f;
-  ws.plan.PieceCount = 1;
-  ws.plan.PieceList[0] = {9, 3130, 0};
+  ws.cut.PieceCount = 1;
+  ws.cut.PieceList[0] = {9, 3130, 0};
   Finish();
   EXPECT_EQ(block_[0], 2.0f);
   EXPECT_EQ(block_[1], 1.0f);
@@ -69,9 +69,9 @@ TEST_F(ResultBlock, WasteShowsItsTagFields) {
     ws.settings.KerfWidth = 5.0f;
     ws.settings.WasteGateSelect = 1;
     ws.settings.WasteKickerCode = c.kicker;
-    ws.plan.PieceCount = 2;
-    ws.plan.PieceList[0] = {1, 600, 11020304};
-    ws.plan.PieceList[1] = {9, c.length, 0};
+    ws.cut.PieceCount = 2;
+    ws.cut.PieceList[0] = {1, 600, 11020304};
+    ws.cut.PieceList[1] = {9, c.length, 0};
     Finish();
     EXPECT_EQ(block_[result::kPieceGradeCode + 1], 9.0f);
     EXPECT_EQ(block_[result::kPieceLength + 1], c.length);
@@ -96,10 +96,10 @@ TEST_F(ResultBlock, ValueSlotsAreZeroOutsideValueMode) {
   ws.orderRows.VariableOrderValue[0] = 5.0f;
   ws.settings.KerfWidth = 4.0f;
   for (int32_t mode : {0, 1, 2, 3, 4}) {
-    ws.settings.OptimizeMode = mode;
-    ws.plan.PieceCount = 2;
-    ws.plan.PieceList[0] = {1, 1200, 0};
-    ws.plan.PieceList[1] = {12, 500, 0};
+    ws.settings.OptimizeMode = static_cast<OptimizeMode>(mode);
+    ws.cut.PieceCount = 2;
+    ws.cut.PieceList[0] = {1, 1200, 0};
+    ws.cut.PieceList[1] = {12, 500, 0};
     Finish();
     EXPECT_EQ(block_[result::kFixedOrderPieces + 4], 1.0f) << "mode " << mode;
     EXPECT_EQ(block_[result::kGradeSpecLength + 1], 1200.0f);
@@ -126,15 +126,15 @@ TEST_F(ResultBlock, LongCutListArrivesComplete) {
   ws.settings.KerfWidth = 4.0f;
   ws.settings.WasteKickerCode = 1020304;
   ws.settings.WasteGateSelect = 1;
-  ws.plan.PieceCount = 180;
+  ws.cut.PieceCount = 180;
   double boardLength = 0.0;
-  for (int32_t i = 0; i < ws.plan.PieceCount; ++i) {
-    ws.plan.PieceList[i] = {1, 96, 11000000 + static_cast<float>(i)};
+  for (int32_t i = 0; i < ws.cut.PieceCount; ++i) {
+    ws.cut.PieceList[i] = {1, 96, 11000000 + static_cast<float>(i)};
     boardLength += 100.0;
   }
   ws.board.BoardLength = static_cast<float>(boardLength - 4.0);
   Finish();
-  ASSERT_EQ(ws.plan.PieceCount, 100);
+  ASSERT_EQ(ws.cut.PieceCount, 100);
   double feedSum = 0.0;
   for (int i = 0; i < 100; ++i)
     feedSum += block_[result::kFeedLength + i];

@@ -5,8 +5,9 @@
 #include <functional>
 #include <vector>
 
-#include "optimize/optimize.h"
 #include "optimize/search_steps.h"
+#include "optimize/search_testing.h"
+#include "optimize/segment_searches.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 #include "workspace/workspace.h"
@@ -68,7 +69,7 @@ class CombinationSearch : public test::WorkspaceTest {
   static void Search(float length, int32_t fixedOnly = 0, int32_t grade = kGrade) {
     ws.search.SearchFirstEntry = 0;
     ws.filler.FillRowCount = 0;
-    ws.plan.RemainderLength = 0.0f;
+    ws.search.RemainderLength = 0.0f;
     SearchCombination(grade, length, fixedOnly);
   }
   static std::vector<int32_t> Counts(int32_t entries) {
@@ -190,13 +191,13 @@ TEST_F(CombinationSearch, LongStockTakesTheLongestPiecesFirst) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ResetWorkspace();
-    ws.settings.OptimizeMode = 3;
+    ws.settings.OptimizeMode = OptimizeMode::kLongStock;
     ws.settings.KerfWidth = 5.0f;
     SetFixed(c.fixed);
     SetVariable(c.variable);
     Search(5000.0f);
     EXPECT_EQ(Counts(3), c.counts);
-    EXPECT_EQ(ws.plan.RemainderLength, c.remainder);
+    EXPECT_EQ(ws.search.RemainderLength, c.remainder);
     ASSERT_EQ(ws.filler.FillRowCount, c.restRows);
     if (c.restRows == 1) {
       EXPECT_EQ(ws.filler.FillRows[0].count, 1.0f);
@@ -214,7 +215,7 @@ TEST_F(CombinationSearch, EqualFitnessGoesToMorePiecesOfTheLongerEntry) {
   SetFixed({{1000, 1.0f, 0, 0}, {500, 1.0f, 0, 0}});
   Search(2000.0f);
   EXPECT_EQ(Counts(2), (std::vector<int32_t>{2, 0}));
-  EXPECT_EQ(ws.plan.RemainderLength, 0.0f);
+  EXPECT_EQ(ws.search.RemainderLength, 0.0f);
 
   // The tie pass also lets a later individual with the same fitness replace the best.
   const int32_t genes[][2] = {{1, 2}, {0, 4}, {2, 0}, {1, 2}};
@@ -244,8 +245,8 @@ TEST_F(CombinationSearch, FixedOnlyLeavesTheRestUnfilled) {
   for (int32_t i = 0; i < 3; ++i)
     expected = static_cast<float>(expected - ws.search.SearchPieceCount[i] *
                                                  (ws.orders.FixedLength[kGrade][i] + 4.0));
-  EXPECT_EQ(ws.plan.RemainderLength, expected);
-  EXPECT_GE(ws.plan.RemainderLength, 0.0f);
+  EXPECT_EQ(ws.search.RemainderLength, expected);
+  EXPECT_GE(ws.search.RemainderLength, 0.0f);
 }
 
 TEST_F(CombinationSearch, DoneCountsGrowByThePiecesOfEachSearch) {
@@ -279,7 +280,7 @@ TEST_F(CombinationSearch, SearchWeightsBlendByTheShareDone) {
       {3, {2.0f, 1.5f, 1.0f, 2.0f}},  // long stock leaves the table as it was
   };
   for (const auto& c : cases) {
-    ws.settings.OptimizeMode = c.mode;
+    ws.settings.OptimizeMode = static_cast<OptimizeMode>(c.mode);
     PrepareSearchWeights();
     for (int32_t i = 0; i < 4; ++i)
       EXPECT_EQ(ws.search.FixedSearchWeight[kGrade][i], c.expected[i]) << c.mode << " " << i;
@@ -440,7 +441,7 @@ TEST_F(CombinationSearch, SearchIsRepeatableAndTheMemosChangeNothing) {
       const float* fills = &ws.filler.FillRows[0].count;
       return Outcome{Counts(kMaxFixedOrders),
                      std::vector<float>(fills, fills + 3 * ws.filler.FillRowCount),
-                     ws.plan.RemainderLength, ws.search.BestFitness, ws.search.Generation};
+                     ws.search.RemainderLength, ws.search.BestFitness, ws.search.Generation};
     };
     const Outcome first = runSearch(0);
     const Outcome again = runSearch(0);
@@ -460,7 +461,7 @@ TEST_F(CombinationSearch, SearchIsRepeatableAndTheMemosChangeNothing) {
     const float* stepFills = &ws.filler.FillRows[0].count;
     const Outcome stepByStep{Counts(kMaxFixedOrders),
                              std::vector<float>(stepFills, stepFills + 3 * ws.filler.FillRowCount),
-                             ws.plan.RemainderLength, ws.search.BestFitness, kMaxGenerations};
+                             ws.search.RemainderLength, ws.search.BestFitness, kMaxGenerations};
     for (const Outcome* other : {&again, &withoutMemo, &stepByStep}) {
       EXPECT_EQ(other->counts, first.counts);
       EXPECT_EQ(other->fills, first.fills);
@@ -522,7 +523,7 @@ TEST_F(CombinationSearch, EveryRowFitsAfterEveryStep) {
     ResetWorkspace();
     const float length = RandomBook(random);
     const int32_t fixedOnly = random.Between(0, 3) == 0 ? 1 : 0;
-    ws.settings.OptimizeMode = random.Between(0, 2);
+    ws.settings.OptimizeMode = static_cast<OptimizeMode>(random.Between(0, 2));
     platform::FixSeed(static_cast<uint32_t>(search));
     SCOPED_TRACE(::testing::Message()
                  << "search " << search << ", " << ws.orders.FixedCount[kGrade]

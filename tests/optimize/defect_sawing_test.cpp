@@ -16,21 +16,21 @@ class DefectSawing : public test::PlanTest {};
 TEST_F(DefectSawing, SingleSegmentIsOnePieceOfItsLength) {
   SetSegments({{1, 2400}});
   PlanDefectSawing();
-  ASSERT_EQ(ws.plan.PieceCount, 1);
-  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 1.0f);
-  EXPECT_NEAR(ws.plan.PieceList[0].length, 2400.0f, kLengthTolerance);
+  ASSERT_EQ(ws.cut.PieceCount, 1);
+  EXPECT_EQ(ws.cut.PieceList[0].gradeCode, 1.0f);
+  EXPECT_NEAR(ws.cut.PieceList[0].length, 2400.0f, kLengthTolerance);
   EXPECT_EQ(ws.plan.SegmentPieceCount[0], 0);  // no plan rows in this mode
 }
 
 TEST_F(DefectSawing, BoundaryMovesOneKerfIntoTheFollowingDefect) {
   SetSegments({{1, 1000}, {9, 300}, {1, 800}, {9, 5.1f}});
   PlanDefectSawing();
-  ASSERT_EQ(ws.plan.PieceCount, 4);
+  ASSERT_EQ(ws.cut.PieceCount, 4);
   // The last defect is too short to give up a kerf, so the sound piece before it
   // carries its own kerf.
   const float lengths[] = {1000, 290, 795, 5.1f};
   for (int32_t i = 0; i < 4; ++i) {
-    EXPECT_NEAR(ws.plan.PieceList[i].length, lengths[i], kLengthTolerance) << i;
+    EXPECT_NEAR(ws.cut.PieceList[i].length, lengths[i], kLengthTolerance) << i;
   }
 }
 
@@ -54,8 +54,8 @@ TEST_F(DefectSawing, SoundPiecesTakeTheCodeOfTheFirstRangeHoldingThem) {
   for (const Case& c : cases) {
     SetSegments({{c.grade, c.length}});
     PlanDefectSawing();
-    ASSERT_EQ(ws.plan.PieceCount, 1);
-    EXPECT_EQ(ws.plan.PieceList[0].tag, c.tag) << c.grade << " " << c.length;
+    ASSERT_EQ(ws.cut.PieceCount, 1);
+    EXPECT_EQ(ws.cut.PieceList[0].tag, c.tag) << c.grade << " " << c.length;
   }
 }
 

@@ -88,29 +88,27 @@ TEST_F(DowngradeDriver, DowngradePassMergesIntoTheBetterOfTheWorseNeighbours) {
   }
 }
 
-TEST_F(DowngradeDriver, LogShowsRowsAfterTheDowngradePass) {
+TEST_F(DowngradeDriver, ReturnsRowsAfterTheDowngradePass) {
   SetGrades({9, 3, 1, 3, 9});
-  PlanBoardWithDowngrade();
-  const std::vector<std::string> lines = test::SplitLines(test::GbkToUtf8(LogBytes()));
-  std::vector<std::string> rows;
-  for (const std::string& line : lines) {
-    if (line.find("降级标识") != std::string::npos) rows.push_back(line);
-  }
+  const DowngradePass pass = PlanBoardWithDowngrade();
   // Two rows fewer: the grade-1 row and one grade-3 row merged into the other.
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_NE(rows[1].find("等级：3"), std::string::npos);
-  EXPECT_NE(rows[1].find("长度：3005.0"), std::string::npos);  // 1000 + 1005 + 1000
-  EXPECT_NE(rows[1].find("降级标识：1"), std::string::npos);   // its flag stays
+  ASSERT_EQ(pass.rowCount, 3);
+  EXPECT_EQ(pass.rows[1].grade, 3.0f);
+  EXPECT_NEAR(pass.rows[1].length, 3005.0f, kLengthTolerance);  // 1000 + 1005 + 1000
+  EXPECT_EQ(pass.flag[1], 1);                                   // its flag stays
+  EXPECT_EQ(pass.flag[0] + pass.flag[2], 0);
 }
 
-TEST_F(DowngradeDriver, OneSegmentBoardIsLoggedWithFlagZero) {
+TEST_F(DowngradeDriver, OneSegmentBoardIsReturnedWithFlagZero) {
   SetGrades({2});
-  PlanBoardWithDowngrade();
-  const std::string log = test::GbkToUtf8(LogBytes());
-  EXPECT_NE(log.find("    等级：2      长度：1005.0      降级标识：0\n"), std::string::npos);
-  ASSERT_EQ(ws.plan.PieceCount, 1);
-  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f);
-  EXPECT_NEAR(ws.plan.PieceList[0].length, 1000.0f, kLengthTolerance);
+  const DowngradePass pass = PlanBoardWithDowngrade();
+  ASSERT_EQ(pass.rowCount, 1);
+  EXPECT_EQ(pass.rows[0].grade, 2.0f);
+  EXPECT_NEAR(pass.rows[0].length, 1005.0f, kLengthTolerance);
+  EXPECT_EQ(pass.flag[0], 0);
+  ASSERT_EQ(ws.cut.PieceCount, 1);
+  EXPECT_EQ(ws.cut.PieceList[0].gradeCode, 9.0f);
+  EXPECT_NEAR(ws.cut.PieceList[0].length, 1000.0f, kLengthTolerance);
 }
 
 TEST_F(DowngradeDriver, SplitGroupsCollapseToTheirRowCounts) {
@@ -140,8 +138,8 @@ TEST_F(DowngradeDriver, SplitGroupsCollapseToTheirRowCounts) {
 TEST_F(DowngradeDriver, BoardWithoutOrdersCoversItsLengthInBoardOrder) {
   SetGrades({9, 2, 9, 4, 3, 9}, 500.0f);
   PlanBoardWithDowngrade();
-  for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
-    EXPECT_EQ(ws.plan.PieceList[i].gradeCode, 9.0f);
+  for (int32_t i = 0; i < ws.cut.PieceCount; ++i)
+    EXPECT_EQ(ws.cut.PieceList[i].gradeCode, 9.0f);
   EXPECT_NEAR(CoveredLength(), 3000.0, kLengthTolerance);
 }
 
@@ -233,7 +231,7 @@ TEST_F(DowngradeDriverLongStock, NoSplitPastTheSegmentTable) {
   SetSegments(std::vector<Segment>(99, Segment{1, 2100}));
   PlanBoardWithDowngrade();
   EXPECT_EQ(ws.board.SegmentCount, kMaxSegments);
-  ASSERT_EQ(ws.plan.PieceCount, 198);
+  ASSERT_EQ(ws.cut.PieceCount, 198);
   EXPECT_NEAR(CoveredLength(), 99 * 2100.0, 0.01);
 }
 

@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "optimize/optimize.h"
+#include "optimize/search_testing.h"
+#include "optimize/segment_searches.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 #include "workspace/workspace.h"

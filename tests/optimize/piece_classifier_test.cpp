@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
-#include "optimize/optimize.h"
+#include "optimize/segment_searches.h"
 #include "support/test_support.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
 namespace {
+
+constexpr PieceClass::Kind kUncut = PieceClass::Kind::kUncutWhole;
+constexpr PieceClass::Kind kVariable = PieceClass::Kind::kVariable;
+constexpr PieceClass::Kind kFixed = PieceClass::Kind::kFixed;
+constexpr PieceClass::Kind kNothing = PieceClass::Kind::kNothing;
 
 class PieceClassifier : public test::WorkspaceTest {
  protected:
@@ -29,17 +34,17 @@ class PieceClassifier : public test::WorkspaceTest {
 TEST_F(PieceClassifier, WorkedExampleGivesUncutFixedVariableAndNothing) {
   const struct {
     float length;
-    int32_t expected;
+    PieceClass expected;
   } cases[] = {
-      {950.0f, 11},   // the uncut range beats the fixed piece that also fits
-      {700.0f, 3},    // the fixed piece beats the variable entry that covers the length
-      {500.0f, 12},   // one variable piece of entry 0
-      {1200.0f, 3},   // above every range, the fixed pieces still fit
-      {200.0f, 4},    // nothing fits
-      {905.0f, 11},   // uncut bounds include the kerf on both sides
-      {1005.0f, 11},  //
-      {605.0f, 3},    // exactly the shortest fixed piece plus the kerf
-      {604.9f, 12},   // just below it the variable list decides
+      {950.0f, {kUncut, 0}},     // the uncut range beats the fixed piece that also fits
+      {700.0f, {kFixed, -1}},    // the fixed piece beats the variable entry that covers the length
+      {500.0f, {kVariable, 0}},  // one variable piece of entry 0
+      {1200.0f, {kFixed, -1}},   // above every range, the fixed pieces still fit
+      {200.0f, {kNothing, -1}},  // nothing fits
+      {905.0f, {kUncut, 0}},     // uncut bounds include the kerf on both sides
+      {1005.0f, {kUncut, 0}},    //
+      {605.0f, {kFixed, -1}},    // exactly the shortest fixed piece plus the kerf
+      {604.9f, {kVariable, 0}},  // just below it the variable list decides
   };
   for (const auto& c : cases)
     EXPECT_EQ(ClassifyPiece(2, c.length), c.expected) << c.length;
@@ -59,14 +64,15 @@ TEST_F(PieceClassifier, FirstUncutEntryAndLastVariableEntryWin) {
   ws.orders.VariableMaxLength[2][2] = 200;
   const struct {
     float length;
-    int32_t expected;
+    PieceClass expected;
   } cases[] = {
-      {1250.0f, 21},                // uncut entries 1 and 2 both cover it: the first wins
-      {1350.0f, 31}, {500.0f, 22},  // variable entries 0 and 1 cover it: the later wins
-      {350.0f, 12},                 // only entry 0 covers it
-      {250.0f, 2},                  // entry 2's minimum fits but no entry covers it
-      {2000.0f, 2},                 // every minimum fits, no maximum reaches
-      {104.9f, 4},
+      {1250.0f, {kUncut, 1}},  // uncut entries 1 and 2 both cover it: the first wins
+      {1350.0f, {kUncut, 2}},
+      {500.0f, {kVariable, 1}},    // variable entries 0 and 1 cover it: the later wins
+      {350.0f, {kVariable, 0}},    // only entry 0 covers it
+      {250.0f, {kVariable, -1}},   // entry 2's minimum fits but no entry covers it
+      {2000.0f, {kVariable, -1}},  // every minimum fits, no maximum reaches
+      {104.9f, {kNothing, -1}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ClassifyPiece(2, c.length), c.expected) << c.length;
@@ -74,7 +80,7 @@ TEST_F(PieceClassifier, FirstUncutEntryAndLastVariableEntryWin) {
 
 TEST_F(PieceClassifier, GradesWithoutListsGiveNothing) {
   for (int32_t grade : {1, 0, 9, -1, 1000})
-    EXPECT_EQ(ClassifyPiece(grade, 950.0f), 4) << grade;
+    EXPECT_EQ(ClassifyPiece(grade, 950.0f), (PieceClass{kNothing, -1})) << grade;
 }
 
 }  // namespace

@@ -47,12 +47,12 @@ TEST_F(PlanDriver, BoardWithoutOrdersBecomesWasteOfTheSegmentLengths) {
   // reaches the grade of the next row merges into it and yields nothing itself.
   SetSegments({{2, 1000}, {9, 300}, {3, 500}, {4, 600}, {9, 250}});
   PlanBoard();
-  ASSERT_EQ(ws.plan.PieceCount, 4);
+  ASSERT_EQ(ws.cut.PieceCount, 4);
   const float expected[] = {1000, 290, 1100, 245};
   for (int32_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(ws.plan.PieceList[i].gradeCode, 9.0f);
-    EXPECT_NEAR(ws.plan.PieceList[i].length, expected[i], kLengthTolerance) << i;
-    EXPECT_EQ(ws.plan.PieceList[i].tag, 0.0f);
+    EXPECT_EQ(ws.cut.PieceList[i].gradeCode, 9.0f);
+    EXPECT_NEAR(ws.cut.PieceList[i].length, expected[i], kLengthTolerance) << i;
+    EXPECT_EQ(ws.cut.PieceList[i].tag, 0.0f);
   }
   EXPECT_EQ(ws.plan.SegmentPieceCount[2], 0);  // merged into the grade-4 row
   EXPECT_NEAR(CoveredLength(), 2650.0, kLengthTolerance);
@@ -61,9 +61,9 @@ TEST_F(PlanDriver, BoardWithoutOrdersBecomesWasteOfTheSegmentLengths) {
 TEST_F(PlanDriver, SingleWasteSegmentKeepsItsLength) {
   SetSegments({{9, 1234.5f}});
   PlanBoard();
-  ASSERT_EQ(ws.plan.PieceCount, 1);
-  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f);
-  EXPECT_NEAR(ws.plan.PieceList[0].length, 1234.5f, kLengthTolerance);
+  ASSERT_EQ(ws.cut.PieceCount, 1);
+  EXPECT_EQ(ws.cut.PieceList[0].gradeCode, 9.0f);
+  EXPECT_NEAR(ws.cut.PieceList[0].length, 1234.5f, kLengthTolerance);
 }
 
 TEST_F(PlanDriver, GradesOutsideOrderRangeArePlannedAsWasteWithoutLooping) {
@@ -77,12 +77,16 @@ TEST_F(PlanDriver, GradesOutsideOrderRangeArePlannedAsWasteWithoutLooping) {
                           std::numeric_limits<float>::quiet_NaN(),
                           -std::numeric_limits<float>::infinity()};
   for (float grade : grades) {
-    for (void (*driver)() : {&PlanBoard, &PlanBoardWithDowngrade}) {
+    for (bool downgrade : {false, true}) {
       SetSegments({{grade, 800}});
-      driver();
-      ASSERT_EQ(ws.plan.PieceCount, 1) << grade;
-      EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f) << grade;
-      EXPECT_NEAR(ws.plan.PieceList[0].length, 800.0f, kLengthTolerance) << grade;
+      if (downgrade) {
+        PlanBoardWithDowngrade();
+      } else {
+        PlanBoard();
+      }
+      ASSERT_EQ(ws.cut.PieceCount, 1) << grade;
+      EXPECT_EQ(ws.cut.PieceList[0].gradeCode, 9.0f) << grade;
+      EXPECT_NEAR(ws.cut.PieceList[0].length, 800.0f, kLengthTolerance) << grade;
     }
   }
 }
@@ -129,10 +133,10 @@ TEST_F(PlanDriver, FlattenRepeatsEachEntryByItsCount) {
   SetPlanRow(0, {{2, 1, 1000, 11}, {2.5f, 12, 300, 7}});
   SetPlanRow(1, {{0, 3, 500, 1}, {1, 9, 40, 0}});
   plan::FlattenPlan();
-  ASSERT_EQ(ws.plan.PieceCount, 6);  // 2, then 3 for a count of 2.5, none for 0, 1
-  EXPECT_EQ(ws.plan.PieceList[1].gradeCode, 1.0f);
-  EXPECT_EQ(ws.plan.PieceList[4].tag, 7.0f);
-  EXPECT_EQ(ws.plan.PieceList[5].gradeCode, 9.0f);
+  ASSERT_EQ(ws.cut.PieceCount, 6);  // 2, then 3 for a count of 2.5, none for 0, 1
+  EXPECT_EQ(ws.cut.PieceList[1].gradeCode, 1.0f);
+  EXPECT_EQ(ws.cut.PieceList[4].tag, 7.0f);
+  EXPECT_EQ(ws.cut.PieceList[5].gradeCode, 9.0f);
 }
 
 TEST_F(PlanDriver, FlattenFoldsPiecesBeyondTheListIntoOneWastePiece) {
@@ -140,21 +144,21 @@ TEST_F(PlanDriver, FlattenFoldsPiecesBeyondTheListIntoOneWastePiece) {
   SetPlanRow(0, {{150, 1, 100, 11}});
   SetPlanRow(1, {{80, 2, 200, 22}, {1, 9, 45, 0}});
   plan::FlattenPlan();
-  ASSERT_EQ(ws.plan.PieceCount, kMaxPieces);
-  EXPECT_EQ(ws.plan.PieceList[kMaxPieces - 2].gradeCode, 2.0f);
-  EXPECT_EQ(ws.plan.PieceList[kMaxPieces - 1].gradeCode, 9.0f);
+  ASSERT_EQ(ws.cut.PieceCount, kMaxPieces);
+  EXPECT_EQ(ws.cut.PieceList[kMaxPieces - 2].gradeCode, 2.0f);
+  EXPECT_EQ(ws.cut.PieceList[kMaxPieces - 1].gradeCode, 9.0f);
   // 150 x 105 + 80 x 205 + 50 for the waste, less the board's final kerf.
   EXPECT_NEAR(CoveredLength(), 150 * 105.0 + 80 * 205.0 + 50.0 - 5.0, kLengthTolerance);
 
   SetPlanRow(1, {{50, 2, 200, 22}});  // exactly full: nothing is folded
   plan::FlattenPlan();
-  EXPECT_EQ(ws.plan.PieceCount, kMaxPieces);
-  EXPECT_EQ(ws.plan.PieceList[kMaxPieces - 1].gradeCode, 2.0f);
+  EXPECT_EQ(ws.cut.PieceCount, kMaxPieces);
+  EXPECT_EQ(ws.cut.PieceList[kMaxPieces - 1].gradeCode, 2.0f);
 
   SetPlanRow(1, {{1e9f, 2, 200, 22}});  // a count no loop should walk
   plan::FlattenPlan();
-  EXPECT_EQ(ws.plan.PieceCount, kMaxPieces);
-  EXPECT_EQ(ws.plan.PieceList[kMaxPieces - 1].gradeCode, 9.0f);
+  EXPECT_EQ(ws.cut.PieceCount, kMaxPieces);
+  EXPECT_EQ(ws.cut.PieceList[kMaxPieces - 1].gradeCode, 9.0f);
 }
 
 TEST_F(PlanDriver, FullPlanRowFoldsFurtherEntriesIntoWaste) {
@@ -294,9 +298,9 @@ TEST_F(PlanDriverLongStock, PiecesBeyondAPlanRowFoldIntoOneWasteEntry) {
   SetSegments({{1, 31735}});
   PlanBoard();
   ASSERT_EQ(ws.plan.SegmentPieceCount[0], kMaxPlanEntries);
-  ASSERT_EQ(ws.plan.PieceCount, kMaxPlanEntries);
-  EXPECT_EQ(ws.plan.PieceList[98].tag, 221.0f);
-  EXPECT_EQ(ws.plan.PieceList[99].gradeCode, 9.0f);
+  ASSERT_EQ(ws.cut.PieceCount, kMaxPlanEntries);
+  EXPECT_EQ(ws.cut.PieceList[98].tag, 221.0f);
+  EXPECT_EQ(ws.cut.PieceList[99].gradeCode, 9.0f);
   EXPECT_NEAR(CoveredLength(), 31735.0, 0.01);
 }
 
@@ -307,7 +311,7 @@ TEST_F(PlanDriverLongStock, NoSplitPastTheSegmentTable) {
   SetSegments(std::vector<Segment>(99, Segment{1, 2100}));
   PlanBoard();
   EXPECT_EQ(ws.board.SegmentCount, kMaxSegments);
-  EXPECT_EQ(ws.plan.PieceCount, 198);
+  EXPECT_EQ(ws.cut.PieceCount, 198);
   EXPECT_NEAR(CoveredLength(), 99 * 2100.0, 0.01);
 }
 

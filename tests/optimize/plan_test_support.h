@@ -29,7 +29,7 @@ class PlanTest : public WorkspaceTest {
   // numbers, and every weight is 0, so a variable-length fill takes the candidate
   // with the longest main piece.
   static void UseLongStock() {
-    ws.settings.OptimizeMode = 3;
+    ws.settings.OptimizeMode = OptimizeMode::kLongStock;
     ws.settings.OptimizeTimeLimit = 0.1f;
   }
   static void SetSegments(const std::vector<Segment>& segments) {
@@ -61,9 +61,9 @@ class PlanTest : public WorkspaceTest {
     ws.orders.UncutCode[grade][k] = code;
   }
   static void ExpectPieces(const std::vector<PieceRow>& expected, const std::string& label = "") {
-    ASSERT_EQ(ws.plan.PieceCount, static_cast<int32_t>(expected.size())) << label;
+    ASSERT_EQ(ws.cut.PieceCount, static_cast<int32_t>(expected.size())) << label;
     for (size_t i = 0; i < expected.size(); ++i) {
-      const PieceRow& piece = ws.plan.PieceList[i];
+      const PieceRow& piece = ws.cut.PieceList[i];
       EXPECT_EQ(piece.gradeCode, expected[i].gradeCode) << label << " piece " << i;
       EXPECT_NEAR(piece.length, expected[i].length, kLengthTolerance) << label << " piece " << i;
       EXPECT_EQ(piece.tag, expected[i].tag) << label << " piece " << i;
@@ -72,8 +72,8 @@ class PlanTest : public WorkspaceTest {
   // Board length the piece list covers: every piece with its kerf but the last.
   static double CoveredLength() {
     double sum = 0.0;
-    for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
-      sum += ws.plan.PieceList[i].length + ws.settings.KerfWidth;
+    for (int32_t i = 0; i < ws.cut.PieceCount; ++i)
+      sum += ws.cut.PieceList[i].length + ws.settings.KerfWidth;
     return sum - ws.settings.KerfWidth;
   }
 };

@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "optimize/optimize.h"
+#include "optimize/segment_searches.h"
 #include "support/test_support.h"
 #include "workspace/workspace.h"
 

@@ -45,7 +45,7 @@ void ApplySettings(const MarkSettingsInput& s) {
   ws.settings.WasteMarkCount = s.wasteMarkCount;
   ws.settings.FrontMarkingMode = s.frontMarking;
   ws.settings.TopWasteSideGradeLines = s.twoFace;
-  ws.settings.OptimizeMode = s.mode;
+  ws.settings.OptimizeMode = static_cast<OptimizeMode>(s.mode);
   ws.settings.OptimizeTimeLimit = 0.35f;
 }
 

@@ -113,7 +113,7 @@ TEST_F(OrderLists, FixedRowsAreTakenOnlyWhenEveryTestHolds) {
   for (const FixedFilterCase& c : cases) {
     SCOPED_TRACE(c.name);
     ResetWorkspace();
-    ws.settings.OptimizeMode = c.mode;
+    ws.settings.OptimizeMode = static_cast<OptimizeMode>(c.mode);
     SetFixedRow(7, c.row);
     BuildOrderLists();
     EXPECT_EQ(TotalFixedEntries(), c.taken ? 1 : 0);
@@ -151,7 +151,7 @@ TEST_F(OrderLists, VariableRowsAreTakenOnlyWhenEveryTestHolds) {
   for (const VariableFilterCase& c : cases) {
     SCOPED_TRACE(c.name);
     ResetWorkspace();
-    ws.settings.OptimizeMode = c.mode;
+    ws.settings.OptimizeMode = static_cast<OptimizeMode>(c.mode);
     SetVariableRow(3, c.row);
     BuildOrderLists();
     EXPECT_EQ(TotalVariableEntries(), c.taken ? 1 : 0);
@@ -180,7 +180,7 @@ TEST_F(OrderLists, WeightsFollowTheMode) {
   for (const WeightCase& c : cases) {
     SCOPED_TRACE(c.mode);
     ResetWorkspace();
-    ws.settings.OptimizeMode = c.mode;
+    ws.settings.OptimizeMode = static_cast<OptimizeMode>(c.mode);
     SetFixedRow(0, {.length = 1200, .weight = 0.8f, .startWeight = 0.4f, .value = 12.0f});
     SetVariableRow(0, {.weight = 0.6f, .value = 5.0f});
     BuildOrderLists();
@@ -194,7 +194,7 @@ TEST_F(OrderLists, WeightsFollowTheMode) {
 }
 
 TEST_F(OrderLists, EntriesCarryTheirRowsColumns) {
-  ws.settings.OptimizeMode = 0;
+  ws.settings.OptimizeMode = OptimizeMode::kLength;
   SetFixedRow(4, {.grade = 3, .length = 950, .quantity = 7, .done = 2, .code = 13020304});
   SetVariableRow(5, {.grade = 6, .minLength = 250, .maxLength = 700, .code = 16020304});
   BuildOrderLists();
@@ -240,7 +240,7 @@ TEST_F(OrderLists, UncutRowsNeedMinimumAboveFortyNineAndMaximumAboveMinimum) {
 }
 
 TEST_F(OrderLists, DefectSawingTakesOnlyVariableRowsWithWeightZero) {
-  ws.settings.OptimizeMode = 4;
+  ws.settings.OptimizeMode = OptimizeMode::kDefectSawing;
   SetFixedRow(0, {.grade = 1, .length = 900});
   SetFixedRow(1, {.grade = 1, .length = 1200});
   SetVariableRow(0, {.grade = 1, .weight = 0.7f});
@@ -317,7 +317,7 @@ TEST_F(OrderLists, EveryCallStartsFromEmptyLists) {
   EXPECT_EQ(ws.orders.VariableCount[2], 1);
   EXPECT_EQ(ws.orders.UncutCount[2], 1);
 
-  ws.settings.OptimizeMode = 9;
+  ws.settings.OptimizeMode = static_cast<OptimizeMode>(9);
   BuildOrderLists();
   EXPECT_EQ(TotalFixedEntries() + TotalVariableEntries() + ws.orders.UncutCount[2], 0);
   EXPECT_EQ(ws.orders.OrderedGradeLimit, 1);

@@ -20,16 +20,16 @@ struct Row {
 };
 
 void SetPieces(const std::vector<Row>& rows) {
-  ws.plan.PieceCount = static_cast<int32_t>(rows.size());
+  ws.cut.PieceCount = static_cast<int32_t>(rows.size());
   for (size_t i = 0; i < rows.size(); ++i)
-    ws.plan.PieceList[i] = PieceRow{rows[i].gradeCode, rows[i].length, rows[i].tag};
+    ws.cut.PieceList[i] = PieceRow{rows[i].gradeCode, rows[i].length, rows[i].tag};
 }
 
 std::vector<Row> Pieces() {
   std::vector<Row> rows;
-  for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
+  for (int32_t i = 0; i < ws.cut.PieceCount; ++i)
     rows.push_back(
-        {ws.plan.PieceList[i].gradeCode, ws.plan.PieceList[i].length, ws.plan.PieceList[i].tag});
+        {ws.cut.PieceList[i].gradeCode, ws.cut.PieceList[i].length, ws.cut.PieceList[i].tag});
   return rows;
 }
 
@@ -37,9 +37,8 @@ std::vector<Row> Pieces() {
 // piece alone.
 double FeedSum() {
   double sum = 0.0;
-  for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
-    sum +=
-        ws.plan.PieceList[i].length + (i + 1 < ws.plan.PieceCount ? ws.settings.KerfWidth : 0.0f);
+  for (int32_t i = 0; i < ws.cut.PieceCount; ++i)
+    sum += ws.cut.PieceList[i].length + (i + 1 < ws.cut.PieceCount ? ws.settings.KerfWidth : 0.0f);
   return sum;
 }
 
@@ -233,9 +232,9 @@ class CutListCapacity : public test::WorkspaceTest {
     ws.settings.WasteKickerCode = static_cast<int32_t>(kKicker);
   }
   void FillPieces(int32_t count, float length) {
-    ws.plan.PieceCount = count;
+    ws.cut.PieceCount = count;
     for (int32_t i = 0; i < count; ++i)
-      ws.plan.PieceList[i] = PieceRow{1.0f, length, kTag};
+      ws.cut.PieceList[i] = PieceRow{1.0f, length, kTag};
   }
 };
 
@@ -245,23 +244,23 @@ TEST_F(CutListCapacity, LongListFoldsIntoTheLastHostSlot) {
   FillPieces(150, 50.0f);
   const double before = FeedSum();
   FinishPieceList();
-  ASSERT_EQ(ws.plan.PieceCount, kMaxTransferRecords);
-  EXPECT_EQ(ws.plan.PieceList[98].gradeCode, 1.0f);
-  EXPECT_EQ(ws.plan.PieceList[99].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.plan.PieceList[99].length, 51 * 50.0f + 50 * 5.0f);
-  EXPECT_EQ(ws.plan.PieceList[99].tag, kKicker);
+  ASSERT_EQ(ws.cut.PieceCount, kMaxTransferRecords);
+  EXPECT_EQ(ws.cut.PieceList[98].gradeCode, 1.0f);
+  EXPECT_EQ(ws.cut.PieceList[99].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.cut.PieceList[99].length, 51 * 50.0f + 50 * 5.0f);
+  EXPECT_EQ(ws.cut.PieceList[99].tag, kKicker);
   EXPECT_NEAR(FeedSum(), before, test::kLengthTolerance);
 }
 
 TEST_F(CutListCapacity, ShortFoldedRestIsNotKicked) {
   FillPieces(101, 50.0f);
-  ws.plan.PieceList[99].length = 60.0f;
-  ws.plan.PieceList[100].length = 10.0f;
+  ws.cut.PieceList[99].length = 60.0f;
+  ws.cut.PieceList[100].length = 10.0f;
   FinishPieceList();
-  ASSERT_EQ(ws.plan.PieceCount, kMaxTransferRecords);
-  EXPECT_EQ(ws.plan.PieceList[99].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.plan.PieceList[99].length, 75.0f);
-  EXPECT_EQ(ws.plan.PieceList[99].tag, 0.0f);
+  ASSERT_EQ(ws.cut.PieceCount, kMaxTransferRecords);
+  EXPECT_EQ(ws.cut.PieceList[99].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.cut.PieceList[99].length, 75.0f);
+  EXPECT_EQ(ws.cut.PieceList[99].tag, 0.0f);
 }
 
 // A full list still takes the trimmed head and tail: the last rows make room.
@@ -274,30 +273,30 @@ TEST_F(CutListCapacity, FullListStillTakesHeadAndTail) {
   ws.settings.WasteGateSelect = 1;
   const double expected = FeedSum() + 30 + 40;
   FinishPieceList();
-  ASSERT_EQ(ws.plan.PieceCount, kMaxTransferRecords);
-  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.plan.PieceList[0].length, 25.0f);
-  EXPECT_EQ(ws.plan.PieceList[1].gradeCode, 1.0f);
+  ASSERT_EQ(ws.cut.PieceCount, kMaxTransferRecords);
+  EXPECT_EQ(ws.cut.PieceList[0].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.cut.PieceList[0].length, 25.0f);
+  EXPECT_EQ(ws.cut.PieceList[1].gradeCode, 1.0f);
   EXPECT_NEAR(FeedSum(), expected, test::kLengthTolerance);
 }
 
 TEST_F(CutListCapacity, SplitThatWouldOverflowLeavesTheWasteWhole) {
   FillPieces(kMaxPieces - 1, 10.0f);
-  ws.plan.PieceList[0] = PieceRow{9.0f, 1000.0f, 0.0f};
+  ws.cut.PieceList[0] = PieceRow{9.0f, 1000.0f, 0.0f};
   ws.settings.WasteMaxLength = 300;  // would need three more rows
   FinishPieceList();
-  EXPECT_EQ(ws.plan.PieceList[0].gradeCode, 9.0f);
-  EXPECT_FLOAT_EQ(ws.plan.PieceList[0].length, 1000.0f);
-  EXPECT_EQ(ws.plan.PieceList[0].tag, kKicker);
-  EXPECT_EQ(ws.plan.PieceList[1].gradeCode, 1.0f);
+  EXPECT_EQ(ws.cut.PieceList[0].gradeCode, 9.0f);
+  EXPECT_FLOAT_EQ(ws.cut.PieceList[0].length, 1000.0f);
+  EXPECT_EQ(ws.cut.PieceList[0].tag, kKicker);
+  EXPECT_EQ(ws.cut.PieceList[1].gradeCode, 1.0f);
 }
 
 TEST_F(CutListCapacity, HalvingThatWouldOverflowLeavesTheWasteWhole) {
   FillPieces(kMaxPieces, 10.0f);
-  ws.plan.PieceList[0] = PieceRow{9.0f, 100.0f, 0.0f};
+  ws.cut.PieceList[0] = PieceRow{9.0f, 100.0f, 0.0f};
   FinishPieceList();
-  EXPECT_FLOAT_EQ(ws.plan.PieceList[0].length, 100.0f);
-  EXPECT_EQ(ws.plan.PieceList[1].gradeCode, 1.0f);
+  EXPECT_FLOAT_EQ(ws.cut.PieceList[0].length, 100.0f);
+  EXPECT_EQ(ws.cut.PieceList[1].gradeCode, 1.0f);
 }
 
 // Random lists (fixed seeds): the feed lengths keep adding up to the plan's length
@@ -318,11 +317,11 @@ TEST_F(CutListCapacity, RandomListsKeepTheirLength) {
     ws.settings.WasteGateSelect = draw(2);
     ws.settings.WasteKickerCode = static_cast<int32_t>(kKicker);
     const int32_t count = 1 + draw(round % 5 == 0 ? kMaxPieces : 40);
-    ws.plan.PieceCount = count;
+    ws.cut.PieceCount = count;
     for (int32_t i = 0; i < count; ++i) {
       const bool waste = draw(3) == 0;
       const float length = static_cast<float>(draw(waste ? 2500 : 1500)) + 0.5f * draw(2);
-      ws.plan.PieceList[i] = PieceRow{waste ? 9.0f : 1.0f + draw(8), length, waste ? 0.0f : kTag};
+      ws.cut.PieceList[i] = PieceRow{waste ? 9.0f : 1.0f + draw(8), length, waste ? 0.0f : kTag};
     }
     const int32_t headCut = static_cast<int32_t>(ws.settings.KerfWidth) + draw(100);
     const int32_t tailCut = static_cast<int32_t>(ws.settings.KerfWidth) + draw(100);
@@ -332,11 +331,11 @@ TEST_F(CutListCapacity, RandomListsKeepTheirLength) {
     ws.board.TrimRecord[3] = ws.board.TrimRecord[2] ? tailCut : 0;
     const double expected = FeedSum() + ws.board.TrimRecord[1] + ws.board.TrimRecord[3];
     FinishPieceList();
-    ASSERT_GE(ws.plan.PieceCount, 1) << "round " << round;
-    ASSERT_LE(ws.plan.PieceCount, kMaxTransferRecords) << "round " << round;
+    ASSERT_GE(ws.cut.PieceCount, 1) << "round " << round;
+    ASSERT_LE(ws.cut.PieceCount, kMaxTransferRecords) << "round " << round;
     EXPECT_NEAR(FeedSum(), expected, test::kLengthTolerance) << "round " << round;
-    for (int32_t i = 0; i < ws.plan.PieceCount; ++i)
-      ASSERT_GE(ws.plan.PieceList[i].length, 0.0f) << "round " << round << " row " << i;
+    for (int32_t i = 0; i < ws.cut.PieceCount; ++i)
+      ASSERT_GE(ws.cut.PieceList[i].length, 0.0f) << "round " << round << " row " << i;
   }
 }
 

@@ -34,9 +34,9 @@ class ResultsLog : public test::WorkspaceTest {
     ws.plan.SegmentPieceCount[row] = entry + 1;
   }
   void SetPieces(std::initializer_list<PieceRow> rows) {
-    ws.plan.PieceCount = 0;
+    ws.cut.PieceCount = 0;
     for (const PieceRow& row : rows)
-      ws.plan.PieceList[ws.plan.PieceCount++] = row;
+      ws.cut.PieceList[ws.cut.PieceCount++] = row;
   }
 };
 
@@ -47,7 +47,7 @@ const char kClosing[] =
     "####################################  End  #####################################\n\n";
 
 TEST_F(ResultsLog, LengthModeRecord) {
-  ws.settings.OptimizeMode = 0;
+  ws.settings.OptimizeMode = OptimizeMode::kLength;
   ws.settings.KerfWidth = 4.0f;
   ws.board.SegmentCount = 3;
   ws.board.Segments[0] = {2, 300};  // merged away by downgrading: no entries, not listed
@@ -93,7 +93,7 @@ TEST_F(ResultsLog, LengthModeRecord) {
 // In value optimization the value lines end without a line feed; the closing
 // record's own leading line feed ends them.
 TEST_F(ResultsLog, ValueModeRecord) {
-  ws.settings.OptimizeMode = 1;
+  ws.settings.OptimizeMode = OptimizeMode::kValue;
   ws.settings.RemnantCentering = 1;
   ws.settings.KerfWidth = 4.0f;
   ws.board.SegmentCount = 3;
@@ -168,7 +168,7 @@ TEST_F(ResultsLog, ValueModeRecord) {
 
 // Defect sawing keeps no segment plan: the record starts with the cut list.
 TEST_F(ResultsLog, DefectSawingLeavesOutThePlan) {
-  ws.settings.OptimizeMode = 4;
+  ws.settings.OptimizeMode = OptimizeMode::kDefectSawing;
   ws.settings.KerfWidth = 4.0f;
   ws.board.SegmentCount = 1;
   ws.board.Segments[0] = {1, 500};

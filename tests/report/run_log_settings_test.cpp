@@ -303,7 +303,6 @@ TEST_F(RunLogSettings, RefusedBoardAddsOneLineToTheSettingsRecord) {
     auto result = SentinelResult();
     EXPECT_EQ(test::RunJob(job, result), 0);
     EXPECT_TRUE(Untouched(result));
-    EXPECT_NE(ws.run.InputRefused, kAccepted);
 
     const auto lines = test::SplitLines(DecodedLog());
     const auto record = test::SplitLines(kSettingsRecord);
@@ -315,12 +314,8 @@ TEST_F(RunLogSettings, RefusedBoardAddsOneLineToTheSettingsRecord) {
 }
 
 TEST_F(RunLogSettings, DowngradeSectionListsRowsWithTheirFlags) {
-  ws.board.SegmentCount = 3;
-  ws.board.Segments[0] = {1.9f, 1000.3f};
-  ws.board.Segments[1] = {4, 500};
-  ws.board.Segments[2] = {9, 80};
-  const int32_t flags[kMaxPlanRows] = {2, 3, 0};
-  LogDowngradeSection(flags);
+  const DowngradePass pass{3, {{1.9f, 1000.3f}, {4, 500}, {9, 80}}, {2, 3, 0}};
+  LogDowngradeSection(pass);
   EXPECT_EQ(test::GbkToUtf8(LogBytes()),
             "\n\n优先降级降级处理后木材信息：\n"
             "    等级：1      长度：1000.3      降级标识：2\n"
@@ -334,8 +329,8 @@ TEST_F(RunLogSettings, UnwritableLogIsSkipped) {
   auto result = SentinelResult();
   EXPECT_EQ(test::RunJob(tools::JobBlocks{}, result), 0);
   EXPECT_TRUE(Untouched(result));
-  LogDowngradeSection(nullptr);
-  LogRefusal();
+  LogDowngradeSection(DowngradePass{});
+  LogRefusal(Refusal{kRefusedNonFinite, nullptr, -1, 0, 0, 0});
 }
 
 }  // namespace
