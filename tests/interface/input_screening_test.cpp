@@ -187,6 +187,89 @@ TEST_F(InputScreening, UsedValuesDecideWhetherTheBoardIsRefused) {
   }
 }
 
+// Out of range, a mode, the grade of unmarked wood or a mark's grade would saw the board
+// to scrap or grade it at random: such a board is refused. Settings whose outcome is
+// defined and harmless are planned as given.
+TEST_F(InputScreening, SettingsOutsideTheirRangeAreRefusedWhereTheyWouldSpoilThePlan) {
+  const auto lines = [](tools::JobBlocks& j) { j.SetIntervals({1500, 20, 800, 600}, {}); };
+  const ScreeningCase cases[] = {
+      {"mode 5", [](auto& j) { j.Set(param::kOptimizeMode, 5); }, kRefusedSetting},
+      {"mode -1", [](auto& j) { j.Set(param::kOptimizeMode, -1); }, kRefusedSetting},
+      {"mode 4.9 reads as 4", [](auto& j) { j.Set(param::kOptimizeMode, 4.9f); }, kAccepted},
+      {"mode -0.9 reads as 0", [](auto& j) { j.Set(param::kOptimizeMode, -0.9f); }, kAccepted},
+      {"unmarked grade 0 with pairs is not used", [](auto& j) { j.Set(param::kUnmarkedGrade, 0); },
+       kAccepted},
+      {"unmarked grade 0 with marking lines",
+       [&](auto& j) {
+         lines(j);
+         j.Set(param::kUnmarkedGrade, 0);
+       },
+       kRefusedSetting},
+      {"unmarked grade 10 with marking lines",
+       [&](auto& j) {
+         lines(j);
+         j.Set(param::kUnmarkedGrade, 10);
+       },
+       kRefusedSetting},
+      {"unmarked grade 9 (waste) with marking lines",
+       [&](auto& j) {
+         lines(j);
+         j.Set(param::kUnmarkedGrade, 9);
+       },
+       kAccepted},
+      {"unmarked grade 0 in defect sawing is not used",
+       [&](auto& j) {
+         lines(j);
+         j.Set(param::kUnmarkedGrade, 0);
+         j.Set(param::kOptimizeMode, 4);
+       },
+       kAccepted},
+      {"kerf beyond the largest exact length on a longer board",
+       [](auto& j) {
+         j.SetPairs({{1, 4e7f}});
+         j.Set(param::kKerfWidth, 2e7f);
+       },
+       kRefusedSetting},
+      {"pair grade 0.5 reads as 0", [](auto& j) { SetMark(j, 1, 0.5f); }, kRefusedMarkGrade},
+      {"pair grade 10", [](auto& j) { SetMark(j, 4, 10); }, kRefusedMarkGrade},
+      {"pair grade 9.9 reads as waste", [](auto& j) { SetMark(j, 4, 9.9f); }, kAccepted},
+      {"pair grades are not read past the first half's end", [](auto& j) { SetMark(j, 6, 12); },
+       kAccepted},
+      {"grades of marking-line intervals are lengths",
+       [&](auto& j) {
+         lines(j);
+         SetMark(j, 1, 10);
+       },
+       kAccepted},
+      {"waste gate 7", [](auto& j) { j.Set(param::kWasteGateSelect, 7); }, kAccepted},
+      {"priority downgrade 3", [](auto& j) { j.Set(param::kPriorityDowngrade, 3); }, kAccepted},
+      {"waste mark count 0", [](auto& j) { j.Set(param::kWasteMarkCount, 0); }, kAccepted},
+      {"negative line width", [](auto& j) { j.Set(param::kFluorescentLineWidth, -4); }, kAccepted},
+      {"a negative kerf keeps its own reason",
+       [](auto& j) {
+         j.Set(param::kKerfWidth, -1);
+         j.Set(param::kOptimizeMode, 7);
+       },
+       kRefusedNegativeKerf},
+  };
+  for (const ScreeningCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    tools::JobBlocks job = BaseJob();
+    c.edit(job);
+    std::array<float, kResultBlockFloats> result;
+    result.fill(kSentinel);
+    const int count = test::RunJob(job, result);
+    EXPECT_EQ(Screen(job), c.reason);
+    if (c.reason == kAccepted) {
+      EXPECT_GT(count, 0);
+    } else {
+      EXPECT_EQ(count, 0);
+      for (float value : result)
+        ASSERT_EQ(value, kSentinel);
+    }
+  }
+}
+
 TEST_F(InputScreening, AcceptanceIsDecidedAfreshOnEveryCall) {
   tools::JobBlocks job = BaseJob();
   job.Set(param::kKerfWidth, kNaN);

@@ -123,6 +123,44 @@ TEST_F(SegmentFiller, RemainderTilingPrefersLongerPiecesAndNeedsAScoreAboveZero)
   }
 }
 
+// Two faults in the single-order tiling that the cases above let pass: a tie-break that
+// hands an equal score and length to the later candidate, and an equal division whose
+// pieces come out exactly at the order's minimum.
+TEST_F(SegmentFiller, RemainderTilingKeepsTheEarlierTieAndDividesAboveTheMinimum) {
+  const struct {
+    const char* name;
+    std::vector<Order> orders;
+    float kerf;
+    float length;
+    float expected[4];  // count, length, tag, score
+  } cases[] = {
+      // Both orders tile 1200 as 3 x 400 (score 1200): the first order keeps it.
+      {"identical orders",
+       {{150, 400, 1.0f, 11}, {150, 400, 1.0f, 22}},
+       0.0f,
+       1200.0f,
+       {3, 400, 11, 1200}},
+      // 900.3 divided into three pieces with kerf 0.1 rounds to exactly 300, the minimum:
+      // no piece of the order, so two of 440 (880) stay ahead of three of 300 (900).
+      {"division at the minimum", {{300, 440, 1.0f, 11}}, 0.1f, 900.3f, {2, 440, 11, 880}},
+      // Just above the minimum the division counts: three of 300.0333 (900.1).
+      {"division above the minimum",
+       {{300, 440, 1.0f, 11}},
+       0.0f,
+       900.1f,
+       {3, 300.033325f, 11, 900.1f}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetOrders(c.orders, c.kerf);
+    for (float& field : ws.filler.RemainderFill)
+      field = 0.0f;
+    FillRemainder(kGrade, c.length);
+    for (int k = 0; k < 4; ++k)
+      EXPECT_EQ(ws.filler.RemainderFill[k], c.expected[k]) << k;
+  }
+}
+
 // Order 0 (1000..1030, weight 4) and order 1 (100..120, weight 3), L = 2290, K = 0. The
 // minimum base leaves 290: two pieces of 120 tile it, the 50 left stretches the main
 // pieces to 1025, and moving 20 more per piece from the second row would make them 1045,

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "report/report.h"
@@ -185,11 +188,22 @@ TEST_F(ResultsLog, DefectSawingLeavesOutThePlan) {
   EXPECT_NE(log.find("    非价值优化，不统计!\n"), std::string::npos);
 }
 
+// A log that cannot be opened is skipped: no file appears anywhere else, and the
+// workspace the host's answer comes from is byte for byte as before the log.
 TEST_F(ResultsLog, UnopenableLogIsSkipped) {
   platform::SetLogPath("/nonexistent-directory/BackupData.txt");
-  SetPieces({{12, 496, 0}});
-  WriteLog();  // must neither crash nor write elsewhere
-  SUCCEED();
+  const bool defaultLogExisted = std::filesystem::exists(platform::kLogFileName);
+  SetPieces({{12, 496, 0}, {9, 300, 0}});
+  BuildTransferList();
+  ComputeStatistics();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&ws);
+  const std::vector<unsigned char> before(bytes, bytes + sizeof ws);
+  LogResults();
+  LogClosing(0.125, std::tm{});
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), bytes));
+  EXPECT_FALSE(std::filesystem::exists("/nonexistent-directory"));
+  EXPECT_FALSE(std::filesystem::exists(logPath_));
+  EXPECT_EQ(std::filesystem::exists(platform::kLogFileName), defaultLogExisted);
 }
 
 }  // namespace

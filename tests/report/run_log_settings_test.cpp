@@ -313,6 +313,39 @@ TEST_F(RunLogSettings, RefusedBoardAddsOneLineToTheSettingsRecord) {
   }
 }
 
+// A setting or a mark grade outside its range is named in the refusal line with the
+// value as the library read it and the range it must lie in.
+TEST_F(RunLogSettings, RefusalNamesTheSettingItsValueAndItsRange) {
+  struct Case {
+    const char* name;
+    int index;  // parameter index, or kParameterBlockFloats + mark index
+    float value;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"mode 5", param::kOptimizeMode, 5.0f, "Board refused: OptimizeMode 5 is outside 0 to 4"},
+      {"mode -1.5", param::kOptimizeMode, -1.5f,
+       "Board refused: OptimizeMode -1 is outside 0 to 4"},
+      {"mark grade 0.5", kParameterBlockFloats + 2, 0.5f,
+       "Board refused: grade 0 of mark 2 is outside 1 to 9"},
+      {"mark grade 12", kParameterBlockFloats + 5, 12.0f,
+       "Board refused: grade 12 of mark 5 is outside 1 to 9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tools::JobBlocks job = SettingsJob();
+    if (c.index < kParameterBlockFloats) {
+      job.Set(c.index, c.value);
+    } else {
+      job.marks[static_cast<size_t>(c.index - kParameterBlockFloats)] = c.value;
+    }
+    auto result = SentinelResult();
+    EXPECT_EQ(test::RunJob(job, result), 0);
+    EXPECT_TRUE(Untouched(result));
+    EXPECT_EQ(test::SplitLines(DecodedLog()).back(), c.line);
+  }
+}
+
 TEST_F(RunLogSettings, DowngradeSectionListsRowsWithTheirFlags) {
   const DowngradePass pass{3, {{1.9f, 1000.3f}, {4, 500}, {9, 80}}, {2, 3, 0}};
   LogDowngradeSection(pass);
