@@ -142,11 +142,11 @@ Refusal ScreenRanges(const float* p) {
 
 void UnpackParameterBlock(const float* p) {
   for (const SettingInfo& setting : kScalarSettings)
-    setting.target.store(ws.settings, p + setting.index);
+    setting.target(ws.settings, p + setting.index);
   for (const GradeSettingInfo& table : kGradeSettings)
-    table.target.store(ws.settings, p + table.base);
+    table.target(ws.settings, p + table.base);
   for (const OrderColumnInfo& column : kOrderColumns)
-    column.target.store(ws.orderRows, p + column.first);
+    column.target(ws.orderRows, p + column.first);
   ws.settings.OptimizeTimeLimit = kBoardSearchSeconds;
 }
 

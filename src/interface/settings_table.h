@@ -35,61 +35,43 @@ inline constexpr double kLargestCode = 99999999.0;
 // Weights and values have no upper bound but the float range.
 inline constexpr double kLargestFloat = 3.4028234663852886e38;
 
-// Where an entry lands in the workspace: `store` copies a setting, a per-grade table or
-// an order column from its entries in the block (entry g of a per-grade table at g) into
-// its field of `Owner`, truncated toward zero into an integer field, bit for bit into a
-// float field. `type` is the field's own.
+// Where an entry lands in the workspace: Bind<&Owner::Field> copies a setting or an
+// order column from its entries in the block into the field, truncated toward zero into
+// an integer (or the mode), bit for bit into a float; BindGrades does the same for a
+// per-grade table, whose entry g is the block's entry g and whose entry 0 stays 0.
 template <typename Owner>
-struct Binding {
-  void (*store)(Owner& owner, const float* entries);
-  SettingType type;
-};
+using Binding = void (*)(Owner& owner, const float* entries);
 
 namespace binding {
-template <typename T>
-struct Member;
 template <typename Owner, typename T>
-struct Member<T Owner::*> {
-  using OwnerType = Owner;
-  using Element = std::remove_all_extents_t<T>;
-};
+Owner OwnerOf(T Owner::*);
 template <typename T>
-T Convert(float entry) {
-  if constexpr (std::is_same_v<T, float>)
+T FromBlock(float entry) {
+  if constexpr (std::is_same_v<T, float>) {
     return entry;
-  else
-    return static_cast<T>(TruncToInt(entry));
-}
-template <auto member>
-void Store(typename Member<decltype(member)>::OwnerType& owner, const float* entries) {
-  auto& field = owner.*member;
-  using Element = typename Member<decltype(member)>::Element;
-  if constexpr (std::is_array_v<std::remove_reference_t<decltype(field)>>) {
-    for (size_t i = 0; i < std::size(field); ++i)
-      field[i] = Convert<Element>(entries[i]);
   } else {
-    field = Convert<Element>(entries[0]);
+    return static_cast<T>(TruncToInt(entry));
   }
-}
-// A per-grade table has no entry for grade 0, which stays 0.
-template <auto member>
-void StoreGrades(Settings& settings, const float* entries) {
-  auto& field = settings.*member;
-  field[0] = 0;
-  for (int32_t g = 1; g <= kMaxOrderGrade; ++g)
-    field[g] = TruncToInt(entries[g]);
 }
 }  // namespace binding
 
 template <auto member>
-constexpr Binding<typename binding::Member<decltype(member)>::OwnerType> Bind() {
-  using Element = typename binding::Member<decltype(member)>::Element;
-  return {&binding::Store<member>,
-          std::is_same_v<Element, float> ? SettingType::kFloat : SettingType::kInt};
+void Bind(decltype(binding::OwnerOf(member))& owner, const float* entries) {
+  auto& field = owner.*member;
+  if constexpr (std::is_array_v<std::remove_reference_t<decltype(field)>>) {
+    for (size_t i = 0; i < std::size(field); ++i)
+      field[i] = binding::FromBlock<std::remove_reference_t<decltype(field[0])>>(entries[i]);
+  } else {
+    field = binding::FromBlock<std::remove_reference_t<decltype(field)>>(entries[0]);
+  }
 }
+
 template <auto member>
-constexpr Binding<Settings> BindGrades() {
-  return {&binding::StoreGrades<member>, SettingType::kInt};
+void BindGrades(Settings& settings, const float* entries) {
+  auto& field = settings.*member;
+  field[0] = 0;
+  for (int32_t g = 1; g <= kMaxOrderGrade; ++g)
+    field[g] = TruncToInt(entries[g]);
 }
 
 struct SettingInfo {
@@ -110,57 +92,57 @@ inline constexpr SettingInfo kScalarSettings[] = {
     {"WasteGateSelect", 5, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: the waste gate is selected and waste of 70 to 140 stays whole; any other value: such "
      "waste is cut in two halves",
-     "废料门选择", Bind<&Settings::WasteGateSelect>()},
+     "废料门选择", Bind<&Settings::WasteGateSelect>},
     {"WasteKickerCode", 1854, SettingType::kInt, "code", 0, kLargestCode, OutOfRange::kPlanned,
      "packed controller code AABBCCDD given to waste pieces of 140 or longer (the waste "
      "kicker); 0 or negative: no code",
-     "废料最大长度及踢腿", Bind<&Settings::WasteKickerCode>()},
+     "废料最大长度及踢腿", Bind<&Settings::WasteKickerCode>},
     {"WasteMaxLength", 2087, SettingType::kInt, "length", 0, kLargestExactWhole,
      OutOfRange::kPlanned,
      "longest waste piece: longer waste is cut into pieces of this length; below 49 waste is "
      "never cut",
-     "废料最大长度及踢腿", Bind<&Settings::WasteMaxLength>()},
+     "废料最大长度及踢腿", Bind<&Settings::WasteMaxLength>},
     {"RemnantCentering", 2088, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: the waste of a segment between two unordered zones is split between its two ends",
-     "余料对中", Bind<&Settings::RemnantCentering>()},
+     "余料对中", Bind<&Settings::RemnantCentering>},
     {"WasteMarkCount", 2090, SettingType::kInt, "grade", 1, 9, OutOfRange::kPlanned,
      "grade at which counting grade marks stops (one-face marking lines)", "废料划线标记数",
-     Bind<&Settings::WasteMarkCount>()},
+     Bind<&Settings::WasteMarkCount>},
     {"TailUnmarkedLength", 2091, SettingType::kInt, "length", 0, kLargestExactWhole,
      OutOfRange::kPlanned, "written to the run log only", "末尾未划线长度",
-     Bind<&Settings::TailUnmarkedLength>()},
+     Bind<&Settings::TailUnmarkedLength>},
     {"GradeMarkLength", 2092, SettingType::kInt, "length", 0, kLargestExactWhole,
      OutOfRange::kPlanned, "longest marking-line interval that counts as a grade mark",
-     "等级划线长度", Bind<&Settings::GradeMarkLength>()},
+     "等级划线长度", Bind<&Settings::GradeMarkLength>},
     {"GradeAMinLength", 2093, SettingType::kInt, "length", 0, kLargestExactWhole,
      OutOfRange::kPlanned, "shortest marking-line interval that is not waste", "A等级最小长度",
-     Bind<&Settings::GradeAMinLength>()},
+     Bind<&Settings::GradeAMinLength>},
     {"UnmarkedGrade", 2094, SettingType::kInt, "grade", 1, 9, OutOfRange::kRefused,
      "grade given to an unmarked part of the board (marking lines only; 9 is waste)", "未划线等级",
-     Bind<&Settings::UnmarkedGrade>()},
+     Bind<&Settings::UnmarkedGrade>},
     {"OptimizeMode", 2095, SettingType::kInt, "mode", 0, 4, OutOfRange::kRefused,
      "0 length or weighted length, 1 value, 2 quantity, 3 long stock, 4 defect sawing", "优化方式",
-     Bind<&Settings::OptimizeMode>()},
+     Bind<&Settings::OptimizeMode>},
     {"PriorityDowngrade", 2096, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: good segments that cannot be used whole merge into worse neighbours, and the best "
      "grades are planned first (modes 0 to 3)",
-     "优先降级", Bind<&Settings::PriorityDowngrade>()},
+     "优先降级", Bind<&Settings::PriorityDowngrade>},
     {"KerfWidth", 2097, SettingType::kFloat, "length", 0, kLargestExactWhole, OutOfRange::kRefused,
      "width of the saw kerf: every piece uses its length plus one kerf", "锯口宽度",
-     Bind<&Settings::KerfWidth>()},
+     Bind<&Settings::KerfWidth>},
     {"FluorescentLineWidth", 2098, SettingType::kInt, "length", 0, kLargestExactWhole,
      OutOfRange::kPlanned,
      "width of a marking line: a boundary after waste or a worse grade moves by it", "荧光线宽度",
-     Bind<&Settings::FluorescentLineWidth>()},
+     Bind<&Settings::FluorescentLineWidth>},
     {"FrontMarkingMode", 2099, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: marking-line intervals are read from the board's end towards its start",
-     "是否前端划线方式", Bind<&Settings::FrontMarkingMode>()},
+     "是否前端划线方式", Bind<&Settings::FrontMarkingMode>},
     {"TopWasteSideGradeLines", 2100, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "not 0: waste lines on the top face and grade lines on the side face (two-face marking)",
-     "是否上端划废料线、侧面画等级线", Bind<&Settings::TopWasteSideGradeLines>()},
+     "是否上端划废料线、侧面画等级线", Bind<&Settings::TopWasteSideGradeLines>},
     {"SeparateAdjacentSameGrade", 2101, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: adjacent segments of one grade stay separate", "相邻同等级分开处理",
-     Bind<&Settings::SeparateAdjacentSameGrade>()},
+     Bind<&Settings::SeparateAdjacentSameGrade>},
 };
 
 // Per-grade settings: entry g (1 to 8) at index base + g.
@@ -178,10 +160,10 @@ struct GradeSettingInfo {
 inline constexpr GradeSettingInfo kGradeSettings[] = {
     {"CT", 2070, "length", 0, kLargestExactWhole,
      "head cut of a board whose first segment has this grade", "截头截尾",
-     BindGrades<&Settings::CT>()},
+     BindGrades<&Settings::CT>},
     {"CB", 2078, "length", 0, kLargestExactWhole,
      "tail cut of a board whose last segment has this grade", "截头截尾",
-     BindGrades<&Settings::CB>()},
+     BindGrades<&Settings::CB>},
 };
 
 // The three order tables, stored column by column.
@@ -203,61 +185,61 @@ struct OrderColumnInfo {
 
 inline constexpr OrderColumnInfo kOrderColumns[] = {
     {OrderTable::kFixed, "enabled", "FixedOrderEnabled", 6, 200, SettingType::kInt, "switch", 0, 1,
-     "the row is used only when this is exactly 1", Bind<&OrderRows::FixedOrderEnabled>()},
+     "the row is used only when this is exactly 1", Bind<&OrderRows::FixedOrderEnabled>},
     {OrderTable::kFixed, "grade", "FixedOrderGrade", 206, 200, SettingType::kInt, "grade", 1, 8,
-     "grade of the pieces", Bind<&OrderRows::FixedOrderGrade>()},
+     "grade of the pieces", Bind<&OrderRows::FixedOrderGrade>},
     {OrderTable::kFixed, "length", "FixedOrderLength", 406, 200, SettingType::kInt, "length", 0,
      kLargestExactWhole, "piece length; rows of 79 or shorter are not used",
-     Bind<&OrderRows::FixedOrderLength>()},
+     Bind<&OrderRows::FixedOrderLength>},
     {OrderTable::kFixed, "weight", "FixedOrderWeight", 606, 200, SettingType::kFloat, "weight", 0,
      kLargestFloat, "weight per length unit (modes 0 and 2); 0.001 or less: not used",
-     Bind<&OrderRows::FixedOrderWeight>()},
+     Bind<&OrderRows::FixedOrderWeight>},
     {OrderTable::kFixed, "start_weight", "FixedOrderStartWeight", 806, 200, SettingType::kFloat,
      "weight", 0, kLargestFloat, "weight while none of the quantity is done (mode 2)",
-     Bind<&OrderRows::FixedOrderStartWeight>()},
+     Bind<&OrderRows::FixedOrderStartWeight>},
     {OrderTable::kFixed, "value", "FixedOrderValue", 1006, 200, SettingType::kFloat, "value", 0,
      kLargestFloat, "value of one piece (mode 1); 0.001 or less: not used in mode 1",
-     Bind<&OrderRows::FixedOrderValue>()},
+     Bind<&OrderRows::FixedOrderValue>},
     {OrderTable::kFixed, "quantity", "FixedOrderQuantity", 1206, 200, SettingType::kInt, "count", 0,
-     kLargestExactWhole, "pieces ordered; 0: no limit", Bind<&OrderRows::FixedOrderQuantity>()},
+     kLargestExactWhole, "pieces ordered; 0: no limit", Bind<&OrderRows::FixedOrderQuantity>},
     {OrderTable::kFixed, "done", "FixedOrderDone", 1406, 200, SettingType::kInt, "count", 0,
      kLargestExactWhole, "pieces already produced; a complete row is not used",
-     Bind<&OrderRows::FixedOrderDone>()},
+     Bind<&OrderRows::FixedOrderDone>},
     {OrderTable::kFixed, "code", "FixedOrderCode", 1606, 200, SettingType::kInt, "code", 0,
      kLargestCode, "packed controller code AABBCCDD of the pieces",
-     Bind<&OrderRows::FixedOrderCode>()},
+     Bind<&OrderRows::FixedOrderCode>},
     {OrderTable::kVariable, "code", "VariableOrderCode", 1806, 24, SettingType::kInt, "code", 0,
      kLargestCode, "packed controller code AABBCCDD of the pieces",
-     Bind<&OrderRows::VariableOrderCode>()},
+     Bind<&OrderRows::VariableOrderCode>},
     {OrderTable::kUncut, "code", "UncutOrderCode", 1830, 24, SettingType::kInt, "code", 0,
      kLargestCode, "packed controller code AABBCCDD of the piece",
-     Bind<&OrderRows::UncutOrderCode>()},
+     Bind<&OrderRows::UncutOrderCode>},
     {OrderTable::kVariable, "enabled", "VariableOrderEnabled", 1855, 24, SettingType::kInt,
      "switch", 0, 1, "the row is used only when this is exactly 1",
-     Bind<&OrderRows::VariableOrderEnabled>()},
+     Bind<&OrderRows::VariableOrderEnabled>},
     {OrderTable::kVariable, "grade", "VariableOrderGrade", 1879, 24, SettingType::kInt, "grade", 1,
-     8, "grade of the pieces", Bind<&OrderRows::VariableOrderGrade>()},
+     8, "grade of the pieces", Bind<&OrderRows::VariableOrderGrade>},
     {OrderTable::kVariable, "min_length", "VariableOrderMinLength", 1903, 24, SettingType::kInt,
      "length", 0, kLargestExactWhole, "shortest acceptable piece; 49 or shorter: not used",
-     Bind<&OrderRows::VariableOrderMinLength>()},
+     Bind<&OrderRows::VariableOrderMinLength>},
     {OrderTable::kVariable, "max_length", "VariableOrderMaxLength", 1927, 24, SettingType::kInt,
      "length", 0, kLargestExactWhole, "longest acceptable piece; not above the shortest: not used",
-     Bind<&OrderRows::VariableOrderMaxLength>()},
+     Bind<&OrderRows::VariableOrderMaxLength>},
     {OrderTable::kVariable, "weight", "VariableOrderWeight", 1951, 24, SettingType::kFloat,
      "weight", 0, kLargestFloat, "weight per length unit (modes 0 and 2); below 0.001: not used",
-     Bind<&OrderRows::VariableOrderWeight>()},
+     Bind<&OrderRows::VariableOrderWeight>},
     {OrderTable::kVariable, "value", "VariableOrderValue", 1975, 24, SettingType::kFloat, "value",
      0, kLargestFloat, "value per 1000 length units (mode 1); below 0.001: not used in mode 1",
-     Bind<&OrderRows::VariableOrderValue>()},
+     Bind<&OrderRows::VariableOrderValue>},
     {OrderTable::kUncut, "enabled", "UncutOrderEnabled", 1999, 24, SettingType::kInt, "switch", 0,
      1, "the row is used only when this is exactly 1; row r belongs to grade r / 3 + 1",
-     Bind<&OrderRows::UncutOrderEnabled>()},
+     Bind<&OrderRows::UncutOrderEnabled>},
     {OrderTable::kUncut, "min_length", "UncutOrderMinLength", 2023, 24, SettingType::kInt, "length",
      0, kLargestExactWhole, "shortest segment taken whole; 49 or shorter: not used",
-     Bind<&OrderRows::UncutOrderMinLength>()},
+     Bind<&OrderRows::UncutOrderMinLength>},
     {OrderTable::kUncut, "max_length", "UncutOrderMaxLength", 2047, 24, SettingType::kInt, "length",
      0, kLargestExactWhole, "longest segment taken whole; not above the shortest: not used",
-     Bind<&OrderRows::UncutOrderMaxLength>()},
+     Bind<&OrderRows::UncutOrderMaxLength>},
 };
 
 // Entries of the parameter block that nothing reads: 0 to 4, and 2089 (the time limit

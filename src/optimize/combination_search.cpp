@@ -156,7 +156,8 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
                                   : InRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders, r);
     if (covering != 0) {
       const int32_t k = std::countr_zero(covering);
-      ws.search.Fitness[i] += (r - rest.kerf) * ws.orders.VariableWeight[grade][k];
+      ws.search.Fitness[i] +=
+          (r - rest.kerf) * static_cast<double>(ws.orders.VariableWeight[grade][k]);
       ws.search.IndividualFillRows[i][0] =
           FillRow{1.0f, static_cast<float>(r - rest.kerf),
                   static_cast<float>(ws.orders.VariableCode[grade][k])};
@@ -169,7 +170,7 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
     int32_t rowCount = 0;
     const float value = MemoizedFillSegment(grade, static_cast<float>(r), rows, rowCount);
     if (value > 0.0f && rowCount > 0) {
-      ws.search.Fitness[i] += value;
+      ws.search.Fitness[i] += static_cast<double>(value);
       std::memcpy(ws.search.IndividualFillRows[i], rows,
                   sizeof(FillRow) * static_cast<size_t>(rowCount));
       ws.search.IndividualFillCount[i] = rowCount;
@@ -225,7 +226,7 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
     AdvanceGeneration(fixedOnly, current, next, &table);
     std::swap(current, next);
     const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
-    if (!(ws.settings.OptimizeTimeLimit > elapsed)) break;
+    if (!(static_cast<double>(ws.settings.OptimizeTimeLimit) > elapsed)) break;
     if (++ws.search.Generation >= kMaxGenerations) break;
   }
   for (int32_t i = 0; i < kPopulationSize; ++i) {
@@ -349,7 +350,8 @@ void BeginSearch(int32_t grade, float length) {
   const int32_t entries = ListCount(grade, ws.orders.FixedCount, kMaxFixedOrders);
   const double kerf = ws.settings.KerfWidth;
   int32_t first = 0;
-  while (first < entries && !(ws.orders.FixedLength[grade][first] + kerf <= length))
+  while (first < entries &&
+         !(ws.orders.FixedLength[grade][first] + kerf <= static_cast<double>(length)))
     ++first;
   // When nothing fits, every gene is limited to 0; the genes start at the list's first
   // entry, so none reaches past the list.
@@ -551,13 +553,16 @@ void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const
   float remainder = ws.search.SearchLength;
   for (int32_t j = 0; j < table.count; ++j) {
     if (genes[j] != 0) {
-      remainder = static_cast<float>(remainder - genes[j] * table.lengthWithKerf[j]);
+      remainder =
+          static_cast<float>(static_cast<double>(remainder) - genes[j] * table.lengthWithKerf[j]);
     }
   }
   const double kerf = ws.settings.KerfWidth;
   for (int32_t r = 0; r < ws.filler.FillRowCount; ++r) {
     const FillRow& row = ws.filler.FillRows[r];
-    remainder = static_cast<float>(remainder - row.count * (kerf + row.length));
+    remainder = static_cast<float>(static_cast<double>(remainder) -
+                                   static_cast<double>(row.count) *
+                                       (kerf + static_cast<double>(row.length)));
   }
   ws.search.RemainderLength = remainder;
 }

@@ -57,8 +57,8 @@ int64_t WholeLengthOf(GenerationState<Gene>& state, int32_t row) {
 // every comparison stays the same and no difference with it can overflow.
 int64_t WholeLimit(float limit) {
   constexpr double kFar = 1099511627776.0;  // 2^40
-  if (limit >= kFar) return static_cast<int64_t>(kFar);
-  if (!(limit >= -kFar)) return -static_cast<int64_t>(kFar);
+  if (static_cast<double>(limit) >= kFar) return static_cast<int64_t>(kFar);
+  if (!(static_cast<double>(limit) >= -kFar)) return -static_cast<int64_t>(kFar);
   return static_cast<int64_t>(std::floor(static_cast<double>(limit)));
 }
 
@@ -106,7 +106,7 @@ float Repair(Gene* row, float length, bool exact, bool backward, const GeneTable
     while (length > limit && row[j] >= 1) {
       --row[j];
       changed = true;
-      length = static_cast<float>(length - genes.lengthWithKerf[j]);
+      length = static_cast<float>(static_cast<double>(length) - genes.lengthWithKerf[j]);
     }
     if (!(length > limit)) break;
   }

@@ -89,7 +89,7 @@ int32_t TileLength(const OrderView& view, float x) {
       n = FloorPlusOneToInt(xd / view.maxPlusKerf[j]);
       if (n > 0) {
         const float s = static_cast<float>((xd - n * view.kerf) / n);
-        if (view.minLength[j] < s) {
+        if (view.minLength[j] < static_cast<double>(s)) {
           exists[k] = true;
           count[k] = n;
           length[k] = s;
@@ -169,7 +169,7 @@ bool FitExactly(const OrderView& view, Candidate& c, float r) {
   const int32_t j = std::countr_zero(covering);
   const double piece = rd - view.kerf;
   AppendRow(c, 1.0f, static_cast<float>(piece), view.tag[j], j);
-  c.score = static_cast<float>(c.score + piece * view.weight[j]);
+  c.score = static_cast<float>(static_cast<double>(c.score) + piece * view.weight[j]);
   return true;
 }
 
@@ -182,9 +182,11 @@ bool TileRest(int32_t grade, const OrderView& view, Candidate& c, float& r) {
   const float count = ws.filler.RemainderFill[0];
   if (TruncToInt(count) > 0) {
     AppendRow(c, count, ws.filler.RemainderFill[1], ws.filler.RemainderFill[2], order);
-    c.score = static_cast<float>(static_cast<double>(c.score) + ws.filler.RemainderFill[3]);
-    r = static_cast<float>(r -
-                           (static_cast<double>(ws.filler.RemainderFill[1]) + view.kerf) * count);
+    c.score = static_cast<float>(static_cast<double>(c.score) +
+                                 static_cast<double>(ws.filler.RemainderFill[3]));
+    r = static_cast<float>(static_cast<double>(r) -
+                           (static_cast<double>(ws.filler.RemainderFill[1]) + view.kerf) *
+                               static_cast<double>(count));
   }
   return true;
 }
@@ -207,12 +209,16 @@ void ShiftWeight(const OrderView& view, Candidate& c, int32_t i, int32_t n) {
   const float d = static_cast<float>((length1 - view.minLength[j]) * count1);
   const double perPiece = static_cast<double>(d) / n;
   if (!(view.maxLength[i] - view.minLength[i] > perPiece)) return;
-  const float stretched = static_cast<float>(c.rows[0].length + perPiece);
+  const float stretched = static_cast<float>(static_cast<double>(c.rows[0].length) + perPiece);
   const int32_t secondOrder = c.rowOrder[1];
-  if (!(stretched <= view.maxLength[i]) || view.minLength[j] < view.minLength[secondOrder]) return;
+  if (!(static_cast<double>(stretched) <= view.maxLength[i]) ||
+      view.minLength[j] < view.minLength[secondOrder]) {
+    return;
+  }
   c.rows[0].length = stretched;
   c.rows[1].length = static_cast<float>(view.minLength[j]);
-  c.score = static_cast<float>(c.score + (view.weight[i] - view.weight[j]) * d);
+  c.score = static_cast<float>(static_cast<double>(c.score) +
+                               (view.weight[i] - view.weight[j]) * static_cast<double>(d));
 }
 
 // Candidate 3i: as many minimum-length pieces as fit, then the rest.
@@ -223,15 +229,16 @@ void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_
   if (n <= 0) return;
   AppendRow(c, static_cast<float>(n), static_cast<float>(view.minLength[i]), view.tag[i], i);
   c.score = static_cast<float>(n * view.minLength[i] * view.weight[i]);
-  float r = static_cast<float>(length - n * view.minPlusKerf[i]);
+  float r = static_cast<float>(static_cast<double>(length) - n * view.minPlusKerf[i]);
   if (!FitExactly(view, c, r) && TileRest(grade, view, c, r)) {
     // After a tiling, what is left is absorbed by the main pieces when their range
     // allows, else fitted once more.
-    if (r >= kLengthTolerance && (view.maxLength[i] - view.minLength[i]) * n > r) {
+    const double rest = static_cast<double>(r);
+    if (rest >= kLengthTolerance && (view.maxLength[i] - view.minLength[i]) * n > rest) {
       c.rows[0].length =
           static_cast<float>(static_cast<double>(c.rows[0].length) + static_cast<double>(r) / n);
-      c.score = static_cast<float>(c.score + static_cast<double>(r) * view.weight[i]);
-    } else if (r >= kLengthTolerance) {
+      c.score = static_cast<float>(static_cast<double>(c.score) + rest * view.weight[i]);
+    } else if (rest >= kLengthTolerance) {
       FitExactly(view, c, r);
     }
   }
@@ -252,7 +259,8 @@ void BuildMaximumBase(int32_t grade, const OrderView& view, float length, int32_
   if (n <= 0) return;
   AppendRow(c, static_cast<float>(n), static_cast<float>(view.maxLength[i]), view.tag[i], i);
   c.score = static_cast<float>(n * view.maxLength[i] * view.weight[i]);
-  FillRest(grade, view, c, static_cast<float>(length - n * view.maxPlusKerf[i]));
+  FillRest(grade, view, c,
+           static_cast<float>(static_cast<double>(length) - n * view.maxPlusKerf[i]));
 }
 
 // Candidate 3i + 2: the length divided into one piece more than maximum pieces fit;
@@ -267,7 +275,7 @@ void BuildEqualDivision(int32_t grade, const OrderView& view, float length, int3
   const int32_t n = FloorPlusOneToInt(lengthD / view.maxPlusKerf[i]);
   if (n <= 0) return;
   const float s = static_cast<float>((lengthD - n * view.kerf) / n);
-  if (view.minLength[i] < s) {
+  if (view.minLength[i] < static_cast<double>(s)) {
     AppendRow(c, static_cast<float>(n), s, view.tag[i], i);
     c.score = static_cast<float>(n * static_cast<double>(s) * view.weight[i]);
     FillRest(grade, view, c,
@@ -280,14 +288,15 @@ void BuildEqualDivision(int32_t grade, const OrderView& view, float length, int3
   AppendRow(c, 1.0f, static_cast<float>(s0), view.tag[j0], j0);
   c.score = static_cast<float>(s0 * view.weight[j0]);
   const float r = static_cast<float>(lengthD - (s0 + view.kerf));
-  const int32_t m = FloorPlusOneToInt(r / view.maxPlusKerf[i]);
+  const int32_t m = FloorPlusOneToInt(static_cast<double>(r) / view.maxPlusKerf[i]);
   if (m <= 0) return;
-  const float s2 = static_cast<float>((r - m * view.kerf) / m);
+  const float s2 = static_cast<float>((static_cast<double>(r) - m * view.kerf) / m);
   // The division row must hold pieces of at least min + K (a stricter bound than the
   // plain division's); it then becomes the main row.
-  if (view.minPlusKerf[i] <= s2 && s2 <= view.maxPlusKerf[i]) {
+  const double division = static_cast<double>(s2);
+  if (view.minPlusKerf[i] <= division && division <= view.maxPlusKerf[i]) {
     AppendRow(c, static_cast<float>(m), s2, view.tag[i], i);
-    c.score = static_cast<float>(c.score + m * static_cast<double>(s2) * view.weight[i]);
+    c.score = static_cast<float>(static_cast<double>(c.score) + m * division * view.weight[i]);
     std::swap(c.rows[0], c.rows[1]);
     std::swap(c.rowOrder[0], c.rowOrder[1]);
   }

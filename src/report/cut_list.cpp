@@ -56,7 +56,8 @@ void DeleteRow(int32_t position) {
 void FoldTailFrom(int32_t first) {
   double length = ws.cut.PieceList[first].length;
   for (int32_t k = first + 1; k < ws.cut.PieceCount; ++k)
-    length = length + ws.settings.KerfWidth + ws.cut.PieceList[k].length;
+    length = length + static_cast<double>(ws.settings.KerfWidth) +
+             static_cast<double>(ws.cut.PieceList[k].length);
   ws.cut.PieceList[first] = WasteRow(length);
   ws.cut.PieceCount = first + 1;
 }
@@ -75,7 +76,7 @@ void AddTrimmedHead() {
     return;
   }
   MakeRoom();
-  InsertRow(0, WasteRow(static_cast<double>(headCut) - ws.settings.KerfWidth));
+  InsertRow(0, WasteRow(static_cast<double>(headCut) - static_cast<double>(ws.settings.KerfWidth)));
 }
 
 void AddTrimmedTail() {
@@ -87,7 +88,8 @@ void AddTrimmedTail() {
     last.length = ToFloat(static_cast<double>(last.length) + tailCut);
     return;
   }
-  InsertRow(ws.cut.PieceCount, WasteRow(static_cast<double>(tailCut) - ws.settings.KerfWidth));
+  InsertRow(ws.cut.PieceCount,
+            WasteRow(static_cast<double>(tailCut) - static_cast<double>(ws.settings.KerfWidth)));
 }
 
 // Neighbouring waste rows become one, the kerf between them included. One pass goes
@@ -119,7 +121,7 @@ void SplitLongWaste() {
   const double span = maxLength + kerf;
   for (int32_t i = 0; i < ws.cut.PieceCount; ++i) {
     PieceRow& row = ws.cut.PieceList[i];
-    if (!IsWaste(row) || row.length < maxLength + kLengthTolerance) continue;
+    if (!IsWaste(row) || static_cast<double>(row.length) < maxLength + kLengthTolerance) continue;
     const double covered = static_cast<double>(row.length) + kerf;
     const int32_t m = TruncToInt(std::floor(covered / span));
     const double leftover = covered - m * span;
@@ -141,8 +143,9 @@ void TagWaste() {
   for (int32_t i = 0; i < ws.cut.PieceCount; ++i) {
     PieceRow& row = ws.cut.PieceList[i];
     if (!IsWaste(row)) continue;
-    row.tag =
-        row.length >= kKickedWasteLength ? static_cast<float>(ws.settings.WasteKickerCode) : 0.0f;
+    row.tag = static_cast<double>(row.length) >= kKickedWasteLength
+                  ? static_cast<float>(ws.settings.WasteKickerCode)
+                  : 0.0f;
   }
 }
 
@@ -155,10 +158,10 @@ void HalveMiddleWaste() {
     split = false;
     for (int32_t i = 0; i < ws.cut.PieceCount - 1; ++i) {
       PieceRow& row = ws.cut.PieceList[i];
-      if (!IsWaste(row) || row.length < kHalvedWasteLength || row.length >= kKickedWasteLength)
-        continue;
+      const double length = static_cast<double>(row.length);
+      if (!IsWaste(row) || length < kHalvedWasteLength || length >= kKickedWasteLength) continue;
       if (!HasRoomFor(1)) continue;  // refused: the waste stays whole
-      row.length = ToFloat((static_cast<double>(row.length) - ws.settings.KerfWidth) / 2.0);
+      row.length = ToFloat((length - static_cast<double>(ws.settings.KerfWidth)) / 2.0);
       InsertRow(i + 1, row);
       split = true;
     }
@@ -173,7 +176,8 @@ void FoldIntoHostSlots() {
   if (ws.cut.PieceCount <= kMaxTransferRecords) return;
   FoldTailFrom(kMaxTransferRecords - 1);
   PieceRow& last = ws.cut.PieceList[kMaxTransferRecords - 1];
-  if (last.length >= kKickedWasteLength) last.tag = static_cast<float>(ws.settings.WasteKickerCode);
+  if (static_cast<double>(last.length) >= kKickedWasteLength)
+    last.tag = static_cast<float>(ws.settings.WasteKickerCode);
 }
 
 }  // namespace

@@ -333,13 +333,13 @@ std::string WithoutTimingLines(const std::string& text) {
 TEST_F(FullCall, LogOfTheExampleBoardMatchesTheExpectedFile) {
   tools::JobBlocks job;
   std::string error;
-  ASSERT_TRUE(tools::LoadJobFile(SAWLINE_SOURCE_DIR "/examples/example_board.job", job, &error))
+  ASSERT_TRUE(tools::LoadJobFile(test::SourcePath("examples/example_board.job"), job, &error))
       << error;
   ASSERT_GT(Run(job), 0);
   const std::string log = test::GbkToUtf8(LogBytes());
   ASSERT_FALSE(log.empty());
   const std::string expected =
-      test::ReadFileBytes(SAWLINE_SOURCE_DIR "/tests/report/expected/full_call_log.txt");
+      test::ReadFileBytes(test::SourcePath("tests/report/expected/full_call_log.txt"));
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(WithoutTimingLines(log), WithoutTimingLines(expected));
 }

@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -61,6 +62,16 @@ std::string WorkspaceTest::LogBytes() const {
 
 int RunJob(const tools::JobBlocks& job, std::array<float, kResultBlockFloats>& result) {
   return OptimizationCompute(job.parameters.data(), job.marks.data(), result.data());
+}
+
+std::string SourcePath(const std::string& relative) {
+  if (const char* root = std::getenv("SAWLINE_SOURCE_DIR"); root != nullptr && *root != '\0')
+    return std::string(root) + "/" + relative;
+  std::string up;
+  for (int level = 0; level < 4; ++level, up += "../") {
+    if (std::ifstream(up + relative)) return up + relative;
+  }
+  return relative;
 }
 
 std::string ReadFileBytes(const std::string& path) {

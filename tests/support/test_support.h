@@ -29,6 +29,10 @@ class WorkspaceTest : public ::testing::Test {
 // Runs a job through the exported entry; `result` starts as given.
 int RunJob(const tools::JobBlocks& job, std::array<float, kResultBlockFloats>& result);
 
+// A file of the source tree: CTest passes the tree's path in SAWLINE_SOURCE_DIR; without
+// it the tree is looked for from the working directory upward.
+std::string SourcePath(const std::string& relative);
+
 // Whole file as bytes ("" when missing).
 std::string ReadFileBytes(const std::string& path);
 

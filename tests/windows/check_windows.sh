@@ -170,6 +170,7 @@ echo "== Windows: test suites under wine64"
 # of test patterns in SAWLINE_WINDOWS_TEST_EXCLUDE leaves tests out while they are
 # being ported.
 exclude="${SAWLINE_WINDOWS_TEST_EXCLUDE:-}"
+export SAWLINE_SOURCE_DIR="$root"  # where the suites find the source tree's files
 # A suite passes when it exits with 0 and GoogleTest reports it passed and failed
 # nothing: a crash under wine (an unhandled page fault, say) need not end in a
 # non-zero exit code.
