@@ -12,6 +12,9 @@
 namespace sawline {
 namespace {
 
+// The driver plans the board's segments, merging, splitting and moving them as it goes.
+Board& board = ws.board;
+
 // Working data of one call of PlanBoardWithDowngrade, one entry per plan row.
 struct DowngradePlan {
   // The rows as the plan pass starts (after the downgrade pass), for the run log. Each
@@ -30,14 +33,14 @@ struct NeighbourGrades {
 };
 
 NeighbourGrades OrderedWorseNeighbours(int32_t i) {
-  const int32_t grade = GradeOf(ws.board.Segments[i].grade);
+  const int32_t grade = GradeOf(board.Segments[i].grade);
   NeighbourGrades neighbours{0, 0};
   if (i > 0) {
-    const int32_t prev = GradeOf(ws.board.Segments[i - 1].grade);
+    const int32_t prev = GradeOf(board.Segments[i - 1].grade);
     if (prev > grade && prev < ws.orders.OrderedGradeLimit) neighbours.prev = prev;
   }
-  if (i + 1 < ws.board.SegmentCount) {
-    const int32_t next = GradeOf(ws.board.Segments[i + 1].grade);
+  if (i + 1 < board.SegmentCount) {
+    const int32_t next = GradeOf(board.Segments[i + 1].grade);
     if (next > grade && next < ws.orders.OrderedGradeLimit) neighbours.next = next;
   }
   return neighbours;
@@ -45,11 +48,11 @@ NeighbourGrades OrderedWorseNeighbours(int32_t i) {
 
 bool HasWorseUsableNeighbour(int32_t i, int32_t grade) {
   if (i > 0) {
-    const int32_t prev = GradeOf(ws.board.Segments[i - 1].grade);
+    const int32_t prev = GradeOf(board.Segments[i - 1].grade);
     if (grade < prev && prev < kWasteGrade) return true;
   }
-  if (i + 1 < ws.board.SegmentCount) {
-    const int32_t next = GradeOf(ws.board.Segments[i + 1].grade);
+  if (i + 1 < board.SegmentCount) {
+    const int32_t next = GradeOf(board.Segments[i + 1].grade);
     if (grade < next && next < kWasteGrade) return true;
   }
   return false;
@@ -58,11 +61,11 @@ bool HasWorseUsableNeighbour(int32_t i, int32_t grade) {
 // Removes `n` rows from `at`; the rows after them and their flags move toward the
 // head, and the positions left free get flag 0.
 void RemoveRows(int32_t at, int32_t n, int32_t* flags) {
-  const int32_t count = ws.board.SegmentCount;
-  std::copy(ws.board.Segments + at + n, ws.board.Segments + count, ws.board.Segments + at);
+  const int32_t count = board.SegmentCount;
+  std::copy(board.Segments + at + n, board.Segments + count, board.Segments + at);
   std::copy(flags + at + n, flags + count, flags + at);
   std::fill(flags + count - n, flags + count, 0);
-  ws.board.SegmentCount = count - n;
+  board.SegmentCount = count - n;
 }
 
 // The neighbour an inner row of `grade` merges into when its neighbours' grades
@@ -76,18 +79,18 @@ int32_t InnerMergeTarget(int32_t i, int32_t grade, int32_t prev, int32_t next) {
 
 // Merges row `i` into its neighbours as the downgrade pass decides, and removes it.
 void MergeIntoNeighbour(int32_t i, int32_t grade, int32_t* flags) {
-  const double length = ws.board.Segments[i].length;
+  const double length = board.Segments[i].length;
   if (i == 0) {
     plan::AddLength(1, length);
-  } else if (i == ws.board.SegmentCount - 1) {
+  } else if (i == board.SegmentCount - 1) {
     plan::AddLength(i - 1, length);
   } else {
-    const int32_t prev = GradeOf(ws.board.Segments[i - 1].grade);
-    const int32_t next = GradeOf(ws.board.Segments[i + 1].grade);
+    const int32_t prev = GradeOf(board.Segments[i - 1].grade);
+    const int32_t next = GradeOf(board.Segments[i + 1].grade);
     if (prev == next) {
-      Segment& merged = ws.board.Segments[i - 1];
+      Segment& merged = board.Segments[i - 1];
       merged.length = ToFloat(static_cast<double>(merged.length) + length +
-                              static_cast<double>(ws.board.Segments[i + 1].length));
+                              static_cast<double>(board.Segments[i + 1].length));
       RemoveRows(i, 2, flags);
       return;
     }
@@ -100,14 +103,14 @@ void MergeIntoNeighbour(int32_t i, int32_t grade, int32_t* flags) {
 // it, planned or not, move one place toward the tail with everything they carry.
 // Returns false, changing nothing, when Segments is full.
 bool SplitRow(int32_t i, float remainder, DowngradePlan& plan) {
-  if (ws.board.SegmentCount >= kMaxSegments) return false;
-  for (int32_t j = ws.board.SegmentCount - 1; j > i; --j) {
+  if (board.SegmentCount >= kMaxSegments) return false;
+  for (int32_t j = board.SegmentCount - 1; j > i; --j) {
     plan::MovePlanRow(j, j + 1);
     plan.splitPart[j + 1] = plan.splitPart[j];
     plan.splitFirst[j + 1] = plan.splitFirst[j];
     plan.neighbourFlag[j + 1] = plan.neighbourFlag[j];
   }
-  plan::InsertSegmentRow(i + 1, plan::NextGrade(ws.board.Segments[i].grade), remainder);
+  plan::InsertSegmentRow(i + 1, plan::NextGrade(board.Segments[i].grade), remainder);
   ws.plan.SegmentPieceCount[i + 1] = 0;
   plan.splitPart[i] = 1;
   plan.splitPart[i + 1] = 1;
@@ -135,7 +138,7 @@ void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, b
     plan::AddLength(i - 1, r);
     return;
   }
-  if (plan::RemainderCanSplit(GradeOf(ws.board.Segments[i].grade), r) &&
+  if (plan::RemainderCanSplit(GradeOf(board.Segments[i].grade), r) &&
       SplitRow(i, remainder, plan)) {
     return;
   }
@@ -147,7 +150,7 @@ void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, b
 void PlanRowInGradePass(int32_t i, DowngradePlan& plan) {
   const plan::RowStart row = plan::ClassifyAndPlaceWhole(i);
   if (row.placed) return;
-  Segment& segment = ws.board.Segments[i];
+  Segment& segment = board.Segments[i];
   if (row.piece.kind == PieceClass::Kind::kVariable) {
     FillSegment(row.grade, row.length);
     const float remainder = plan::RemainderAfterFill(row.length);
@@ -185,8 +188,8 @@ void PlanRowInGradePass(int32_t i, DowngradePlan& plan) {
 // as waste. Splits insert rows of the next grade, which a later pass plans.
 void RunGradePasses(DowngradePlan& plan) {
   for (int32_t g = 1; g <= kWasteGrade; ++g) {
-    for (int32_t i = 0; i < ws.board.SegmentCount; ++i) {
-      const int32_t grade = GradeOf(ws.board.Segments[i].grade);
+    for (int32_t i = 0; i < board.SegmentCount; ++i) {
+      const int32_t grade = GradeOf(board.Segments[i].grade);
       const bool due = g == kWasteGrade ? !IsOrderGrade(grade) : grade == g;
       if (due) PlanRowInGradePass(i, plan);
     }
@@ -215,7 +218,7 @@ void CenterRemnantGroups(const DowngradePlan& plan) {
       continue;
     }
     const int32_t last = end[k] - 1;
-    if (last >= ws.board.SegmentCount) continue;
+    if (last >= board.SegmentCount) continue;
     if (part[k] == 1) {
       plan::CenterWasteInRow(last);
     } else {
@@ -230,20 +233,20 @@ namespace plan {
 
 void ComputeNeighbourFlags(int32_t* flags) {
   std::fill(flags, flags + kMaxPlanRows, 0);
-  const int32_t count = std::min(ws.board.SegmentCount, kMaxSegments);
+  const int32_t count = std::min(board.SegmentCount, kMaxSegments);
   if (count < 2) return;
   for (int32_t i = 0; i < count; ++i) {
-    const int32_t grade = GradeOf(ws.board.Segments[i].grade);
+    const int32_t grade = GradeOf(board.Segments[i].grade);
     if (i == 0) {
-      if (grade < GradeOf(ws.board.Segments[1].grade)) flags[i] = 2;
+      if (grade < GradeOf(board.Segments[1].grade)) flags[i] = 2;
       continue;
     }
-    const int32_t prev = GradeOf(ws.board.Segments[i - 1].grade);
+    const int32_t prev = GradeOf(board.Segments[i - 1].grade);
     if (i == count - 1) {
       if (grade < prev) flags[i] = 1;
       continue;
     }
-    const int32_t next = GradeOf(ws.board.Segments[i + 1].grade);
+    const int32_t next = GradeOf(board.Segments[i + 1].grade);
     if (grade >= prev && grade < next) {
       flags[i] = 2;
     } else if (grade >= next && grade < prev) {
@@ -257,12 +260,12 @@ void ComputeNeighbourFlags(int32_t* flags) {
 void MergeDowngradedRows(int32_t* flags) {
   for (int32_t g = 1; g < kMaxOrderGrade; ++g) {
     int32_t i = 0;
-    while (i < ws.board.SegmentCount) {
-      if (GradeOf(ws.board.Segments[i].grade) != g || flags[i] <= 0) {
+    while (i < board.SegmentCount) {
+      if (GradeOf(board.Segments[i].grade) != g || flags[i] <= 0) {
         ++i;
         continue;
       }
-      const PieceClass::Kind kind = ClassifyPiece(g, ws.board.Segments[i].length).kind;
+      const PieceClass::Kind kind = ClassifyPiece(g, board.Segments[i].length).kind;
       if ((kind != PieceClass::Kind::kVariable && kind != PieceClass::Kind::kNothing) ||
           !HasWorseUsableNeighbour(i, g)) {
         ++i;
@@ -301,12 +304,12 @@ DowngradePass PlanBoardWithDowngrade() {
   DowngradePlan plan{};
   plan::ComputeNeighbourFlags(plan.neighbourFlag);
   plan::MergeDowngradedRows(plan.neighbourFlag);
-  plan.start.rowCount = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
-  std::copy_n(ws.board.Segments, plan.start.rowCount, plan.start.rows);
+  plan.start.rowCount = std::clamp(board.SegmentCount, 0, kMaxSegments);
+  std::copy_n(board.Segments, plan.start.rowCount, plan.start.rows);
   std::copy_n(plan.neighbourFlag, kMaxSegments, plan.start.flag);
   RunGradePasses(plan);
 
-  const int32_t count = ws.board.SegmentCount;
+  const int32_t count = board.SegmentCount;
   const bool exchangeTail =
       count >= 2 && plan.splitPart[count - 2] == 1 && plan.splitPart[count - 1] == 1;
   if (ws.settings.RemnantCentering == 1) CenterRemnantGroups(plan);

@@ -15,6 +15,11 @@
 namespace sawline {
 namespace {
 
+// The conversion reads the marks (front marking turns them round and back) and writes
+// the board's segments.
+Marks& marks = ws.marks;
+Board& board = ws.board;
+
 // The settings the conversion reads, widened once.
 struct MarkSettings {
   double gradeMarkLength;  // at most this: a grade mark
@@ -30,10 +35,10 @@ MarkSettings ReadMarkSettings() {
 }
 
 float FirstHalf(int i) {
-  return ws.marks.BoardMarks[i];
+  return marks.BoardMarks[i];
 }
 float SecondHalf(int i) {
-  return ws.marks.BoardMarks[kMarkHalf + i];
+  return marks.BoardMarks[kMarkHalf + i];
 }
 
 float AddLengths(float a, float b) {
@@ -41,20 +46,20 @@ float AddLengths(float a, float b) {
 }
 
 void Append(float grade, float length) {
-  if (ws.board.SegmentCount >= kMaxSegments) return;  // one interval per segment: never reached
-  ws.board.Segments[ws.board.SegmentCount++] = {grade, length};
+  if (board.SegmentCount >= kMaxSegments) return;  // one interval per segment: never reached
+  board.Segments[board.SegmentCount++] = {grade, length};
 }
 
 // ---- Grade/length pairs ----
 
 void ConvertPairs(int n) {
   for (int i = 0; i < n; ++i)
-    ws.board.Segments[i] = {FirstHalf(i), SecondHalf(i)};
-  ws.board.SegmentCount = n;
+    board.Segments[i] = {FirstHalf(i), SecondHalf(i)};
+  board.SegmentCount = n;
   if (ws.settings.OptimizeMode != OptimizeMode::kDefectSawing) return;
   for (int i = 0; i < n; ++i)
-    ws.board.Segments[i].grade =
-        GradeOf(ws.board.Segments[i].grade) > 1 ? GradeCode(PieceKind::kWaste) : 1.0f;
+    board.Segments[i].grade =
+        GradeOf(board.Segments[i].grade) > 1 ? GradeCode(PieceKind::kWaste) : 1.0f;
 }
 
 // ---- One-face marking ----
@@ -62,7 +67,7 @@ void ConvertPairs(int n) {
 // A grade mark raises the grade of the segment before it by one and lengthens it.
 // Counting stops at WasteMarkCount and never goes past waste (9).
 void AddGradeMark(const MarkSettings& s, float mark) {
-  Segment& current = ws.board.Segments[ws.board.SegmentCount - 1];
+  Segment& current = board.Segments[board.SegmentCount - 1];
   const int32_t grade = GradeOf(current.grade);
   if (grade != s.wasteMarkCount && grade != kWasteGrade)
     current.grade = ToFloat(static_cast<double>(current.grade) + 1.0);
@@ -105,7 +110,7 @@ void ConvertOneFace(const MarkSettings& s, int n) {
 
   const double last = FirstHalf(n - 1);
   if (last <= s.gradeMarkLength) {
-    Segment& current = ws.board.Segments[ws.board.SegmentCount - 1];
+    Segment& current = board.Segments[board.SegmentCount - 1];
     current.length = AddLengths(current.length, FirstHalf(n - 1));
   } else if (last < s.gradeAMinLength) {
     Append(GradeCode(PieceKind::kWaste), FirstHalf(n - 1));
@@ -156,9 +161,9 @@ void TakeZoneGrade(Segment& segment, float zoneGrade) {
 
 // Inserts a copy of segment s right after it; the top count grows by one.
 void InsertCopyAfter(int s, int& topCount) {
-  std::memmove(&ws.board.Segments[s + 2], &ws.board.Segments[s + 1],
+  std::memmove(&board.Segments[s + 2], &board.Segments[s + 1],
                sizeof(Segment) * static_cast<size_t>(topCount - s - 1));
-  ws.board.Segments[s + 1] = ws.board.Segments[s];
+  board.Segments[s + 1] = board.Segments[s];
   ++topCount;
 }
 
@@ -171,7 +176,7 @@ void InsertCopyAfter(int s, int& topCount) {
 void LayZonesOverSegments(const SideZones& zones, int& topCount) {
   int z = 0;
   for (int s = 0; s < topCount; ++s) {
-    Segment& segment = ws.board.Segments[s];
+    Segment& segment = board.Segments[s];
     const bool lastZone = z == zones.count - 1;
     if (segment.length <= zones.zone[z].end || lastZone) {
       TakeZoneGrade(segment, zones.zone[z].grade);
@@ -193,11 +198,11 @@ void LayZonesOverSegments(const SideZones& zones, int& topCount) {
 
 void RemoveShortSegments() {
   int kept = 0;
-  for (int i = 0; i < ws.board.SegmentCount; ++i) {
-    if (static_cast<double>(ws.board.Segments[i].length) < kLengthTolerance) continue;
-    ws.board.Segments[kept++] = ws.board.Segments[i];
+  for (int i = 0; i < board.SegmentCount; ++i) {
+    if (static_cast<double>(board.Segments[i].length) < kLengthTolerance) continue;
+    board.Segments[kept++] = board.Segments[i];
   }
-  ws.board.SegmentCount = kept;
+  board.SegmentCount = kept;
 }
 
 // The top face marks waste: an interval shorter than GradeAMinLength, or one followed
@@ -211,10 +216,10 @@ void ConvertTwoFace(const MarkSettings& s, int n, int m) {
         static_cast<double>(FirstHalf(i + 2)) <= s.gradeMarkLength) {
       waste = true;
     }
-    ws.board.Segments[i] = {waste ? GradeCode(PieceKind::kWaste) : s.unmarkedGrade, FirstHalf(i)};
+    board.Segments[i] = {waste ? GradeCode(PieceKind::kWaste) : s.unmarkedGrade, FirstHalf(i)};
   }
   if (m == 0) {
-    ws.board.SegmentCount = n;
+    board.SegmentCount = n;
     RemoveShortSegments();
     return;
   }
@@ -222,28 +227,26 @@ void ConvertTwoFace(const MarkSettings& s, int n, int m) {
   SideZones zones;
   BuildSideZones(s, m, zones);
   for (int i = 1; i < n; ++i)
-    ws.board.Segments[i].length =
-        AddLengths(ws.board.Segments[i - 1].length, ws.board.Segments[i].length);
+    board.Segments[i].length = AddLengths(board.Segments[i - 1].length, board.Segments[i].length);
   SideZone& lastZone = zones.zone[zones.count - 1];
-  if (ws.board.Segments[n - 1].length > lastZone.end)
-    lastZone.end = ws.board.Segments[n - 1].length;
+  if (board.Segments[n - 1].length > lastZone.end) lastZone.end = board.Segments[n - 1].length;
 
   int topCount = n;
   LayZonesOverSegments(zones, topCount);
-  ws.marks.FirstHalfCount = topCount;
+  marks.FirstHalfCount = topCount;
 
   for (int i = topCount - 1; i >= 1; --i) {
-    ws.board.Segments[i].length = ToFloat(static_cast<double>(ws.board.Segments[i].length) -
-                                          static_cast<double>(ws.board.Segments[i - 1].length));
+    board.Segments[i].length = ToFloat(static_cast<double>(board.Segments[i].length) -
+                                       static_cast<double>(board.Segments[i - 1].length));
   }
-  ws.board.SegmentCount = topCount;
+  board.SegmentCount = topCount;
   RemoveShortSegments();
 }
 
 // ---- Marking-line intervals ----
 
 void ReverseMarks(int first, int count) {
-  std::reverse(ws.marks.BoardMarks + first, ws.marks.BoardMarks + first + count);
+  std::reverse(marks.BoardMarks + first, marks.BoardMarks + first + count);
 }
 
 // Front marking reads the intervals from the board's end towards its start; the marks
@@ -251,18 +254,18 @@ void ReverseMarks(int first, int count) {
 // the board from its start. In defect sawing the segments are rebuilt from the marks
 // alone: an interval shorter than GradeAMinLength is waste, any other is sound.
 void ConvertIntervals(const MarkSettings& s, int n, int defectCount) {
-  const int m = ws.marks.SecondHalfCount;
+  const int m = marks.SecondHalfCount;
   // The two-face splits raise n only when m is 2 or more, so this condition does not
   // change between reversing and restoring.
   const bool front = ws.settings.FrontMarkingMode == 1 && (n >= 2 || m >= 2);
   float savedMarks[2 * kMarkHalf];
   if (front) {
-    std::memcpy(savedMarks, ws.marks.BoardMarks, sizeof savedMarks);
+    std::memcpy(savedMarks, marks.BoardMarks, sizeof savedMarks);
     if (n >= 2) ReverseMarks(0, n);
     if (ws.settings.TopWasteSideGradeLines == 1 && m >= 2) ReverseMarks(kMarkHalf, m);
   }
 
-  ws.board.SegmentCount = 0;
+  board.SegmentCount = 0;
   if (ws.settings.TopWasteSideGradeLines == 0) {
     ConvertOneFace(s, n);
   } else {
@@ -270,16 +273,15 @@ void ConvertIntervals(const MarkSettings& s, int n, int defectCount) {
   }
 
   if (front) {
-    std::memcpy(ws.marks.BoardMarks, savedMarks, sizeof savedMarks);
-    if (ws.board.SegmentCount >= 2)
-      std::reverse(ws.board.Segments, ws.board.Segments + ws.board.SegmentCount);
+    std::memcpy(marks.BoardMarks, savedMarks, sizeof savedMarks);
+    if (board.SegmentCount >= 2) std::reverse(board.Segments, board.Segments + board.SegmentCount);
   }
 
   if (ws.settings.OptimizeMode != OptimizeMode::kDefectSawing) return;
-  ws.board.SegmentCount = defectCount;
+  board.SegmentCount = defectCount;
   for (int i = 0; i < defectCount; ++i) {
     const bool waste = static_cast<double>(FirstHalf(i)) < s.gradeAMinLength;
-    ws.board.Segments[i] = {waste ? GradeCode(PieceKind::kWaste) : 1.0f, FirstHalf(i)};
+    board.Segments[i] = {waste ? GradeCode(PieceKind::kWaste) : 1.0f, FirstHalf(i)};
   }
 }
 
@@ -289,24 +291,24 @@ void ConvertIntervals(const MarkSettings& s, int n, int defectCount) {
 // grades only through GradeOf and IsOrderGrade. An empty board (first half count 0)
 // yields no segments and leaves the time limit whole.
 void ConvertBoardMarks() {
-  const int n = std::clamp<int32_t>(ws.marks.FirstHalfCount, 0, kMarkHalf);
+  const int n = std::clamp<int32_t>(marks.FirstHalfCount, 0, kMarkHalf);
   const int defectCount = n;
-  for (Segment& segment : ws.board.Segments)
+  for (Segment& segment : board.Segments)
     segment = {0.0f, 0.0f};
-  ws.board.SegmentCount = 0;
+  board.SegmentCount = 0;
 
   if (n > 0) {
     const MarkSettings settings = ReadMarkSettings();
-    if (ws.marks.BoardMarks[kMarkKindIndex] == kPairMarks) {
+    if (marks.BoardMarks[kMarkKindIndex] == kPairMarks) {
       ConvertPairs(n);
     } else {
       ConvertIntervals(settings, n, defectCount);
     }
   }
 
-  if (ws.board.SegmentCount > 0) {
+  if (board.SegmentCount > 0) {
     ws.settings.OptimizeTimeLimit = ToFloat(static_cast<double>(ws.settings.OptimizeTimeLimit) /
-                                            static_cast<double>(ws.board.SegmentCount));
+                                            static_cast<double>(board.SegmentCount));
   }
 }
 

@@ -4,7 +4,6 @@
 // marking line.
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 
 #include "prepare/prepare.h"
 #include "workspace/numeric.h"
@@ -23,24 +22,22 @@ float SubtractLength(float a, double b) {
 
 // One pass over the board: wherever segments i and i+1 both have `grade`, segment i
 // absorbs i+1. The walk moves on after a merge, so a run of three needs two passes.
-bool MergePass(int32_t grade) {
+bool MergePass(Board& board, int32_t grade) {
+  Segment* segments = board.Segments;
   bool merged = false;
-  for (int i = 0; i < ws.board.SegmentCount - 1; ++i) {
-    if (GradeOf(ws.board.Segments[i].grade) != grade ||
-        GradeOf(ws.board.Segments[i + 1].grade) != grade)
-      continue;
-    ws.board.Segments[i].length =
-        AddLengths(ws.board.Segments[i].length, ws.board.Segments[i + 1].length);
-    std::memmove(&ws.board.Segments[i + 1], &ws.board.Segments[i + 2],
-                 sizeof(Segment) * static_cast<size_t>(ws.board.SegmentCount - i - 2));
-    --ws.board.SegmentCount;
+  for (int i = 0; i < board.SegmentCount - 1; ++i) {
+    if (GradeOf(segments[i].grade) != grade || GradeOf(segments[i + 1].grade) != grade) continue;
+    segments[i].length = AddLengths(segments[i].length, segments[i + 1].length);
+    std::memmove(&segments[i + 1], &segments[i + 2],
+                 sizeof(Segment) * static_cast<size_t>(board.SegmentCount - i - 2));
+    --board.SegmentCount;
     merged = true;
   }
   return merged;
 }
 
-void MergeNeighbours(int32_t grade) {
-  while (MergePass(grade)) {
+void MergeNeighbours(Board& board, int32_t grade) {
+  while (MergePass(board, grade)) {
   }
 }
 
@@ -63,13 +60,12 @@ void TrimEnd(Segment& segment, const int32_t* cutPerGrade, int32_t* trimmed, int
 // waste or of a higher grade number, the boundary moves forward by the line's width,
 // provided the next segment stays longer than 0.1. A width of 0 or less moves nothing
 // (a negative width would shorten the worse segment, possibly below zero).
-void ShiftMarkingLines() {
-  const int32_t width = ws.settings.FluorescentLineWidth;
+void ShiftMarkingLines(Board& board, int32_t width) {
   if (width <= 0) return;
   const double shift = static_cast<double>(width);
-  for (int i = 0; i + 1 < ws.board.SegmentCount; ++i) {
-    Segment& before = ws.board.Segments[i];
-    Segment& after = ws.board.Segments[i + 1];
+  for (int i = 0; i + 1 < board.SegmentCount; ++i) {
+    Segment& before = board.Segments[i];
+    Segment& after = board.Segments[i + 1];
     const int32_t gradeBefore = GradeOf(before.grade);
     const int32_t gradeAfter = GradeOf(after.grade);
     if (gradeBefore != kWasteGrade && gradeBefore <= gradeAfter) continue;
@@ -85,29 +81,31 @@ void ShiftMarkingLines() {
 // keeps them apart. Grades outside 1 to 9 are never merged. ConvertedSegments keeps the
 // merged board before any trimming, for the result block and the run log.
 void TrimHeadAndTail() {
-  ws.board.SegmentCount = std::clamp<int32_t>(ws.board.SegmentCount, 0, kMaxSegments);
+  Board& board = ws.board;
+  const Settings& settings = ws.settings;
+  board.SegmentCount = std::clamp<int32_t>(board.SegmentCount, 0, kMaxSegments);
 
   float boardLength = 0.0f;
-  for (int i = 0; i < ws.board.SegmentCount; ++i)
-    boardLength = AddLengths(boardLength, ws.board.Segments[i].length);
-  ws.board.BoardLength = boardLength;
+  for (int i = 0; i < board.SegmentCount; ++i)
+    boardLength = AddLengths(boardLength, board.Segments[i].length);
+  board.BoardLength = boardLength;
 
-  MergeNeighbours(kWasteGrade);
-  if (ws.settings.SeparateAdjacentSameGrade != 1) {
+  MergeNeighbours(board, kWasteGrade);
+  if (settings.SeparateAdjacentSameGrade != 1) {
     for (int grade = 1; grade <= kMaxOrderGrade; ++grade)
-      MergeNeighbours(grade);
+      MergeNeighbours(board, grade);
   }
 
-  std::memcpy(ws.board.ConvertedSegments, ws.board.Segments, sizeof ws.board.ConvertedSegments);
-  ws.board.ConvertedCount = ws.board.SegmentCount;
+  std::memcpy(board.ConvertedSegments, board.Segments, sizeof board.ConvertedSegments);
+  board.ConvertedCount = board.SegmentCount;
 
-  std::fill(std::begin(ws.board.TrimRecord), std::end(ws.board.TrimRecord), 0);
-  if (ws.board.SegmentCount > 0) {
-    TrimEnd(ws.board.Segments[0], ws.settings.CT, &ws.board.TrimRecord[0], &ws.board.TrimRecord[1]);
-    TrimEnd(ws.board.Segments[ws.board.SegmentCount - 1], ws.settings.CB, &ws.board.TrimRecord[2],
-            &ws.board.TrimRecord[3]);
+  int32_t* trim = board.TrimRecord;
+  std::fill(trim, trim + 4, 0);
+  if (board.SegmentCount > 0) {
+    TrimEnd(board.Segments[0], settings.CT, &trim[0], &trim[1]);
+    TrimEnd(board.Segments[board.SegmentCount - 1], settings.CB, &trim[2], &trim[3]);
   }
-  ShiftMarkingLines();
+  ShiftMarkingLines(board, settings.FluorescentLineWidth);
 }
 
 }  // namespace sawline
