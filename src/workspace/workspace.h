@@ -1,5 +1,5 @@
 // The process-wide workspace: every setting, table and record of one optimization
-// run, in one struct with one instance.
+// run, in one struct with one instance, grouped by the stage that writes them.
 //
 // Memory contract: the workspace is a single static object that lives for the whole
 // process. Nothing in the optimizer allocates; every table has the fixed capacity of
@@ -226,17 +226,18 @@ struct Statistics {
   float TotalValue;
 };
 
+// The stages of a call, each with the part it writes; later stages read earlier parts.
 struct Workspace {
-  Settings settings;
-  OrderRows orderRows;
-  Marks marks;
-  OrderLists orders;
-  Board board;
-  Plan plan;
-  Filler filler;
-  Search search;
-  CutList cut;
-  Statistics stats;
+  Settings settings;    // UnpackParameterBlock
+  OrderRows orderRows;  // UnpackParameterBlock
+  Marks marks;          // CopyBoardMarks (two-face marking raises FirstHalfCount)
+  OrderLists orders;    // BuildOrderLists; the search advances FixedDone
+  Board board;          // ConvertBoardMarks, TrimHeadAndTail; the plan drivers reshape it
+  Plan plan;            // the plan drivers
+  Filler filler;        // FillSegment and FillRemainder
+  Search search;        // SearchCombination
+  CutList cut;          // the plan drivers, FinishPieceList, BuildTransferList
+  Statistics stats;     // ComputeStatistics
 };
 
 // Why a board was refused before planning (see ScreenInputs).
