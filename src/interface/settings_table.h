@@ -1,8 +1,8 @@
 // The parameter block's settings and order-table columns, described once: name, block
 // index, type, unit, documented range, what a value outside that range does, meaning,
-// and the run log's label. Unpacking, input screening, the run log, the desk tool's
-// job files and its settings reference all read these tables; a test checks them
-// against the block layout.
+// the run log's label and where it lands in the workspace. Unpacking, input screening,
+// the desk tool's job files and its settings reference all read these tables; tests
+// check them against the public header's block layout and the run log's labels.
 #pragma once
 
 #include <cstddef>

@@ -68,9 +68,12 @@ else
   fail "imports non-system DLLs:${bad:- (none found)}"
 fi
 
-# Calling convention: every return of the exported function pops 12 bytes.
+# Calling convention: every return of the exported function pops 12 bytes. objdump may
+# go on into the local function placed after it (a compiler's partial clone, say), so
+# only the returns up to the next function's label count.
 symbol=$($objdump -t "$dll" | awk '$NF == "_OptimizationCompute@12" && !seen {print $NF; seen = 1}')
-rets=$($objdump -d --disassemble="$symbol" "$dll" | awk -F'\t' '$3 ~ /^ret/ {print $3}' | tr -s ' ')
+rets=$($objdump -d --disassemble="$symbol" "$dll" |
+  awk -F'\t' '/^[0-9a-f]+ <.*>:$/ {labels++} labels == 1 && $3 ~ /^ret/ {print $3}' | tr -s ' ')
 if [[ -n "$symbol" && -n "$rets" && -z "$(grep -v '^ret \$0xc$' <<<"$rets")" ]]; then
   pass "OptimizationCompute is stdcall (ret \$0xc)"
 else
