@@ -34,7 +34,7 @@ int32_t AddCount(int32_t a, int32_t b) {
 void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32_t individual,
                     int32_t start, bool forward) {
   const int32_t base = block + individual + 2;
-  const double length = ws.search.SearchLength;
+  const double length = static_cast<double>(ws.search.SearchLength);
   genes[start] = ScaledDraw(ws.search.GeneLimit[start], ws.search.RandomTable[base]);
   double used = genes[start] * table.lengthWithKerf[start];
   const int32_t step = forward ? 1 : -1;
@@ -116,9 +116,9 @@ struct RestContext {
 void LoadRestContext(RestContext& rest) {
   rest.grade = ws.search.SearchGrade;
   rest.orders = ListCount(rest.grade, ws.orders.VariableCount, kMaxVariableOrders);
-  rest.kerf = ws.settings.KerfWidth;
-  rest.length = ws.search.SearchLength;
-  rest.shortestMaxPlusKerf = INFINITY;
+  rest.kerf = static_cast<double>(ws.settings.KerfWidth);
+  rest.length = static_cast<double>(ws.search.SearchLength);
+  rest.shortestMaxPlusKerf = kInfinity;
   for (int32_t k = 0; k < rest.orders; ++k) {
     rest.minPlusKerf[k] = ws.orders.VariableMinLength[rest.grade][k] + rest.kerf;
     rest.maxPlusKerf[k] = ws.orders.VariableMaxLength[rest.grade][k] + rest.kerf;
@@ -268,13 +268,13 @@ void LoadGeneTable(GeneTable& genes) {
   const int32_t grade = ws.search.SearchGrade;
   const int32_t first = ws.search.SearchFirstEntry;
   genes.count = UsableGeneCount();
-  const double kerf = ws.settings.KerfWidth;
+  const double kerf = static_cast<double>(ws.settings.KerfWidth);
   double fullRow = 0.0;
   genes.whole = true;
   for (int32_t j = 0; j < genes.count; ++j) {
     genes.length[j] = ws.orders.FixedLength[grade][first + j];
     genes.lengthWithKerf[j] = genes.length[j] + kerf;
-    genes.weight[j] = ws.search.SearchWeight[first + j];
+    genes.weight[j] = static_cast<double>(ws.search.SearchWeight[first + j]);
     const double piece = genes.lengthWithKerf[j];
     genes.wholeLengthWithKerf[j] = 0;
     if (!(piece >= 0.0 && piece < static_cast<double>(kExactFloatIntegers)) ||
@@ -348,7 +348,7 @@ void BeginSearch(int32_t grade, float length) {
   ws.search.SearchLength = length;
   std::memset(ws.search.GeneLimit, 0, sizeof ws.search.GeneLimit);
   const int32_t entries = ListCount(grade, ws.orders.FixedCount, kMaxFixedOrders);
-  const double kerf = ws.settings.KerfWidth;
+  const double kerf = static_cast<double>(ws.settings.KerfWidth);
   int32_t first = 0;
   while (first < entries &&
          !(ws.orders.FixedLength[grade][first] + kerf <= static_cast<double>(length)))
@@ -359,7 +359,8 @@ void BeginSearch(int32_t grade, float length) {
   ws.search.SearchFirstEntry = first;
   ws.search.GeneCount = entries - first;
   for (int32_t j = 0; j < ws.search.GeneCount; ++j) {
-    const int32_t fit = PiecesThatFit(length, ws.orders.FixedLength[grade][first + j] + kerf);
+    const int32_t fit =
+        PiecesThatFit(static_cast<double>(length), ws.orders.FixedLength[grade][first + j] + kerf);
     const int32_t open = std::max(0, ws.search.SearchOpenCount[first + j]);
     ws.search.GeneLimit[j] = std::min(fit, open);
   }
@@ -521,7 +522,7 @@ void BuildGreedyCandidates(int32_t count) {
   for (int32_t o = 0; o < individuals; ++o) {
     int32_t* genes = ws.search.Population[o];
     std::memset(genes, 0, sizeof(int32_t) * static_cast<size_t>(o));
-    double rest = ws.search.SearchLength;
+    double rest = static_cast<double>(ws.search.SearchLength);
     for (int32_t j = o; j < table.count; ++j) {
       genes[j] = std::min(PiecesThatFit(rest, table.lengthWithKerf[j]), ws.search.GeneLimit[j]);
       rest -= genes[j] * table.lengthWithKerf[j];
@@ -557,7 +558,7 @@ void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const
           static_cast<float>(static_cast<double>(remainder) - genes[j] * table.lengthWithKerf[j]);
     }
   }
-  const double kerf = ws.settings.KerfWidth;
+  const double kerf = static_cast<double>(ws.settings.KerfWidth);
   for (int32_t r = 0; r < ws.filler.FillRowCount; ++r) {
     const FillRow& row = ws.filler.FillRows[r];
     remainder = static_cast<float>(static_cast<double>(remainder) -

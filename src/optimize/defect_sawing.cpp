@@ -13,7 +13,7 @@ namespace {
 // The code of the first grade-1 variable-length order whose range, both ends
 // included, holds `length`; 0 when none does.
 float SoundPieceTag(float length) {
-  const double piece = length;
+  const double piece = static_cast<double>(length);
   const int32_t orders = std::clamp(ws.orders.VariableCount[1], 0, kMaxVariableOrders);
   for (int32_t k = 0; k < orders; ++k) {
     if (ws.orders.VariableMinLength[1][k] <= piece && piece <= ws.orders.VariableMaxLength[1][k]) {
@@ -28,7 +28,7 @@ float SoundPieceTag(float length) {
 void PlanDefectSawing() {
   plan::AdjustKerf();
   const int32_t count = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
-  const double kerf = ws.settings.KerfWidth;
+  const double kerf = static_cast<double>(ws.settings.KerfWidth);
   for (int32_t i = 0; i < count; ++i) {
     const Segment& segment = ws.board.Segments[i];
     PieceRow& piece = ws.cut.PieceList[i];

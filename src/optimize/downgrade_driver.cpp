@@ -79,7 +79,7 @@ int32_t InnerMergeTarget(int32_t i, int32_t grade, int32_t prev, int32_t next) {
 
 // Merges row `i` into its neighbours as the downgrade pass decides, and removes it.
 void MergeIntoNeighbour(int32_t i, int32_t grade, int32_t* flags) {
-  const double length = board.Segments[i].length;
+  const double length = static_cast<double>(board.Segments[i].length);
   if (i == 0) {
     plan::AddLength(1, length);
   } else if (i == board.SegmentCount - 1) {
@@ -125,7 +125,7 @@ bool SplitRow(int32_t i, float remainder, DowngradePlan& plan) {
 // hand-over to the next row, or waste. Less than 0.1 is dropped.
 void HandOverRemainder(int32_t i, float remainder, NeighbourGrades neighbours, bool needsLength,
                        DowngradePlan& plan) {
-  const double r = remainder;
+  const double r = static_cast<double>(remainder);
   const int32_t flag = plan.neighbourFlag[i];
   const bool mayHandOver = !needsLength || r >= kLengthTolerance;
   const int32_t prev = neighbours.prev;
@@ -175,9 +175,9 @@ void PlanRowInGradePass(int32_t i, DowngradePlan& plan) {
   const int32_t flag = plan.neighbourFlag[i];
   if ((flag >= 2 && 0 < neighbours.next && neighbours.next <= neighbours.prev) ||
       (neighbours.prev == 0 && neighbours.next > 0)) {
-    plan::AddLength(i + 1, segment.length);
+    plan::AddLength(i + 1, static_cast<double>(segment.length));
   } else if ((flag == 1 || flag == 3) && neighbours.prev > 0) {
-    plan::AddLength(i - 1, segment.length);
+    plan::AddLength(i - 1, static_cast<double>(segment.length));
   } else {
     segment.grade = plan::NextGrade(segment.grade);
   }

@@ -143,10 +143,10 @@ struct RunningSums {
   void Finish() {
     for (int32_t b = 0; b < kBlocks; ++b)
       blockLast[b] = sum[b * kBlock + kBlock - 1];
-    blockLast[kBlocks] = blockLast[kBlocks + 1] = INFINITY;
+    blockLast[kBlocks] = blockLast[kBlocks + 1] = kInfinity;
     for (int32_t g = 0; g < kGroups; ++g)
       groupLast[g] = sum[g * kGroup + kGroup - 1];
-    groupLast[kGroups] = INFINITY;
+    groupLast[kGroups] = kInfinity;
   }
   int32_t FirstReaching(double x) const {
     const int32_t group = CountBelow(groupLast, Even(kGroups + 1), x);
@@ -273,8 +273,8 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
   }
   running.Finish();
   for (int32_t i = 0; i < kPopulationSize; ++i) {
-    const double x =
-        static_cast<float>(ws.search.RandomTable[generation + i + 5] * total / 32768.0);
+    const double x = static_cast<double>(
+        static_cast<float>(ws.search.RandomTable[generation + i + 5] * total / 32768.0));
     int32_t k = kPopulationSize;
     if (std::isnan(x)) {
       k = kPopulationSize;

@@ -30,12 +30,12 @@ struct BoardPlan {
 // ordered, or becomes waste. Less than 0.1 is dropped.
 void SettleRemainder(int32_t i, float remainder, BoardPlan& plan) {
   const Segment& segment = ws.board.Segments[i];
-  if (plan::RemainderCanSplit(GradeOf(segment.grade), remainder) &&
+  if (plan::RemainderCanSplit(GradeOf(segment.grade), static_cast<double>(remainder)) &&
       plan::InsertSegmentRow(i + 1, plan::NextGrade(segment.grade), remainder)) {
     plan.splitMark[i] = 1;
     return;
   }
-  plan::GiveToNextOrWaste(i, remainder, true);
+  plan::GiveToNextOrWaste(i, static_cast<double>(remainder), true);
 }
 
 // Plans row `i`. A row that fits nothing of its grade is downgraded one grade at a
@@ -64,11 +64,11 @@ void PlanRow(int32_t i, BoardPlan& plan) {
     const int32_t newGrade = GradeOf(segment.grade);
     const bool hasNext = i + 1 < ws.board.SegmentCount;
     if (hasNext && newGrade != kWasteGrade && GradeOf(ws.board.Segments[i + 1].grade) == newGrade) {
-      plan::AddLength(i + 1, segment.length);
+      plan::AddLength(i + 1, static_cast<double>(segment.length));
       return;
     }
     if (hasNext && newGrade == kWasteGrade) {
-      plan::AppendWaste(i, segment.length);
+      plan::AppendWaste(i, static_cast<double>(segment.length));
       return;
     }
   }

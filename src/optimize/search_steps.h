@@ -76,8 +76,8 @@ inline int32_t PaddedRangeCount(int32_t count) {
 
 inline void PadRanges(double* low, double* high, int32_t count) {
   for (int32_t j = count; j < PaddedRangeCount(count); ++j) {
-    low[j] = INFINITY;
-    high[j] = -INFINITY;
+    low[j] = kInfinity;
+    high[j] = -kInfinity;
   }
 }
 

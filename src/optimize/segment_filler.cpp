@@ -32,15 +32,15 @@ struct OrderView {
 
 void LoadOrders(int32_t grade, OrderView& view) {
   view.count = ListCount(grade, ws.orders.VariableCount, kMaxVariableOrders);
-  view.kerf = ws.settings.KerfWidth;
-  view.shortestMaxPlusKerf = INFINITY;
+  view.kerf = static_cast<double>(ws.settings.KerfWidth);
+  view.shortestMaxPlusKerf = kInfinity;
   view.shortestMinOrder = 0;
   for (int32_t j = 0; j < view.count; ++j) {
     view.minLength[j] = ws.orders.VariableMinLength[grade][j];
     view.maxLength[j] = ws.orders.VariableMaxLength[grade][j];
     view.minPlusKerf[j] = view.minLength[j] + view.kerf;
     view.maxPlusKerf[j] = view.maxLength[j] + view.kerf;
-    view.weight[j] = ws.orders.VariableWeight[grade][j];
+    view.weight[j] = static_cast<double>(ws.orders.VariableWeight[grade][j]);
     view.tag[j] = static_cast<float>(ws.orders.VariableCode[grade][j]);
     if (view.maxPlusKerf[j] < view.shortestMaxPlusKerf) {
       view.shortestMaxPlusKerf = view.maxPlusKerf[j];
@@ -62,7 +62,7 @@ int32_t TileLength(const OrderView& view, float x) {
   int32_t count[kFillCandidates];
   bool exists[kFillCandidates];
   const int32_t candidates = 3 * view.count;
-  const double xd = x;
+  const double xd = static_cast<double>(x);
   for (int32_t j = 0; j < view.count; ++j) {
     const double weight = view.weight[j];
     // Minimum length, maximum length, equal division; an order whose piece with its
@@ -161,7 +161,7 @@ void AppendRow(Candidate& c, float count, float length, float tag, int32_t order
 
 // One piece of the first order whose range (with its kerf) covers the rest r.
 bool FitExactly(const OrderView& view, Candidate& c, float r) {
-  const double rd = r;
+  const double rd = static_cast<double>(r);
   const uint32_t covering = view.coverTable
                                 ? CoveringOrders(rd)
                                 : InRanges(view.minPlusKerf, view.maxPlusKerf, view.count, rd);
@@ -200,8 +200,8 @@ bool TileRest(int32_t grade, const OrderView& view, Candidate& c, float& r) {
 // another one, with a lower minimum).
 void ShiftWeight(const OrderView& view, Candidate& c, int32_t i, int32_t n) {
   if (c.rowCount < 2 || !(c.rows[0].count > 0.0f) || !(c.rows[1].count > 0.0f)) return;
-  const double count1 = c.rows[1].count;
-  const double length1 = c.rows[1].length;
+  const double count1 = static_cast<double>(c.rows[1].count);
+  const double length1 = static_cast<double>(c.rows[1].length);
   const uint32_t holding = AboveLowInRanges(view.minLength, view.maxLength, view.count, length1);
   if (holding == 0) return;
   const int32_t j = std::countr_zero(holding);
@@ -225,7 +225,7 @@ void ShiftWeight(const OrderView& view, Candidate& c, int32_t i, int32_t n) {
 void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_t i, Candidate& c) {
   c.rowCount = 0;
   c.score = 0.0f;
-  const int32_t n = PiecesThatFit(length, view.minPlusKerf[i]);
+  const int32_t n = PiecesThatFit(static_cast<double>(length), view.minPlusKerf[i]);
   if (n <= 0) return;
   AppendRow(c, static_cast<float>(n), static_cast<float>(view.minLength[i]), view.tag[i], i);
   c.score = static_cast<float>(n * view.minLength[i] * view.weight[i]);
@@ -255,7 +255,7 @@ void FillRest(int32_t grade, const OrderView& view, Candidate& c, float r) {
 void BuildMaximumBase(int32_t grade, const OrderView& view, float length, int32_t i, Candidate& c) {
   c.rowCount = 0;
   c.score = 0.0f;
-  const int32_t n = PiecesThatFit(length, view.maxPlusKerf[i]);
+  const int32_t n = PiecesThatFit(static_cast<double>(length), view.maxPlusKerf[i]);
   if (n <= 0) return;
   AppendRow(c, static_cast<float>(n), static_cast<float>(view.maxLength[i]), view.tag[i], i);
   c.score = static_cast<float>(n * view.maxLength[i] * view.weight[i]);
@@ -271,7 +271,7 @@ void BuildEqualDivision(int32_t grade, const OrderView& view, float length, int3
   c.rowCount = 0;
   c.score = 0.0f;
   if (!(view.maxPlusKerf[i] > 0.0)) return;
-  const double lengthD = length;
+  const double lengthD = static_cast<double>(length);
   const int32_t n = FloorPlusOneToInt(lengthD / view.maxPlusKerf[i]);
   if (n <= 0) return;
   const float s = static_cast<float>((lengthD - n * view.kerf) / n);
@@ -362,7 +362,7 @@ bool CoverTableAnswers(int32_t grade) {
     ws.filler.CoverTableState = kCoverTableOff;
     const int32_t searched = ws.search.SearchGrade;
     const int32_t orders = ListCount(searched, ws.orders.VariableCount, kMaxVariableOrders);
-    const double kerf = ws.settings.KerfWidth;
+    const double kerf = static_cast<double>(ws.settings.KerfWidth);
     if (orders == 0 || !(kerf == std::floor(kerf))) return false;
     // Bit j toggles at its order's lower bound and after its upper bound; the running
     // exclusive or of the toggles is the set of orders covering each length.

@@ -79,7 +79,7 @@ void AddGradeMark(const MarkSettings& s, float mark) {
 // shorter than GradeAMinLength (grade-mark lengths included) is a waste segment of its
 // own, until one at least that long, taken as grade 1, ends the run.
 void ConvertOneFace(const MarkSettings& s, int n) {
-  const double first = FirstHalf(0);
+  const double first = static_cast<double>(FirstHalf(0));
   if (first < s.gradeAMinLength) {
     Append(GradeCode(PieceKind::kWaste), FirstHalf(0));
   } else {
@@ -89,7 +89,7 @@ void ConvertOneFace(const MarkSettings& s, int n) {
 
   const int lastInterior = n - 2;
   for (int k = 1; k <= lastInterior; ++k) {
-    const double interval = FirstHalf(k);
+    const double interval = static_cast<double>(FirstHalf(k));
     if (interval <= s.gradeMarkLength) {
       AddGradeMark(s, FirstHalf(k));
     } else if (interval < s.gradeAMinLength) {
@@ -108,7 +108,7 @@ void ConvertOneFace(const MarkSettings& s, int n) {
     }
   }
 
-  const double last = FirstHalf(n - 1);
+  const double last = static_cast<double>(FirstHalf(n - 1));
   if (last <= s.gradeMarkLength) {
     Segment& current = board.Segments[board.SegmentCount - 1];
     current.length = AddLengths(current.length, FirstHalf(n - 1));
@@ -140,7 +140,7 @@ void BuildSideZones(const MarkSettings& s, int m, SideZones& zones) {
   zones.zone[0] = {1.0f, SecondHalf(0)};
   zones.count = 1;
   for (int j = 1; j < m; ++j) {
-    const double interval = SecondHalf(j);
+    const double interval = static_cast<double>(SecondHalf(j));
     const bool last = j == m - 1;
     if (interval <= s.gradeMarkLength || (last && interval <= s.gradeAMinLength)) {
       SideZone& zone = zones.zone[zones.count - 1];

@@ -54,7 +54,7 @@ void DeleteRow(int32_t position) {
 // Rows first..PieceCount-1 become one waste row covering their lengths and the kerfs
 // between them (the tag is left 0 for the waste-tag rule).
 void FoldTailFrom(int32_t first) {
-  double length = ws.cut.PieceList[first].length;
+  double length = static_cast<double>(ws.cut.PieceList[first].length);
   for (int32_t k = first + 1; k < ws.cut.PieceCount; ++k)
     length = length + static_cast<double>(ws.settings.KerfWidth) +
              static_cast<double>(ws.cut.PieceList[k].length);
@@ -117,7 +117,7 @@ void MergeWaste() {
 void SplitLongWaste() {
   const int32_t maxLength = ws.settings.WasteMaxLength;
   if (maxLength < kShortestUsefulRest) return;
-  const double kerf = ws.settings.KerfWidth;
+  const double kerf = static_cast<double>(ws.settings.KerfWidth);
   const double span = maxLength + kerf;
   for (int32_t i = 0; i < ws.cut.PieceCount; ++i) {
     PieceRow& row = ws.cut.PieceList[i];

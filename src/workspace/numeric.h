@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace sawline {
 
@@ -16,6 +17,11 @@ inline int32_t TruncToInt(double value) {
   return static_cast<int32_t>(value);
 }
 
+// The same for a float, widened first (exactly).
+inline int32_t TruncToInt(float value) {
+  return TruncToInt(static_cast<double>(value));
+}
+
 // A segment or piece grade as the optimizer compares it: the stored float truncated.
 inline int32_t GradeOf(float grade) {
   return TruncToInt(grade);
@@ -25,6 +31,9 @@ inline int32_t GradeOf(float grade) {
 inline bool IsOrderGrade(int32_t grade) {
   return grade >= 1 && grade <= 8;
 }
+
+// The double infinity (the C macro INFINITY is a float).
+inline constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // Rounds a double result to the single precision of the float tables.
 inline float ToFloat(double value) {
