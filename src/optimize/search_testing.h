@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "workspace/codes.h"
 #include "workspace/workspace.h"
 
 namespace sawline {
@@ -39,6 +40,30 @@ void RunGeneration(int32_t fixedOnly);
 void BuildGreedyCandidates(int32_t count);
 // Leaves the result for the driver: SearchPieceCount, FillRows, RemainderLength.
 void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const FillRow* fills);
+
+// What one combination search was given and what it chose: everything that defines the
+// fitness it maximizes (apart from the grade's variable-length list, which a call never
+// changes), for the desk tool's simulation, which computes the exact optimum beside it.
+struct SearchObservation {
+  int32_t grade;
+  float length;  // SearchLength
+  int32_t fixedOnly;
+  OptimizeMode mode;
+  float kerf;
+  int32_t firstEntry;        // SearchFirstEntry: gene j stands for entry firstEntry + j
+  int32_t geneCount;         // genes the search used
+  int32_t generations;       // generations run; 0 for the long-stock combination
+  bool cutShort;             // the clock ended the generations before the last one
+  double bestFitness;        // fitness of the chosen genes
+  int32_t genes[kMaxGenes];  // the chosen piece counts
+  int32_t geneLimit[kMaxGenes];
+  int32_t pieceLength[kMaxGenes];  // FixedLength of the gene's entry
+  float weight[kMaxGenes];         // SearchWeight of the gene's entry
+};
+using SearchObserver = void (*)(const SearchObservation& observation, void* context);
+// Registers the observer that every search calls once it has chosen, before it writes its
+// result back; nullptr removes it. The observer must not change the workspace.
+void ObserveSearches(SearchObserver observer, void* context);
 
 // The genetic operators of one generation, from Population into NextPopulation.
 void SelectByRoulette();

@@ -299,12 +299,33 @@ TEST_F(CombinationSearch, TimeBudgetIsComparedOncePerGeneration) {
       {0.35f, 0, 500},  // the clock never advances: 500 generations
       {0.35f, 100, 3},  // 0.1, 0.2, 0.3 s pass, 0.4 s stops after the fourth
   };
+  std::vector<SearchObservation> seen;
+  ObserveSearches(
+      [](const SearchObservation& observation, void* list) {
+        static_cast<std::vector<SearchObservation>*>(list)->push_back(observation);
+      },
+      &seen);
   for (const auto& c : cases) {
     platform::FixClock(0, c.stepPerRead);
     ws.settings.OptimizeTimeLimit = c.limit;
     Search(3000.0f);
     EXPECT_EQ(ws.search.Generation, c.lastGeneration) << c.limit << " " << c.stepPerRead;
+    // The observer hears of every search once, with what it ran and what it chose.
+    ASSERT_FALSE(seen.empty());
+    const SearchObservation& last = seen.back();
+    const int32_t generations = std::min(c.lastGeneration + 1, 500);
+    EXPECT_EQ(last.generations, generations);
+    EXPECT_EQ(last.cutShort, generations < 500);
+    EXPECT_EQ(last.bestFitness, ws.search.BestFitness);
+    EXPECT_EQ(last.geneCount, 2);
+    for (int32_t j = 0; j < 2; ++j) {
+      EXPECT_EQ(last.genes[j], ws.search.SearchPieceCount[j]);
+      EXPECT_EQ(last.geneLimit[j], ws.search.GeneLimit[j]);
+    }
+    EXPECT_EQ(last.pieceLength[1], 400);
   }
+  EXPECT_EQ(seen.size(), std::size(cases));
+  ObserveSearches(nullptr, nullptr);
 }
 
 // With every draw at 16384 each gene takes half of what may still be drawn, so the
