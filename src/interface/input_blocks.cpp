@@ -108,11 +108,18 @@ double MarkedBoardLength() {
 }
 
 // The grade of unmarked parts of the board plays a part only for marking-line
-// intervals outside defect sawing.
+// intervals outside defect sawing. Any face switch but 0 selects two-face marking, but
+// front marking turns the side face round only for exactly 1: with another value the
+// side's grades would be laid over the top face from the wrong end.
 bool IsSettingUsed(const SettingInfo& setting) {
-  if (setting.index != param::kUnmarkedGrade) return true;
-  return !IsPairMarks() && ws.settings.OptimizeMode != OptimizeMode::kDefectSawing &&
-         ws.marks.FirstHalfCount > 0;
+  const bool linesGraded = !IsPairMarks() &&
+                           ws.settings.OptimizeMode != OptimizeMode::kDefectSawing &&
+                           ws.marks.FirstHalfCount > 0;
+  if (setting.index == param::kUnmarkedGrade) return linesGraded;
+  if (setting.index == param::kTopWasteSideGradeLines) {
+    return linesGraded && ws.settings.FrontMarkingMode == 1;
+  }
+  return true;
 }
 
 // A setting that the table marks as refused outside its range, and a grade/length mark

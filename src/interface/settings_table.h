@@ -137,8 +137,9 @@ inline constexpr SettingInfo kScalarSettings[] = {
     {"FrontMarkingMode", 2099, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: marking-line intervals are read from the board's end towards its start",
      "是否前端划线方式", Bind<&Settings::FrontMarkingMode>},
-    {"TopWasteSideGradeLines", 2100, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
-     "not 0: waste lines on the top face and grade lines on the side face (two-face marking)",
+    {"TopWasteSideGradeLines", 2100, SettingType::kInt, "switch", 0, 1, OutOfRange::kRefused,
+     "1: waste lines on the top face and grade lines on the side face (two-face marking); "
+     "other values than 0 and 1 are refused with front marking",
      "是否上端划废料线、侧面画等级线", Bind<&Settings::TopWasteSideGradeLines>},
     {"SeparateAdjacentSameGrade", 2101, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: adjacent segments of one grade stay separate", "相邻同等级分开处理",

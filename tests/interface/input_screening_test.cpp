@@ -224,6 +224,25 @@ TEST_F(InputScreening, SettingsOutsideTheirRangeAreRefusedWhereTheyWouldSpoilThe
          j.Set(param::kOptimizeMode, 4);
        },
        kAccepted},
+      {"two-face switch 2 with front marking",
+       [&](auto& j) {
+         lines(j);
+         j.Set(param::kTopWasteSideGradeLines, 2);
+         j.Set(param::kFrontMarkingMode, 1);
+       },
+       kRefusedSetting},
+      {"two-face switch 2 without front marking reads as two-face",
+       [&](auto& j) {
+         lines(j);
+         j.Set(param::kTopWasteSideGradeLines, 2);
+       },
+       kAccepted},
+      {"two-face switch 2 with front marking and pairs is not used",
+       [](auto& j) {
+         j.Set(param::kTopWasteSideGradeLines, 2);
+         j.Set(param::kFrontMarkingMode, 1);
+       },
+       kAccepted},
       {"kerf beyond the largest exact length on a longer board",
        [](auto& j) {
          j.SetPairs({{1, 4e7f}});
