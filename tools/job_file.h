@@ -1,20 +1,33 @@
-// Job files: a readable description of one call (settings, orders, board marks)
-// that the sawline tool and the tests turn into the two input blocks.
+// Jobs: one call of the optimizer described as its two input blocks.
 //
-// One statement per line; '#' starts a comment. Keys may come in any order.
-//   set NAME VALUE            a scalar setting by its name, e.g. "set KerfWidth 4.5"
-//   param INDEX VALUE         a raw parameter-block entry
-//   fixed grade G length L [weight W] [start W] [value V] [quantity Q] [done D] [code C]
-//   variable grade G min A max B [weight W] [value V] [code C]
-//   uncut row R min A max B [code C]        row R belongs to grade R / 3 + 1
-//   trim grade G [head H] [tail T]           CT and CB of a grade
-//   pairs G1 L1 G2 L2 ...                    grade/length marks (mark kind 1.0)
-//   top L1 L2 ...  /  side L1 L2 ...         marking-line intervals of each face
-// Orders take the next free row of their table and are enabled.
+// JobBlocks builds the blocks in code (tests, the fuzz target, the Windows host). A job
+// file is the same model written as JSON, every setting by its name in the settings
+// table (interface/settings_table.h); examples/job.schema.json documents the format:
+//
+//   {
+//     "description": "free text",
+//     "settings": {"KerfWidth": 4, "OptimizeMode": 0, "UnmarkedGrade": 5, ...},
+//     "trims":    [{"grade": 1, "CT": 20, "CB": 20}],
+//     "orders": {
+//       "fixed":    [{"row": 0, "grade": 1, "length": 1200, "weight": 1.2, "code": 11010101}],
+//       "variable": [{"row": 0, "grade": 1, "min_length": 300, "max_length": 800, ...}],
+//       "uncut":    [{"row": 3, "grade": 2, "min_length": 900, "max_length": 1000, ...}]
+//     },
+//     "marks": {"pairs": [[2, 850], [1, 2100]]}        grade/length pairs, or
+//              {"lines": {"top": [...], "side": [...]}} marking-line intervals,
+//     "raw": {"parameters": {"2095": 5}, "marks": {"150": 3}}
+//   }
+//
+// An omitted setting or order field is 0 (an order row's "enabled" is 1); a setting or
+// field whose range leaves out 0 must be given. Fixed-length and variable-length rows
+// without "row" take the row after the previous one of their table. An uncut row's
+// grade is its row / 3 + 1: it gives "row", "grade" (the grade's first free row), or
+// both when they agree. "raw" sets block entries by index to exactly the value given
+// (a number, or a string "0x7fc00000" of the float's bits), after everything else and
+// without range checks: it carries what a host sent that the named fields cannot say.
 #pragma once
 
 #include <array>
-#include <istream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -51,7 +64,7 @@ struct JobBlocks {
   int variableRows = 0;  // variable-length rows used so far
 
   void Set(int index, float value) { parameters.at(static_cast<size_t>(index)) = value; }
-  // Sets a scalar setting by its workspace name; false for an unknown name.
+  // Sets a scalar setting by its name in the settings table; false for an unknown name.
   bool SetSetting(std::string_view name, float value);
   // Appends an enabled order row; returns its row, or -1 when the table is full.
   int AddFixedOrder(const FixedOrder& order);
@@ -64,8 +77,37 @@ struct JobBlocks {
   void SetIntervals(const std::vector<float>& top, const std::vector<float>& side);
 };
 
-// Reads a job; on failure returns false and says why (with the line number).
-bool ParseJob(std::istream& in, JobBlocks& job, std::string* error);
+// What reading a job found: errors stop the job, warnings do not. Each message starts
+// with "FILE:LINE: " and the JSON pointer of the value it is about.
+struct JobDiagnostics {
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;
+};
+
+// Reads a JSON job into `job` (which starts from zeroed blocks). `source` names the
+// text in messages. False when there is any error; `job` is then unspecified.
+bool ReadJob(std::string_view text, const std::string& source, JobBlocks& job,
+             JobDiagnostics* diagnostics);
+bool LoadJob(const std::string& path, JobBlocks& job, JobDiagnostics* diagnostics);
+
+// LoadJob for programs that only need the blocks: the errors joined by line feeds.
 bool LoadJobFile(const std::string& path, JobBlocks& job, std::string* error);
+
+// What an import left out of the job or had to say exactly.
+struct ImportNotes {
+  int switchedOffRows = 0;  // order rows not switched on: left out, their entries become 0
+  int unreadEntries = 0;    // non-zero entries nothing reads (0 to 4 and 2089): become 0
+  int rawEntries = 0;       // entries written under "raw" (values the named fields cannot hold)
+};
+
+// A JSON job for two recorded blocks, such that reading it gives back the same bytes in
+// every entry the library reads: the scalar settings, CT and CB, every column of the
+// order rows that are switched on (enabled truncates to 1), and all 201 board marks.
+// Rows that are switched off and the unread entries 0 to 4 and 2089 are left out.
+std::string WriteJob(const float* parameters, const float* marks, const std::string& description,
+                     ImportNotes* notes);
+
+// True when the library reads parameter entry `index` of this block (see WriteJob).
+bool ParameterIsRead(const float* parameters, int index);
 
 }  // namespace sawline::tools

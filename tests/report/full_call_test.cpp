@@ -333,7 +333,7 @@ std::string WithoutTimingLines(const std::string& text) {
 TEST_F(FullCall, LogOfTheExampleBoardMatchesTheExpectedFile) {
   tools::JobBlocks job;
   std::string error;
-  ASSERT_TRUE(tools::LoadJobFile(test::SourcePath("examples/example_board.job"), job, &error))
+  ASSERT_TRUE(tools::LoadJobFile(test::SourcePath("examples/example_board.json"), job, &error))
       << error;
   ASSERT_GT(Run(job), 0);
   const std::string log = test::GbkToUtf8(LogBytes());

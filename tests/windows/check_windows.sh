@@ -135,7 +135,7 @@ compare_boards() {
   local jobs=("$@") names=() job name
   for job in "${jobs[@]}"; do
     name=${job##*/}
-    names+=("${name%.job}")
+    names+=("${name%.json}")
   done
   rm -rf "build-winlinux/$kind" "build-win64/$kind"
   mkdir -p "build-winlinux/$kind" "build-win64/$kind"
@@ -164,9 +164,13 @@ compare_boards() {
 # loads it; the boards of the genetic search through the optimizer linked in, with
 # the clock frozen and the seed fixed.
 compare_boards host "$root/build-winlinux/libSawlineDLL.so" "$root/build-win64/SawlineDLL.dll" \
-  "host loading the library by name" "$root"/tests/windows/boards/*.job
+  "host loading the library by name" "$root"/tests/windows/boards/*.json
+examples=()
+for job in "$root"/examples/*.json; do
+  [[ "$job" == *.schema.json ]] || examples+=("$job")
+done
 compare_boards seeded_host --linked --linked "host with a fixed seed" \
-  "$root"/tests/windows/boards/seeded/*.job "$root"/examples/*.job
+  "$root"/tests/windows/boards/seeded/*.json "${examples[@]}"
 
 echo "== Windows: test suites under wine64"
 # Every suite runs, with the seed and clock the fixtures fix; a colon-separated list
