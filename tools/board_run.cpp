@@ -79,7 +79,10 @@ void PrintYield(std::ostream& out, const ResultView& view) {
                 view.feedSum);
   out << Format("  useful length        %10.1f   (graded 1 to 8)\n",
                 static_cast<double>(view.usefulLength));
-  out << Format("  used: fixed-length   %10.1f\n", fixed);
+  // In defect sawing the pieces of grade codes 1 to 8 are the clear pieces between defects.
+  out << Format(
+      view.mode == 4 ? "  used: clear pieces   %10.1f\n" : "  used: fixed-length   %10.1f\n",
+      fixed);
   out << Format("  used: variable       %10.1f\n", variable);
   out << Format("  used: uncut          %10.1f\n", uncut);
   out << Format("  used in all          %10.1f   (%.1f %% of the board)\n", used,

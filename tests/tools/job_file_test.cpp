@@ -245,6 +245,54 @@ TEST(JobFile, EveryFaultIsListedUpToALimit) {
   EXPECT_EQ(diagnostics.errors.back(), "job.json: more errors follow; fix these first");
 }
 
+// Any text is read or refused with messages, never a crash: examples with bytes
+// changed, cut short or repeated.
+TEST(JobFile, DamagedJobsNeverCrashTheReader) {
+  const std::string base =
+      JobText(R"("KerfWidth": 4.5, "OptimizeMode": 1)",
+              R"("trims": [{"grade": 2, "CT": 50}], "orders": {"fixed": [{"row": 3, "grade": 1,
+  "length": 900, "value": 2.5, "code": 11010101}], "uncut": [{"grade": 2, "min_length": 900}]},
+  "marks": {"lines": {"top": [1520.5, 20, 1100], "side": [700]}},
+  "raw": {"parameters": {"2089": "0x7fc00000"}, "marks": {"\u0031\u0035\u0030": 1e-3}})");
+  const char kBytes[] = "{}[]\":,.-+eE019 \n\"\\tuXZ";
+  uint32_t state = 99;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  };
+  int accepted = 0;
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string text = base;
+    const uint32_t edits = 1 + next() % 4;
+    for (uint32_t e = 0; e < edits; ++e) {
+      const size_t at = next() % text.size();
+      switch (next() % 4) {
+        case 0:
+          text[at] = kBytes[next() % (sizeof kBytes - 1)];
+          break;
+        case 1:
+          text.erase(at, 1 + next() % 8);
+          break;
+        case 2:
+          text.insert(at, text.substr(next() % text.size(), 1 + next() % 12));
+          break;
+        default:
+          text.resize(at);
+          break;
+      }
+      if (text.empty()) text = "{";
+    }
+    JobBlocks job;
+    JobDiagnostics diagnostics;
+    const bool ok = ReadJob(text, "job.json", job, &diagnostics);
+    accepted += ok ? 1 : 0;
+    ASSERT_EQ(ok, diagnostics.errors.empty()) << text;
+    for (const std::string& error : diagnostics.errors)
+      ASSERT_EQ(error.rfind("job.json:", 0), 0u) << error;
+  }
+  EXPECT_GT(accepted, 0);
+}
+
 TEST(JobFile, LoadJobFileJoinsTheErrorsOfAMissingFile) {
   JobBlocks job;
   std::string error;
