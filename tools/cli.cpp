@@ -78,8 +78,9 @@ bool LoadRunJob(const RunArguments& arguments, JobBlocks& job, std::string* titl
     return false;
   }
   *warnings = diagnostics.warnings;
+  // The reader has checked the named values; raw entries are checked here like raw blocks.
   const std::vector<std::string> more =
-      CheckBlocks(job.parameters.data(), job.marks.data(), {false});
+      CheckBlocks(job.parameters.data(), job.marks.data(), {diagnostics.rawEntries > 0});
   warnings->insert(warnings->end(), more.begin(), more.end());
   return true;
 }

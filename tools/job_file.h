@@ -82,6 +82,7 @@ struct JobBlocks {
 struct JobDiagnostics {
   std::vector<std::string> errors;
   std::vector<std::string> warnings;
+  int rawEntries = 0;  // entries set under "raw", which no range check has seen
 };
 
 // Reads a JSON job into `job` (which starts from zeroed blocks). `source` names the

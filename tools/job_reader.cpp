@@ -506,6 +506,7 @@ class JobReader {
         continue;
       }
       block[index] = number;
+      ++diagnostics_.rawEntries;
     }
   }
 

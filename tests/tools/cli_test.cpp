@@ -125,6 +125,7 @@ TEST_F(Cli, ExitStatusesAndMessages) {
   std::string error;
   ASSERT_TRUE(WriteRawJob(refused, "refused.f32", "m.f32", &error)) << error;
 
+  ASSERT_EQ(Sawline({"import", "refused.f32", "m.f32", "--job", "imported.json"}).status, 0);
   const Case cases[] = {
       {"the bundled example", {}, kExitPlanned, "job: the bundled example board", ""},
       {"a job at a fixed time",
