@@ -29,6 +29,4 @@ string(APPEND text "struct EmbeddedFile {\n  std::string_view name;\n  std::stri
 string(APPEND text "${body}\n")
 string(APPEND text "inline constexpr EmbeddedFile kFiles[] = {\n${table}};\n\n}  // namespace ${NAMESPACE}\n")
 
-file(WRITE "${OUT}.new" "${text}")
-configure_file("${OUT}.new" "${OUT}" COPYONLY)
-file(REMOVE "${OUT}.new")
+file(WRITE "${OUT}" "${text}")
