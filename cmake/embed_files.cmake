@@ -1,7 +1,7 @@
 # Writes a C++ header that holds files as string views, byte for byte:
 #   cmake -DOUT=header.h -DNAMESPACE=ns -DFILES="a|b" -P embed_files.cmake
 # gives `ns::kFiles`, an array of {name, text} with each file's name (without its folder)
-# and contents. The header is rewritten only when its contents change.
+# and contents.
 if(NOT OUT OR NOT NAMESPACE)
   message(FATAL_ERROR "embed_files.cmake needs OUT and NAMESPACE")
 endif()
