@@ -85,9 +85,13 @@ compare_boards() {
 }
 
 compare_boards host "$root/build-winlinux/libSawlineDLL.so" "$root/build-i386/libSawlineDLL.so" \
-  "host loading the library by name" "$root"/tests/windows/boards/*.job
+  "host loading the library by name" "$root"/tests/windows/boards/*.json
+examples=()
+for job in "$root"/examples/*.json; do
+  [[ "$job" == *.schema.json ]] || examples+=("$job")
+done
 compare_boards seeded_host --linked --linked "host with a fixed seed and frozen clock" \
-  "$root"/tests/windows/boards/seeded/*.job "$root"/examples/*.job "--random=$random_boards"
+  "$root"/tests/windows/boards/seeded/*.json "${examples[@]}" "--random=$random_boards"
 
 echo "32-bit Linux: $passed passed, $failed failed"
 [[ "$failed" == 0 ]]
