@@ -26,7 +26,9 @@ constexpr size_t kMaxInputBytes = 64 * 1024;
   std::abort();
 }
 
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(float a, float b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 void CheckMessages(const JobDiagnostics& diagnostics) {
   for (const auto* list : {&diagnostics.errors, &diagnostics.warnings}) {

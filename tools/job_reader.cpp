@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -516,10 +517,11 @@ class JobReader {
   JobDiagnostics& diagnostics_;
 };
 
-// "FILE:LINE:COLUMN: what the parser says", with a hint for NaN and infinity.
-std::string SyntaxError(std::string_view text, const std::string& source,
-                        const nlohmann::json::parse_error& error) {
-  const size_t end = std::min<size_t>(error.byte, text.size());
+// "FILE:LINE:COLUMN: what", for the parser's complaint `what` about the text before
+// byte `byte`, with a hint for NaN and infinity.
+std::string SyntaxError(std::string_view text, const std::string& source, size_t byte,
+                        std::string what) {
+  const size_t end = std::min<size_t>(byte, text.size());
   size_t line = 1;
   size_t lineStart = 0;
   for (size_t i = 0; i + 1 < end; ++i) {
@@ -528,7 +530,6 @@ std::string SyntaxError(std::string_view text, const std::string& source,
       lineStart = i + 1;
     }
   }
-  std::string what = error.what();
   const size_t columnText = what.find("column ");
   if (columnText != std::string::npos) {
     const size_t colon = what.find(": ", columnText);
@@ -551,6 +552,36 @@ std::string SyntaxError(std::string_view text, const std::string& source,
   return source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + what;
 }
 
+// The end of the first number outside strings that is too large for a double (the
+// parser throws for one without saying where it is); the text's end when none is.
+size_t OverflowingNumberEnd(std::string_view text) {
+  bool inString = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '-' || std::isdigit(static_cast<unsigned char>(c))) {
+      size_t end = i + 1;
+      while (end < text.size() &&
+             (std::isdigit(static_cast<unsigned char>(text[end])) ||
+              std::string_view("+-.eE").find(text[end]) != std::string_view::npos)) {
+        ++end;
+      }
+      if (std::isinf(std::strtod(std::string(text.substr(i, end - i)).c_str(), nullptr))) {
+        return end;
+      }
+      i = end - 1;
+    }
+  }
+  return text.size();
+}
+
 }  // namespace
 
 bool ReadJob(std::string_view text, const std::string& source, JobBlocks& job,
@@ -562,7 +593,13 @@ bool ReadJob(std::string_view text, const std::string& source, JobBlocks& job,
   try {
     document = Json::parse(text.begin(), text.end());
   } catch (const nlohmann::json::parse_error& error) {
-    out.errors.push_back(SyntaxError(text, source, error));
+    out.errors.push_back(SyntaxError(text, source, error.byte, error.what()));
+    return false;
+  } catch (const nlohmann::json::out_of_range&) {
+    // The parser names no position for a number beyond a double: find it.
+    const size_t end = OverflowingNumberEnd(text);
+    out.errors.push_back(
+        SyntaxError(text, source, end, "this number is beyond the range of a double"));
     return false;
   }
   job = JobBlocks{};

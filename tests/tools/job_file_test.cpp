@@ -134,6 +134,9 @@ TEST(JobFile, BadJobsAreRefusedWithTheirOwnMessage) {
       {"trailing comma", "{\n  \"settings\": {},\n}\n", "job.json:3:1: syntax error"},
       {"NaN literal", "{\n  \"settings\": {\"KerfWidth\": NaN}\n}\n",
        "job.json:2:"},  // the hint is checked below
+      {"number beyond a double",
+       "{\n  \"settings\": {\"KerfWidth\": \"1e9\",\n  \"x\": 1e999}\n}\n",
+       "job.json:3:12: this number is beyond the range of a double"},
       {"missing settings", "{\n" + marks + "\n}\n",
        "job.json:1: missing \"settings\" (WasteMarkCount, UnmarkedGrade must be given)"},
       {"missing marks", JobText("", "\"trims\": []"),
