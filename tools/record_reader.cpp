@@ -280,7 +280,8 @@ class LineMatcher {
     failedAt_ = start;
     if (token.empty() || token == "-") return false;
     constexpr size_t kLongestNumber = 64;  // a float printed in full has at most 39 + 7
-    badToken_ = std::string(token.substr(0, kLongestNumber));
+    const size_t word = line_.find(' ', start);
+    badToken_ = std::string(line_.substr(start, std::min(word - start, kLongestNumber)));
     if (token.size() > kLongestNumber) return false;
     double value = 0.0;
     if (integer) {
@@ -401,12 +402,16 @@ class Reader {
       }
     }
     if (match == Match::kMatched && !matcher.AtEnd()) {
-      match = Match::kMismatch;
+      reached_ = matcher.Position();
       *why = "has more text at column " + std::to_string(matcher.Position());
+      return Match::kMismatch;
     }
+    reached_ = match == Match::kMatched ? line.size() + 1 : matcher.Column();
     if (match == Match::kBadNumber) {
-      *why = "'" + Utf8Of(matcher.BadToken(), record_->encoding) +
-             "' is not a number as the record writes it";
+      std::string text = "'";
+      text += Utf8Of(matcher.BadToken(), record_->encoding);
+      text += "' is not a number as the record writes it";
+      *why = std::move(text);
     } else if (match == Match::kMismatch) {
       *why = "does not match at column " + std::to_string(matcher.Column());
     }
@@ -453,6 +458,20 @@ class Reader {
     record_->lines.push_back(std::move(line));
     ++next_;
     return true;
+  }
+
+  // After a run of `repeated` lines the next must be `next` (not read here). A line
+  // that is neither is reported as the kind it matches further, so that a broken entry
+  // is not reported as a missing heading.
+  bool CheckAfter(RecordLineKind repeated, RecordLineKind next) {
+    if (AtEnd()) return Expect(next);
+    if (Peek(next)) return true;
+    std::vector<double> values;
+    std::string why;
+    MatchAs(lines_[next_], repeated, &values, &why);
+    const size_t repeatedReach = reached_;
+    MatchAs(lines_[next_], next, &values, &why);
+    return Expect(repeatedReach > reached_ ? repeated : next);
   }
 
   int LastLine() const { return record_->lines.empty() ? 0 : record_->lines.back().number; }
@@ -541,7 +560,7 @@ class Reader {
                                   std::to_string(check.countLine) + " (or exceeds " +
                                   std::to_string(capacity) + ")");
     }
-    if (number != check.number + 1) {
+    if (number != check.number + 1 || number > count) {
       return Fail(LastLine(), "entry " + std::to_string(number) + " of grade " +
                                   std::to_string(grade) + " should be entry " +
                                   std::to_string(check.number + 1));
@@ -576,7 +595,10 @@ class Reader {
                                 static_cast<int>(v[6]), static_cast<int>(v[7]),
                                 static_cast<int>(v[8]), LastLine()});
     }
-    if (!CloseList(check) || !Expect(RecordLineKind::kVariableHeading)) return false;
+    if (!CheckAfter(RecordLineKind::kFixedEntry, RecordLineKind::kVariableHeading) ||
+        !CloseList(check) || !Expect(RecordLineKind::kVariableHeading)) {
+      return false;
+    }
     check = {};
     while (Peek(RecordLineKind::kVariableEntry)) {
       Expect(RecordLineKind::kVariableEntry, &v);
@@ -585,7 +607,10 @@ class Reader {
                                    static_cast<int>(v[4]), v[5], static_cast<int>(v[6]),
                                    LastLine()});
     }
-    if (!CloseList(check) || !Expect(RecordLineKind::kUncutHeading)) return false;
+    if (!CheckAfter(RecordLineKind::kVariableEntry, RecordLineKind::kUncutHeading) ||
+        !CloseList(check) || !Expect(RecordLineKind::kUncutHeading)) {
+      return false;
+    }
     check = {};
     while (Peek(RecordLineKind::kUncutEntry)) {
       Expect(RecordLineKind::kUncutEntry, &v);
@@ -593,8 +618,10 @@ class Reader {
       record_->uncut.push_back({static_cast<int>(v[0]), static_cast<int>(v[3]),
                                 static_cast<int>(v[4]), static_cast<int>(v[5]), LastLine()});
     }
-    if (!CloseList(check)) return false;
-    if (!Expect(RecordLineKind::kBlank) || !Expect(RecordLineKind::kTrimHeading)) return false;
+    if (!CheckAfter(RecordLineKind::kUncutEntry, RecordLineKind::kBlank) || !CloseList(check) ||
+        !Expect(RecordLineKind::kBlank) || !Expect(RecordLineKind::kTrimHeading)) {
+      return false;
+    }
     for (int g = 1; g <= 8; ++g) {
       if (!Expect(RecordLineKind::kTrimEntry, &v)) return false;
       if (v[0] != g || v[1] != g || v[3] != g) {
@@ -658,6 +685,7 @@ class Reader {
       if (marks.entries.size() == 100) return Fail(LastLine(), "more than 100 mark lines");
       marks.entries.push_back({v[0], v[1], LastLine()});
     }
+    if (AtEnd()) return Expect(RecordLineKind::kBlank);  // says the record ends early
     const int listed = static_cast<int>(marks.entries.size());
     const int count = static_cast<int>(marks.firstHalfCount.value);
     if (count < 0 || listed < std::min(count, 100)) {
@@ -724,7 +752,8 @@ class Reader {
       record_->downgradeRows.push_back({static_cast<int>(v[0]), v[1], static_cast<int>(v[2]),
                                         LastLine()});
     }
-    return Expect(RecordLineKind::kBlank) && Expect(RecordLineKind::kBlank);
+    return CheckAfter(RecordLineKind::kDowngradeRow, RecordLineKind::kBlank) &&
+           Expect(RecordLineKind::kBlank) && Expect(RecordLineKind::kBlank);
   }
 
   bool ReadResults() {
@@ -743,7 +772,10 @@ class Reader {
         }
         record_->plan.push_back(std::move(row));
       }
-      if (!Expect(RecordLineKind::kBlank) || !Expect(RecordLineKind::kBlank)) return false;
+      if (!CheckAfter(RecordLineKind::kPlanRow, RecordLineKind::kBlank) ||
+          !Expect(RecordLineKind::kBlank) || !Expect(RecordLineKind::kBlank)) {
+        return false;
+      }
     }
     int pieces = 0;
     std::vector<RecordLine*> rows;
@@ -862,6 +894,7 @@ class Reader {
   size_t next_ = 0;
   std::string encoded_[static_cast<size_t>(RecordLineKind::kEnd) + 1];
   std::string planEntry_;
+  size_t reached_ = 0;  // column the last match got to (one past the line when it matched)
 };
 
 }  // namespace

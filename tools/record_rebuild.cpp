@@ -19,8 +19,6 @@ namespace {
 constexpr float kWeightThreshold = 0.001f;
 // Whole-length order rows match pieces within this much (the per-order counts).
 constexpr double kCountTolerance = 0.1;
-// Orders of entries tried per grade before the rebuild falls back to placeholder rows.
-constexpr int kMaxOrdersTried = 4000;
 
 std::string Printed(double value, int decimals) {
   char text[64];
@@ -51,11 +49,6 @@ std::optional<float> ValueLike(double printed, double divisor, Test passes) {
     if (Printed(static_cast<double>(weight), 3) == want && passes(value)) return value;
   }
   return std::nullopt;
-}
-
-bool SameEntry(const RecordFixedEntry& a, const RecordFixedEntry& b) {
-  return a.length == b.length && a.weight == b.weight && a.startWeight == b.startWeight &&
-         a.quantity == b.quantity && a.done == b.done && a.code == b.code;
 }
 
 class Rebuilder {
@@ -194,225 +187,115 @@ class Rebuilder {
     return groups;
   }
 
-  struct Member {
-    int entry = -1;      // index into record_.fixed
-    int pinnedRow = -1;  // the row it must take
-    int release = 0;     // the first row it may take
-  };
-
-  // The entries of `grade` in a host row order that the library's sort turns into the
-  // recorded list, with the first entry of each counted length pinned to its row; empty
-  // when no such order was found within the search's bound.
-  std::vector<Member> PinnedChain(const std::vector<int>& listed, const std::map<int, int>& pins) {
-    // Blocks of equal length, in list order; counted blocks are put in row order.
-    std::vector<std::vector<int>> blocks;
-    for (const int entry : listed) {
-      if (blocks.empty() || record_.fixed[static_cast<size_t>(blocks.back().front())].length !=
-                                record_.fixed[static_cast<size_t>(entry)].length) {
-        blocks.emplace_back();
-      }
-      blocks.back().push_back(entry);
-    }
-    auto lengthOf = [&](const std::vector<int>& block) {
-      return record_.fixed[static_cast<size_t>(block.front())].length;
-    };
-    std::vector<size_t> pinnedPlaces;
-    std::vector<std::vector<int>> pinnedBlocks;
-    for (size_t b = 0; b < blocks.size(); ++b) {
-      if (pins.count(lengthOf(blocks[b])) != 0) {
-        pinnedPlaces.push_back(b);
-        pinnedBlocks.push_back(blocks[b]);
-      }
-    }
-    std::stable_sort(pinnedBlocks.begin(), pinnedBlocks.end(),
-                     [&](const std::vector<int>& a, const std::vector<int>& b) {
-                       return pins.at(lengthOf(a)) < pins.at(lengthOf(b));
-                     });
-    for (size_t i = 0; i < pinnedPlaces.size(); ++i)
-      blocks[pinnedPlaces[i]] = pinnedBlocks[i];
-
-    std::vector<size_t> shuffled;  // blocks whose entries may come in another order
-    for (size_t b = 0; b < blocks.size(); ++b) {
-      if (blocks[b].size() > 1) {
-        std::sort(blocks[b].begin(), blocks[b].end());
-        shuffled.push_back(b);
-      }
-    }
-    for (int tried = 0; tried < kMaxOrdersTried; ++tried) {
-      std::vector<int> order;
-      for (const std::vector<int>& block : blocks)
-        order.insert(order.end(), block.begin(), block.end());
-      if (SortsToList(order, listed)) {
-        std::vector<Member> chain;
-        for (const int entry : order) {
-          Member member{entry, -1, 0};
-          const int length = record_.fixed[static_cast<size_t>(entry)].length;
-          const auto pin = pins.find(length);
-          const bool first = std::none_of(chain.begin(), chain.end(), [&](const Member& m) {
-            return record_.fixed[static_cast<size_t>(m.entry)].length == length;
-          });
-          if (pin != pins.end() && first) member.pinnedRow = pin->second;
-          chain.push_back(member);
-        }
-        return chain;
-      }
-      // The next order: the blocks' entry orders counted like the digits of a number.
-      size_t digit = 0;
-      while (digit < shuffled.size() &&
-             !std::next_permutation(blocks[shuffled[digit]].begin(), blocks[shuffled[digit]].end())) {
-        ++digit;
-      }
-      if (digit == shuffled.size()) break;
-    }
-    return {};
-  }
-
-  bool SortsToList(const std::vector<int>& order, const std::vector<int>& listed) const {
-    std::vector<int> lengths;
-    for (const int entry : order)
-      lengths.push_back(record_.fixed[static_cast<size_t>(entry)].length);
-    const std::vector<int> sorted = SortedFixedOrder(lengths);
-    for (size_t k = 0; k < sorted.size(); ++k) {
-      const int entry = order[static_cast<size_t>(sorted[k])];
-      if (!SameEntry(record_.fixed[static_cast<size_t>(entry)],
-                     record_.fixed[static_cast<size_t>(listed[k])])) {
-        return false;
-      }
-    }
-    return true;
-  }
-
-  // Rows for every chain, lowest first: a pinned entry takes its row, the others the
-  // free rows in between, the chain with the nearest pinned row first. False when the
-  // 200 rows do not hold them all.
-  static bool AssignRows(const std::vector<std::vector<Member>>& chains,
-                         const std::array<bool, kFixedOrderRows>& reserved,
-                         std::array<int, kFixedOrderRows>* rowOf /* by entry */) {
-    std::vector<size_t> next(chains.size(), 0);
-    std::array<int, kFixedOrderRows> pinnedChain{};
-    pinnedChain.fill(-1);
-    for (size_t c = 0; c < chains.size(); ++c) {
-      for (const Member& member : chains[c]) {
-        if (member.pinnedRow >= 0) pinnedChain[static_cast<size_t>(member.pinnedRow)] = static_cast<int>(c);
-      }
-    }
-    for (int row = 0; row < kFixedOrderRows; ++row) {
-      const size_t r = static_cast<size_t>(row);
-      if (pinnedChain[r] >= 0) {
-        const auto c = static_cast<size_t>(pinnedChain[r]);
-        if (next[c] >= chains[c].size() || chains[c][next[c]].pinnedRow != row) return false;
-        (*rowOf)[static_cast<size_t>(chains[c][next[c]].entry)] = row;
-        ++next[c];
-        continue;
-      }
-      if (reserved[r]) continue;
-      int best = -1;
-      int bestDeadline = std::numeric_limits<int>::max();
-      for (size_t c = 0; c < chains.size(); ++c) {
-        if (next[c] >= chains[c].size()) continue;
-        const Member& member = chains[c][next[c]];
-        if (member.pinnedRow >= 0 || member.release > row) continue;
-        int deadline = std::numeric_limits<int>::max() - 1;
-        for (size_t k = next[c]; k < chains[c].size(); ++k) {
-          if (chains[c][k].pinnedRow >= 0) {
-            deadline = chains[c][k].pinnedRow;
-            break;
-          }
-        }
-        if (deadline < bestDeadline) {
-          best = static_cast<int>(c);
-          bestDeadline = deadline;
-        }
-      }
-      if (best < 0) continue;
-      const auto c = static_cast<size_t>(best);
-      (*rowOf)[static_cast<size_t>(chains[c][next[c]].entry)] = row;
-      ++next[c];
-    }
-    for (size_t c = 0; c < chains.size(); ++c) {
-      if (next[c] != chains[c].size()) return false;
-    }
-    return true;
-  }
-
+  // Host rows for the fixed-length entries. The library's sort compares lengths only,
+  // so the order of lengths in the rows alone decides where each row lands in its
+  // grade's list: the rows are laid out by length first, and the entries then go to
+  // the rows the sort carries to their places in the recorded list. A counted length
+  // takes its counted row as its first row of that grade; the other rows follow in
+  // grade order and, within a grade, in list order, filling the rows from 0.
   void FixedRows() {
     const int mode = Mode();
     std::vector<Group> groups = CountedGroups();
-    std::array<bool, kFixedOrderRows> reserved{};
-    std::vector<std::pair<int, Group>> placeholders;  // row, grade and length
-    std::vector<std::vector<Member>> chains;
+    std::array<int, kFixedOrderRows> rowGrade{};  // grade laid out at each row, 0 none
+    std::array<int, kFixedOrderRows> rowLength{};
+    std::array<bool, kFixedOrderRows> placeholder{};
+    std::map<std::pair<int, int>, int> pinOf;      // (grade, length) -> counted row
+    std::array<std::vector<int>, kGrades> listed;  // entries of each grade, list order
+    for (size_t i = 0; i < record_.fixed.size(); ++i)
+      listed[static_cast<size_t>(record_.fixed[i].grade)].push_back(static_cast<int>(i));
 
-    for (int g = 1; g <= kMaxOrderGrade; ++g) {
-      std::vector<int> listed;
-      for (size_t i = 0; i < record_.fixed.size(); ++i) {
-        if (record_.fixed[i].grade == g) listed.push_back(static_cast<int>(i));
+    for (const Group& group : groups) {
+      if (group.row < 0) continue;
+      const auto& entries = listed[static_cast<size_t>(group.grade)];
+      const bool hasEntry = std::any_of(entries.begin(), entries.end(), [&](int entry) {
+        return record_.fixed[static_cast<size_t>(entry)].length == group.length;
+      });
+      const auto r = static_cast<size_t>(group.row);
+      rowGrade[r] = group.grade;
+      rowLength[r] = group.length;
+      if (hasEntry) {
+        pinOf[{group.grade, group.length}] = group.row;
+        ++out_.pinnedRows;
+      } else {
+        placeholder[r] = true;  // a counted length no listed order has (defect sawing)
+        ++out_.placeholderRows;
       }
-      std::map<int, int> pins;  // length -> row, for lengths the list has
-      for (const Group& group : groups) {
-        if (group.grade != g || group.row < 0) continue;
-        const bool listedLength = std::any_of(listed.begin(), listed.end(), [&](int entry) {
-          return record_.fixed[static_cast<size_t>(entry)].length == group.length;
-        });
-        if (listedLength) {
-          pins[group.length] = group.row;
-        } else {
-          placeholders.push_back({group.row, group});
-          reserved[static_cast<size_t>(group.row)] = true;
-        }
-      }
-      if (listed.empty()) continue;
-      std::vector<Member> chain = PinnedChain(listed, pins);
-      if (chain.empty()) {
-        // No host order found within the bound: the entries keep the list's order and
-        // switched-off rows at the counted rows carry the counts.
-        for (const int entry : listed) {
-          const auto pin = pins.find(record_.fixed[static_cast<size_t>(entry)].length);
-          chain.push_back({entry, -1, pin == pins.end() ? 0 : pin->second + 1});
-        }
-        for (const auto& [length, row] : pins) {
-          placeholders.push_back({row, Group{g, length, 0, row}});
-          reserved[static_cast<size_t>(row)] = true;
-        }
-        Choice(record_.fixed[static_cast<size_t>(listed.front())].line,
-               "no host row order of grade " + std::to_string(g) +
-                   " gives its list with every counted order at its row; switched-off rows "
-                   "carry the counts instead");
-      }
-      chains.push_back(std::move(chain));
     }
 
-    std::array<int, kFixedOrderRows> rowOf{};
-    rowOf.fill(-1);
-    if (record_.fixed.size() > static_cast<size_t>(kFixedOrderRows) ||
-        !AssignRows(chains, reserved, &rowOf)) {
-      // Not even that fits: the entries go to the first rows in list order.
+    // Lengths still to lay out, per grade in list order; a counted length's first row
+    // is its counted row, so the rest of that length comes after it.
+    std::array<std::vector<int>, kGrades> waiting;
+    for (int g = 1; g <= kMaxOrderGrade; ++g) {
+      for (const int entry : listed[static_cast<size_t>(g)]) {
+        waiting[static_cast<size_t>(g)].push_back(
+            record_.fixed[static_cast<size_t>(entry)].length);
+      }
+    }
+    for (const auto& [key, row] : pinOf) {
+      auto& lengths = waiting[static_cast<size_t>(key.first)];
+      lengths.erase(std::find(lengths.begin(), lengths.end(), key.second));
+    }
+    for (int row = 0; row < kFixedOrderRows; ++row) {
+      const auto r = static_cast<size_t>(row);
+      for (int g = 1; g <= kMaxOrderGrade && rowGrade[r] == 0; ++g) {
+        auto& lengths = waiting[static_cast<size_t>(g)];
+        const auto next = std::find_if(lengths.begin(), lengths.end(), [&](int length) {
+          const auto pin = pinOf.find({g, length});
+          return pin == pinOf.end() || pin->second < row;
+        });
+        if (next == lengths.end()) continue;
+        rowGrade[r] = g;
+        rowLength[r] = *next;
+        lengths.erase(next);
+      }
+    }
+    const bool fits = std::all_of(waiting.begin(), waiting.end(),
+                                  [](const std::vector<int>& lengths) { return lengths.empty(); });
+    if (!fits) {
+      // Counted rows so late that a length's other orders find no row after them: the
+      // entries take the first rows in list order and the counts are not reproduced.
       Limit(0, "the fixed-length entries and the counted rows do not fit in 200 host rows "
                "together; the entries take the first rows and the counts are not reproduced");
-      placeholders.clear();
-      rowOf.fill(-1);
-      for (size_t i = 0; i < record_.fixed.size() && i < static_cast<size_t>(kFixedOrderRows); ++i)
-        rowOf[i] = static_cast<int>(i);
+      rowGrade.fill(0);
+      placeholder.fill(false);
+      out_.pinnedRows = 0;
+      out_.placeholderRows = 0;
+      for (size_t i = 0; i < record_.fixed.size() && i < rowGrade.size(); ++i) {
+        rowGrade[i] = record_.fixed[i].grade;
+        rowLength[i] = record_.fixed[i].length;
+      }
     }
 
+    // Each grade's rows in order, and the entry each row must hold: the sort carries
+    // row rows[order[k]] to place k of the list.
     int lastRow = -1;
-    for (size_t i = 0; i < record_.fixed.size() && i < rowOf.size(); ++i) {
-      if (rowOf[i] < 0) continue;
-      const RecordFixedEntry& entry = record_.fixed[i];
-      SetFixedRow(rowOf[i], entry, mode);
-      lastRow = std::max(lastRow, rowOf[i]);
+    for (int g = 1; g <= kMaxOrderGrade; ++g) {
+      std::vector<int> rows;
+      std::vector<int> lengths;
+      for (int row = 0; row < kFixedOrderRows; ++row) {
+        const auto r = static_cast<size_t>(row);
+        if (rowGrade[r] == g && !placeholder[r]) {
+          rows.push_back(row);
+          lengths.push_back(rowLength[r]);
+        }
+      }
+      const std::vector<int>& entries = listed[static_cast<size_t>(g)];
+      const std::vector<int> order = SortedFixedOrder(lengths);
+      for (size_t k = 0; k < order.size() && k < entries.size(); ++k) {
+        const int row = rows[static_cast<size_t>(order[k])];
+        SetFixedRow(row, record_.fixed[static_cast<size_t>(entries[k])], mode);
+        lastRow = std::max(lastRow, row);
+      }
     }
-    for (const auto& [row, group] : placeholders) {
+    for (int row = 0; row < kFixedOrderRows; ++row) {
+      const auto r = static_cast<size_t>(row);
+      if (!placeholder[r]) continue;
       out_.job.Set(param::kFixedOrderEnabled + row, 0.0f);
-      out_.job.Set(param::kFixedOrderGrade + row, static_cast<float>(group.grade));
-      out_.job.Set(param::kFixedOrderLength + row, static_cast<float>(group.length));
+      out_.job.Set(param::kFixedOrderGrade + row, static_cast<float>(rowGrade[r]));
+      out_.job.Set(param::kFixedOrderLength + row, static_cast<float>(rowLength[r]));
       lastRow = std::max(lastRow, row);
-      ++out_.placeholderRows;
     }
     out_.job.fixedRows = lastRow + 1;
-    for (const Group& group : groups) {
-      if (group.row >= 0) ++out_.pinnedRows;
-    }
-    out_.pinnedRows -= out_.placeholderRows;
     if (!record_.fixed.empty()) {
       Limit(record_.fixed.front().line,
             "host rows of fixed-length orders are not printed: rows are chosen so that the "
@@ -422,7 +305,7 @@ class Rebuilder {
       Choice(record_.statistics.orderCountsLine,
              std::to_string(out_.placeholderRows) +
                  " switched-off fixed-length rows stand at counted rows (grade and length "
-                 "only), so that the pieces are counted where the record counts them");
+                 "only) that no listed order has, so that the pieces are counted there");
     }
   }
 
