@@ -76,7 +76,8 @@ const LineFormat kFormats[] = {
      "head and tail cuts of a grade"},
     {RecordLineKind::kMarksHeading, "输入木材信息：共 %d 段", "board marks heading"},
     {RecordLineKind::kMarkPair, "    等级：%d        长度：%.1f", "grade/length mark"},
-    {RecordLineKind::kMarkLines, "    上端划线：%.1f        侧端划线：%.1f", "marking-line intervals"},
+    {RecordLineKind::kMarkLines, "    上端划线：%.1f        侧端划线：%.1f",
+     "marking-line intervals"},
     {RecordLineKind::kConvertedHeading, "转化后木材信息：共 %d 段", "converted segments heading"},
     {RecordLineKind::kSegment, "    等级：%d        长度：%.1f", "segment"},
     {RecordLineKind::kBoardLength, "木材总长：%.1f", "board length"},
@@ -85,12 +86,14 @@ const LineFormat kFormats[] = {
     {RecordLineKind::kTrimmedHeading, "木材信息去头去尾及考虑荧光线宽度：共 %d 段",
      "trimmed segments heading"},
     {RecordLineKind::kRefusal, kRefusalStart, "refusal"},
-    {RecordLineKind::kDowngradeHeading, "优先降级降级处理后木材信息：", "downgrade section heading"},
+    {RecordLineKind::kDowngradeHeading, "优先降级降级处理后木材信息：",
+     "downgrade section heading"},
     {RecordLineKind::kDowngradeRow, "    等级：%d      长度：%.1f      降级标识：%d",
      "downgrade row"},
     {RecordLineKind::kPlanHeading, "优化结果(余料对中=%d)：", "plan heading"},
     {RecordLineKind::kPlanRow, kPlanRowStart, "plan row"},
-    {RecordLineKind::kCutListHeading, "优化结果中废料段处理(加去头去尾)：共%d段", "cut list heading"},
+    {RecordLineKind::kCutListHeading, "优化结果中废料段处理(加去头去尾)：共%d段",
+     "cut list heading"},
     {RecordLineKind::kPiece, "    %2d    %6.1f    %ld", "cut list piece"},
     {RecordLineKind::kTransferHeading, "往Simotion传送数据：共%d段", "controller records heading"},
     {RecordLineKind::kTransfer, "    %6.1f    %2d  %2d  %2d  %2d", "controller record"},
@@ -261,8 +264,8 @@ class LineMatcher {
         end = close + 1;
       }
     }
-    const double value =
-        infinite ? std::numeric_limits<double>::infinity() : std::numeric_limits<double>::quiet_NaN();
+    const double value = infinite ? std::numeric_limits<double>::infinity()
+                                  : std::numeric_limits<double>::quiet_NaN();
     values_->push_back(at > start ? -value : value);
     at_ = end;
     return true;
@@ -512,16 +515,14 @@ class Reader {
     RecordSettings& s = record_->settings;
     return Expect(RecordLineKind::kSystemHeading) &&
            Setting(RecordLineKind::kGateAndMarkCount, &s.WasteGateSelect, &s.WasteMarkCount) &&
-           Setting(RecordLineKind::kTailAndGradeMark, &s.TailUnmarkedLength,
-                   &s.GradeMarkLength) &&
+           Setting(RecordLineKind::kTailAndGradeMark, &s.TailUnmarkedLength, &s.GradeMarkLength) &&
            Setting(RecordLineKind::kGradeAAndUnmarked, &s.GradeAMinLength, &s.UnmarkedGrade) &&
            Setting(RecordLineKind::kKerfAndLineWidth, &s.KerfWidth, &s.FluorescentLineWidth) &&
            Setting(RecordLineKind::kFrontAndTwoFace, &s.FrontMarkingMode,
                    &s.TopWasteSideGradeLines) &&
            Setting(RecordLineKind::kSeparate, &s.SeparateAdjacentSameGrade, nullptr) &&
            Expect(RecordLineKind::kBlank) && Expect(RecordLineKind::kOptimizationHeading) &&
-           Setting(RecordLineKind::kCenteringAndLimit, &s.RemnantCentering,
-                   &s.OptimizeTimeLimit) &&
+           Setting(RecordLineKind::kCenteringAndLimit, &s.RemnantCentering, &s.OptimizeTimeLimit) &&
            Setting(RecordLineKind::kModeAndDowngrade, &s.OptimizeMode, &s.PriorityDowngrade) &&
            Expect(RecordLineKind::kModeNote) &&
            Setting(RecordLineKind::kWasteMaxAndKicker, &s.WasteMaxLength, &s.WasteKickerCode) &&
@@ -543,9 +544,9 @@ class Reader {
     const int grade = static_cast<int>(values[0]);
     const int number = static_cast<int>(values[1]);
     const int count = static_cast<int>(values[2]);
-    if (grade < 1 || grade > 8) return Fail(LastLine(), "a list entry of grade " +
-                                                            std::to_string(grade) +
-                                                            ": lists exist for grades 1 to 8");
+    if (grade < 1 || grade > 8)
+      return Fail(LastLine(), "a list entry of grade " + std::to_string(grade) +
+                                  ": lists exist for grades 1 to 8");
     if (grade < check.grade) {
       return Fail(LastLine(), "grade " + std::to_string(grade) + " follows grade " +
                                   std::to_string(check.grade) + ": lists run from grade 1 to 8");
@@ -571,11 +572,10 @@ class Reader {
 
   bool CloseList(const ListCheck& check) {
     if (check.grade != 0 && check.number != check.count) {
-      return Fail(check.countLine,
-                  "grade " + std::to_string(check.grade) + " lists " +
-                      std::to_string(check.number) + " entries but its count is " +
-                      std::to_string(check.count) + " (line " + std::to_string(check.countLine) +
-                      ")");
+      return Fail(check.countLine, "grade " + std::to_string(check.grade) + " lists " +
+                                       std::to_string(check.number) + " entries but its count is " +
+                                       std::to_string(check.count) + " (line " +
+                                       std::to_string(check.countLine) + ")");
     }
     return true;
   }
@@ -654,9 +654,9 @@ class Reader {
       indices.push_back(record_->lines.size() - 1);
     }
     if (Peek(kind)) {
-      return Fail(static_cast<int>(next_) + 1,
-                  "line " + std::to_string(headingLine) + " counts " + std::to_string(*count) +
-                      " but more lines follow it");
+      return Fail(static_cast<int>(next_) + 1, "line " + std::to_string(headingLine) + " counts " +
+                                                   std::to_string(*count) +
+                                                   " but more lines follow it");
     }
     for (size_t index : indices)
       rows->push_back(&record_->lines[index]);
@@ -679,7 +679,8 @@ class Reader {
     RecordMarks& marks = record_->marks;
     marks.firstHalfCount = {v[0], LastLine()};
     marks.pairs = Peek(RecordLineKind::kMarkPair);
-    const RecordLineKind kind = marks.pairs ? RecordLineKind::kMarkPair : RecordLineKind::kMarkLines;
+    const RecordLineKind kind =
+        marks.pairs ? RecordLineKind::kMarkPair : RecordLineKind::kMarkLines;
     while (!AtEnd() && !Peek(RecordLineKind::kBlank)) {
       if (!Expect(kind, &v)) return false;
       if (marks.entries.size() == 100) return Fail(LastLine(), "more than 100 mark lines");
@@ -689,9 +690,9 @@ class Reader {
     const int listed = static_cast<int>(marks.entries.size());
     const int count = static_cast<int>(marks.firstHalfCount.value);
     if (count < 0 || listed < std::min(count, 100)) {
-      return Fail(marks.firstHalfCount.line,
-                  "the board marks count " + std::to_string(count) + " but " +
-                      std::to_string(listed) + " mark lines follow");
+      return Fail(marks.firstHalfCount.line, "the board marks count " + std::to_string(count) +
+                                                 " but " + std::to_string(listed) +
+                                                 " mark lines follow");
     }
     if (!Expect(RecordLineKind::kBlank) ||
         !ReadSegments(RecordLineKind::kConvertedHeading, &record_->converted) ||
@@ -735,7 +736,8 @@ class Reader {
     record_->refusal = DecodeRecordText(
         std::string_view(text).substr(std::string_view(kRefusalStart).size()), record_->encoding);
     record_->refusalLine = LastLine();
-    if (!AtEnd()) return Fail(static_cast<int>(next_) + 1, "expected the end of the record after the refusal");
+    if (!AtEnd())
+      return Fail(static_cast<int>(next_) + 1, "expected the end of the record after the refusal");
     return true;
   }
 
@@ -748,9 +750,10 @@ class Reader {
     record_->downgrade = true;
     while (Peek(RecordLineKind::kDowngradeRow)) {
       Expect(RecordLineKind::kDowngradeRow, &v);
-      if (record_->downgradeRows.size() == 200) return Fail(LastLine(), "more than 200 downgrade rows");
-      record_->downgradeRows.push_back({static_cast<int>(v[0]), v[1], static_cast<int>(v[2]),
-                                        LastLine()});
+      if (record_->downgradeRows.size() == 200)
+        return Fail(LastLine(), "more than 200 downgrade rows");
+      record_->downgradeRows.push_back(
+          {static_cast<int>(v[0]), v[1], static_cast<int>(v[2]), LastLine()});
     }
     return CheckAfter(RecordLineKind::kDowngradeRow, RecordLineKind::kBlank) &&
            Expect(RecordLineKind::kBlank) && Expect(RecordLineKind::kBlank);
@@ -779,7 +782,8 @@ class Reader {
     }
     int pieces = 0;
     std::vector<RecordLine*> rows;
-    if (!CountedLines(RecordLineKind::kCutListHeading, RecordLineKind::kPiece, 200, &pieces, &rows)) {
+    if (!CountedLines(RecordLineKind::kCutListHeading, RecordLineKind::kPiece, 200, &pieces,
+                      &rows)) {
       return false;
     }
     for (const RecordLine* row : rows) {
@@ -828,14 +832,16 @@ class Reader {
       return false;
     }
     s.line = LastLine();
-    if (!Expect(RecordLineKind::kCountsHeading) || !Expect(RecordLineKind::kCounts, &v)) return false;
+    if (!Expect(RecordLineKind::kCountsHeading) || !Expect(RecordLineKind::kCounts, &v))
+      return false;
     s.orderCountsLine = LastLine();
     for (size_t i = 0; i + 1 < v.size(); i += 2) {
       const int row = static_cast<int>(v[i]);
       const int previous = s.orderCounts.empty() ? -1 : s.orderCounts.back().row;
       if (row <= previous || row >= 200 || v[i + 1] < 1) {
-        return Fail(LastLine(), "order counts name rows 0 to 199 in increasing order, each "
-                                "with at least one piece");
+        return Fail(LastLine(),
+                    "order counts name rows 0 to 199 in increasing order, each "
+                    "with at least one piece");
       }
       s.orderCounts.push_back({row, static_cast<int>(v[i + 1])});
     }
@@ -926,8 +932,8 @@ bool LoadRecord(const std::string& path, Record* record, RecordError* error) {
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<size_t>(in.gcount()));
   if (bytes.size() > kMaxRecordBytes) {
-    err = {0, path + " is larger than any record (" + std::to_string(kMaxRecordBytes >> 20) +
-                  " MiB)"};
+    err = {0,
+           path + " is larger than any record (" + std::to_string(kMaxRecordBytes >> 20) + " MiB)"};
     return false;
   }
   return ReadRecord(bytes, record, &err);

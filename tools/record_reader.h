@@ -26,19 +26,19 @@ namespace sawline::tools {
 // What each line of a record is. The record's lines follow a fixed order of these.
 enum class RecordLineKind {
   kBlank,
-  kHeader,              // "####  数据保存  ####"
-  kSystemHeading,       // "系统参数："
-  kGateAndMarkCount,    // WasteGateSelect, WasteMarkCount
-  kTailAndGradeMark,    // TailUnmarkedLength, GradeMarkLength
-  kGradeAAndUnmarked,   // GradeAMinLength, UnmarkedGrade
-  kKerfAndLineWidth,    // KerfWidth (one decimal), FluorescentLineWidth
-  kFrontAndTwoFace,     // FrontMarkingMode, TopWasteSideGradeLines
-  kSeparate,            // SeparateAdjacentSameGrade
-  kOptimizationHeading, // "优化算法参数："
-  kCenteringAndLimit,   // RemnantCentering, OptimizeTimeLimit (two decimals)
-  kModeAndDowngrade,    // OptimizeMode, PriorityDowngrade
-  kModeNote,            // the list of the modes
-  kWasteMaxAndKicker,   // WasteMaxLength, WasteKickerCode
+  kHeader,               // "####  数据保存  ####"
+  kSystemHeading,        // "系统参数："
+  kGateAndMarkCount,     // WasteGateSelect, WasteMarkCount
+  kTailAndGradeMark,     // TailUnmarkedLength, GradeMarkLength
+  kGradeAAndUnmarked,    // GradeAMinLength, UnmarkedGrade
+  kKerfAndLineWidth,     // KerfWidth (one decimal), FluorescentLineWidth
+  kFrontAndTwoFace,      // FrontMarkingMode, TopWasteSideGradeLines
+  kSeparate,             // SeparateAdjacentSameGrade
+  kOptimizationHeading,  // "优化算法参数："
+  kCenteringAndLimit,    // RemnantCentering, OptimizeTimeLimit (two decimals)
+  kModeAndDowngrade,     // OptimizeMode, PriorityDowngrade
+  kModeNote,             // the list of the modes
+  kWasteMaxAndKicker,    // WasteMaxLength, WasteKickerCode
   kFixedHeading,
   kFixedEntry,  // grade, number, count, length, weight, start weight, quantity, done, code
   kVariableHeading,
@@ -46,10 +46,10 @@ enum class RecordLineKind {
   kUncutHeading,
   kUncutEntry,  // grade, number, count, min, max, code
   kTrimHeading,
-  kTrimEntry,    // grade, grade, CT, grade, CB
-  kMarksHeading, // FirstHalfCount as the conversion left it
-  kMarkPair,     // grade (truncated), length
-  kMarkLines,    // top interval, side interval
+  kTrimEntry,     // grade, grade, CT, grade, CB
+  kMarksHeading,  // FirstHalfCount as the conversion left it
+  kMarkPair,      // grade (truncated), length
+  kMarkLines,     // top interval, side interval
   kConvertedHeading,
   kSegment,  // grade, length
   kBoardLength,
@@ -108,10 +108,10 @@ struct RecordValue {
 // The scalar settings as printed: whole numbers, the kerf to one decimal, and the time
 // limit of one search (the fixed budget divided by the segment count) to two.
 struct RecordSettings {
-  RecordValue WasteGateSelect, WasteMarkCount, TailUnmarkedLength, GradeMarkLength,
-      GradeAMinLength, UnmarkedGrade, KerfWidth, FluorescentLineWidth, FrontMarkingMode,
-      TopWasteSideGradeLines, SeparateAdjacentSameGrade, RemnantCentering, OptimizeTimeLimit,
-      OptimizeMode, PriorityDowngrade, WasteMaxLength, WasteKickerCode;
+  RecordValue WasteGateSelect, WasteMarkCount, TailUnmarkedLength, GradeMarkLength, GradeAMinLength,
+      UnmarkedGrade, KerfWidth, FluorescentLineWidth, FrontMarkingMode, TopWasteSideGradeLines,
+      SeparateAdjacentSameGrade, RemnantCentering, OptimizeTimeLimit, OptimizeMode,
+      PriorityDowngrade, WasteMaxLength, WasteKickerCode;
 };
 
 // The order lists as the library built them (fixed-length lists longest first, with
@@ -232,8 +232,8 @@ struct RecordClosing {
 
 struct Record {
   RecordEncoding encoding = RecordEncoding::kGbk;
-  bool crlf = false;               // some line ends are CR LF
-  std::vector<RecordLine> lines;   // every line read, in file order
+  bool crlf = false;              // some line ends are CR LF
+  std::vector<RecordLine> lines;  // every line read, in file order
   RecordSettings settings;
   std::vector<RecordFixedEntry> fixed;  // grade by grade, in list order
   std::vector<RecordVariableEntry> variable;
@@ -249,7 +249,7 @@ struct Record {
   int refusalLine = 0;
   bool downgrade = false;  // the priority-downgrade section is present
   std::vector<RecordDowngradeRow> downgradeRows;
-  bool results = false;  // the plan produced pieces: results and closing lines follow
+  bool results = false;             // the plan produced pieces: results and closing lines follow
   std::vector<RecordPlanRow> plan;  // not listed in defect sawing
   std::vector<RecordPiece> cutList;
   std::vector<RecordTransfer> transfers;

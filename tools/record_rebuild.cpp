@@ -119,16 +119,18 @@ class Rebuilder {
           "mode, or complete) are not in the record and not in the rebuilt job");
     if (mode == 0 || mode == 2) {
       if (!record_.fixed.empty() || !record_.variable.empty()) {
-        Limit(0, "weights are printed to 3 decimals: a weight with more digits comes back "
-                 "rounded, and the search may then choose differently");
+        Limit(0,
+              "weights are printed to 3 decimals: a weight with more digits comes back "
+              "rounded, and the search may then choose differently");
       }
     } else if (mode == 1) {
-      Limit(0, "value optimization: the lists hold value per length unit to 3 decimals, so "
-               "piece values come back only approximately (list weight x length, and per 1000 "
-               "units for variable-length orders), and so do the value statistics");
+      Limit(0,
+            "value optimization: the lists hold value per length unit to 3 decimals, so "
+            "piece values come back only approximately (list weight x length, and per 1000 "
+            "units for variable-length orders), and so do the value statistics");
     }
     Limit(0, "order columns this mode does not use are not printed and are 0 in the rebuilt job" +
-                 std::string(mode == 1 ? " (weights and start weights)"
+                 std::string(mode == 1   ? " (weights and start weights)"
                              : mode == 2 ? " (values)"
                                          : " (values and start weights)"));
     FixedRows();
@@ -227,8 +229,7 @@ class Rebuilder {
     std::array<std::vector<int>, kGrades> waiting;
     for (int g = 1; g <= kMaxOrderGrade; ++g) {
       for (const int entry : listed[static_cast<size_t>(g)]) {
-        waiting[static_cast<size_t>(g)].push_back(
-            record_.fixed[static_cast<size_t>(entry)].length);
+        waiting[static_cast<size_t>(g)].push_back(record_.fixed[static_cast<size_t>(entry)].length);
       }
     }
     for (const auto& [key, row] : pinOf) {
@@ -254,8 +255,9 @@ class Rebuilder {
     if (!fits) {
       // Counted rows so late that a length's other orders find no row after them: the
       // entries take the first rows in list order and the counts are not reproduced.
-      Limit(0, "the fixed-length entries and the counted rows do not fit in 200 host rows "
-               "together; the entries take the first rows and the counts are not reproduced");
+      Limit(0,
+            "the fixed-length entries and the counted rows do not fit in 200 host rows "
+            "together; the entries take the first rows and the counts are not reproduced");
       rowGrade.fill(0);
       placeholder.fill(false);
       out_.pinnedRows = 0;
@@ -423,24 +425,27 @@ class Rebuilder {
       // the half): it lay between -1 and 1.
       if (pairs && first == 0.0f && static_cast<int>(i) < n) {
         first = 0.5f;
-        Choice(marks.entries[i].line, "a grade printed as 0 inside the count was between -1 "
-                                      "and 1 (a 0 would end the list); taken as 0.5");
+        Choice(marks.entries[i].line,
+               "a grade printed as 0 inside the count was between -1 "
+               "and 1 (a 0 would end the list); taken as 0.5");
       }
       job.marks[i] = first;
       job.marks[static_cast<size_t>(kMarkHalf) + i] = static_cast<float>(marks.entries[i].second);
     }
     job.marks[kMarkKindIndex] = pairs ? 1.0f : (marks.pairs ? 1.5f : 0.0f);
     if (marks.pairs) {
-      Limit(firstLine, "the mark kind is not printed: a pairs listing means a kind that "
-                       "truncates to 1, read as pairs only when it is exactly 1.0");
+      Limit(firstLine,
+            "the mark kind is not printed: a pairs listing means a kind that "
+            "truncates to 1, read as pairs only when it is exactly 1.0");
       Choice(firstLine, pairs ? "the marks are read as grade/length pairs (mark kind 1.0)"
                               : "the marks listed as pairs are read as marking-line intervals "
                                 "(mark kind 1.5): their lengths add up to the board length");
       Limit(firstLine, pairs ? "pair grades are printed as whole numbers and lengths to 0.1"
                              : "the top face's intervals are printed as whole numbers here");
     } else {
-      Limit(firstLine, "marking-line intervals are printed to 0.1; the mark kind is not printed "
-                       "(any value but one that truncates to 1; rebuilt as 0)");
+      Limit(firstLine,
+            "marking-line intervals are printed to 0.1; the mark kind is not printed "
+            "(any value but one that truncates to 1; rebuilt as 0)");
     }
   }
 
@@ -458,7 +463,8 @@ std::vector<int> SortedFixedOrder(const std::vector<int>& lengths) {
   for (size_t k = 0; k < order.size(); ++k) {
     size_t best = k;
     for (size_t i = k + 1; i < order.size(); ++i) {
-      if (lengths[static_cast<size_t>(order[i])] > lengths[static_cast<size_t>(order[best])]) best = i;
+      if (lengths[static_cast<size_t>(order[i])] > lengths[static_cast<size_t>(order[best])])
+        best = i;
     }
     if (best != k) std::swap(order[k], order[best]);
   }

@@ -1,6 +1,7 @@
 #include "record_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace sawline::tools {
@@ -164,10 +165,18 @@ const RecordCharacter* ByCodePoint(char32_t c) {
 }
 
 const RecordCharacter* ByGbk(uint16_t code) {
-  for (const RecordCharacter& entry : kCharacters) {
-    if (entry.gbk == code) return &entry;
-  }
-  return nullptr;
+  static const std::vector<const RecordCharacter*> byCode = [] {
+    std::vector<const RecordCharacter*> sorted;
+    for (const RecordCharacter& entry : kCharacters)
+      sorted.push_back(&entry);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const RecordCharacter* a, const RecordCharacter* b) { return a->gbk < b->gbk; });
+    return sorted;
+  }();
+  const auto it = std::lower_bound(
+      byCode.begin(), byCode.end(), code,
+      [](const RecordCharacter* entry, uint16_t value) { return entry->gbk < value; });
+  return it != byCode.end() && (*it)->gbk == code ? *it : nullptr;
 }
 
 void AppendEscaped(std::string& out, unsigned char byte) {
@@ -262,6 +271,19 @@ std::string AnnotateRecordText(std::string_view utf8) {
   std::string out;
   for (size_t at = 0; at < utf8.size();) {
     const RecordLabel* best = nullptr;
+    static const std::array<bool, 128> asciiLead = [] {
+      std::array<bool, 128> leads{};
+      for (const RecordLabel& label : kLabels) {
+        const auto first = static_cast<unsigned char>(label.text.front());
+        if (first < 0x80) leads[first] = true;
+      }
+      return leads;
+    }();
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    if (lead < 0x80 && !asciiLead[lead]) {
+      out += utf8[at++];  // no label starts with this character
+      continue;
+    }
     for (const RecordLabel& label : kLabels) {
       if (utf8.substr(at).starts_with(label.text) &&
           (best == nullptr || label.text.size() > best->text.size())) {
@@ -279,6 +301,38 @@ std::string AnnotateRecordText(std::string_view utf8) {
     at += best->text.size();
   }
   return out;
+}
+
+std::string ShowRecordText(std::string_view bytes, RecordEncoding encoding) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  std::string out;
+  int number = 0;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%5d  ", ++number);
+    out += prefix;
+    out += AnnotateRecordText(DecodeRecordText(line, encoding));
+    out += '\n';
+    start = end + 1;
+  }
+  return out;
+}
+
+RecordEncoding GuessRecordEncoding(std::string_view bytes) {
+  bool known = false;
+  for (size_t at = 0; at < bytes.size();) {
+    char32_t c = 0;
+    const size_t length = Utf8Length(bytes, at, &c);
+    if (length == 0) return RecordEncoding::kGbk;
+    known = known || (c >= 0x80 && ByCodePoint(c) != nullptr);
+    at += length;
+  }
+  return known ? RecordEncoding::kUtf8 : RecordEncoding::kGbk;
 }
 
 }  // namespace sawline::tools

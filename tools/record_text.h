@@ -47,4 +47,12 @@ std::string DecodeRecordText(std::string_view bytes, RecordEncoding encoding);
 // becomes "锯口宽度[KerfWidth]：4.0".
 std::string AnnotateRecordText(std::string_view utf8);
 
+// A whole record for reading on any terminal: every line numbered, decoded to UTF-8
+// and annotated, LF line ends.
+std::string ShowRecordText(std::string_view bytes, RecordEncoding encoding);
+
+// The encoding a record's bytes are most likely in: UTF-8 when they are valid UTF-8
+// and hold one of the record's characters, else GBK.
+RecordEncoding GuessRecordEncoding(std::string_view bytes);
+
 }  // namespace sawline::tools

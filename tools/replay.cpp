@@ -44,8 +44,9 @@ int32_t DeskOffsetAt(int64_t seconds) {
 #else
   if (localtime_r(&now, &local) == nullptr) return 0;
 #endif
-  const int64_t civil = DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) * 86400 +
-                        local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+  const int64_t civil =
+      DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) * 86400 +
+      local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
   return static_cast<int32_t>(civil - seconds);
 }
 
@@ -55,8 +56,8 @@ std::filesystem::path TemporaryLogPath() {
   std::error_code ignored;
   std::filesystem::path directory = std::filesystem::temp_directory_path(ignored);
   if (ignored) directory = ".";
-  return directory / ("sawline-replay-" + std::to_string(stamp) + "-" +
-                      std::to_string(++counter) + ".txt");
+  return directory /
+         ("sawline-replay-" + std::to_string(stamp) + "-" + std::to_string(++counter) + ".txt");
 }
 
 std::string ReadAll(const std::filesystem::path& path) {
@@ -239,7 +240,8 @@ std::string IsoTime(int64_t seconds, int32_t utcOffsetSeconds) {
   const int64_t z = days + 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const int64_t dayOfEra = z - era * 146097;
-  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
   const int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
@@ -272,9 +274,8 @@ class SeedSearch {
       return;
     }
     const int64_t end = ClosingSeconds(*record_.closing, options_.utcOffsetSeconds, &offset_);
-    int64_t first =
-        FloorSeconds(static_cast<double>(end) - record_.closing->elapsedSeconds) -
-        options_.slackSeconds;
+    int64_t first = FloorSeconds(static_cast<double>(end) - record_.closing->elapsedSeconds) -
+                    options_.slackSeconds;
     if (end - first + 1 > options_.maxSpanSeconds) {
       first = end - options_.maxSpanSeconds + 1;
       out_->boundHit = true;
@@ -297,7 +298,8 @@ class SeedSearch {
     for (int64_t second = end; second >= first && Continue(); --second) {
       if (second != end && Try(second, offset_, -1)) return;
       if (second == end) continue;
-      for (int split = second == end - 1 ? 2 : 1; split <= kMaxSegments * 2 && Continue(); ++split) {
+      for (int split = second == end - 1 ? 2 : 1; split <= kMaxSegments * 2 && Continue();
+           ++split) {
         if (Try(second, offset_, split)) return;
         if (lastAdvanced_ <= 0) break;  // fewer searches than `split`: the rest repeat
       }
@@ -381,8 +383,8 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
   const RecordDifference& difference = *out->difference;
   const int mode = static_cast<int>(record.settings.OptimizeMode.value);
   if (difference.inSettings) {
-    std::string why = "the rebuilt job does not give the line's settings record (" +
-                      difference.what + ")";
+    std::string why =
+        "the rebuilt job does not give the line's settings record (" + difference.what + ")";
     switch (record.lines[static_cast<size_t>(std::max(difference.recordLine, 1) - 1)].kind) {
       case RecordLineKind::kMarkPair:
       case RecordLineKind::kMarkLines:
@@ -403,12 +405,14 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
     return;
   }
   if (mode == 1) {
-    reasons.push_back("value optimization: the record holds values per length unit to 3 "
-                      "decimals, so the desk's values are only close to the line's");
+    reasons.push_back(
+        "value optimization: the record holds values per length unit to 3 "
+        "decimals, so the desk's values are only close to the line's");
   }
   if (!out->seedMatters) {
-    reasons.push_back("no search of this board draws random numbers, so the seed is not the "
-                      "cause: a value the record rounds (the kerf, a length, a weight) is");
+    reasons.push_back(
+        "no search of this board draws random numbers, so the seed is not the "
+        "cause: a value the record rounds (the kerf, a length, a weight) is");
   }
   if (record.closing) {
     const double elapsed = record.closing->elapsedSeconds;
@@ -425,8 +429,9 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
                         std::to_string(limit) + " s)");
     }
     if (elapsed >= 1.0) {
-      reasons.push_back("the call took more than a second, so its searches may have seeded "
-                        "with more than two different seconds");
+      reasons.push_back(
+          "the call took more than a second, so its searches may have seeded "
+          "with more than two different seconds");
     }
   }
   if (mode == 0 || mode == 2) {
@@ -444,8 +449,9 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
                       " runs or its span of seconds");
   }
   if (reasons.empty() || (out->seedMatters && reasons.size() == 1 && out->boundHit)) {
-    reasons.push_back("a search cut short by the line's clock, or a value the record rounds "
-                      "(the kerf or a length beyond one decimal)");
+    reasons.push_back(
+        "a search cut short by the line's clock, or a value the record rounds "
+        "(the kerf or a length beyond one decimal)");
   }
 }
 

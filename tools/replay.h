@@ -44,12 +44,12 @@ DeskRun RunOnDesk(const JobBlocks& job, int64_t seconds, int32_t utcOffsetSecond
 
 // Where two records first part (the timing lines aside).
 struct RecordDifference {
-  int recordLine = 0;  // 0: the line's record ended there
-  int deskLine = 0;    // 0: the desk's record ended there
+  int recordLine = 0;      // 0: the line's record ended there
+  int deskLine = 0;        // 0: the desk's record ended there
   std::string recordText;  // the lines as UTF-8, safe to print
   std::string deskText;
-  std::string what;  // "cut list piece 3", "fixed-length list entry", ...
-  int piece = -1;    // 0-based index of the first cut-list piece that differs, else -1
+  std::string what;         // "cut list piece 3", "fixed-length list entry", ...
+  int piece = -1;           // 0-based index of the first cut-list piece that differs, else -1
   bool inSettings = false;  // in the settings record: the rebuilt job is not the line's
 };
 
@@ -58,9 +58,9 @@ std::optional<RecordDifference> CompareRecords(const Record& line, const Record&
 
 struct ReplayOptions {
   std::optional<int32_t> utcOffsetSeconds;  // the line computer's zone; default the desk's
-  int slackSeconds = 1;        // seconds tried before the earliest start the record gives
-  int maxSpanSeconds = 30;     // at most this many seconds are tried
-  int maxRuns = 400;           // the seed search's bound on desk runs
+  int slackSeconds = 1;     // seconds tried before the earliest start the record gives
+  int maxSpanSeconds = 30;  // at most this many seconds are tried
+  int maxRuns = 400;        // the seed search's bound on desk runs
 };
 
 struct ReplayOutcome {
@@ -68,11 +68,11 @@ struct ReplayOutcome {
   bool reproduced = false;
   DeskRun desk;  // the run that reproduced the record, else the one that came closest
   std::optional<RecordDifference> difference;  // when not reproduced
-  int runs = 0;                // desk runs made
-  bool seedMatters = true;     // the board's searches draw random numbers
-  int64_t firstSecond = 0;     // the seconds the seed search tried
+  int runs = 0;                                // desk runs made
+  bool seedMatters = true;                     // the board's searches draw random numbers
+  int64_t firstSecond = 0;                     // the seconds the seed search tried
   int64_t lastSecond = 0;
-  bool boundHit = false;       // the search stopped at its bound before trying everything
+  bool boundHit = false;  // the search stopped at its bound before trying everything
   bool otherReadingTried = false;
   std::vector<std::string> reasons;  // likely reasons for a difference, most likely first
 };

@@ -264,16 +264,25 @@ const Broken kBroken[] = {
     {"cut_in_closing_lines", [](auto& l) { return CutAfter(l, static_cast<int>(l.size()) - 3); },
      "ends early"},
     {"wrong_setting_label",
-     [](auto& l) { return Replace(l, FindLine(l, "锯口宽度"), EncodeGbk("锯口"), EncodeGbk("废料")); },
+     [](auto& l) {
+       return Replace(l, FindLine(l, "锯口宽度"), EncodeGbk("锯口"), EncodeGbk("废料"));
+     },
      "KerfWidth"},
-    {"wrong_heading", [](auto& l) { return Replace(l, FindLine(l, "不定长清单"), EncodeGbk("不定长"), EncodeGbk("定长")); },
+    {"wrong_heading",
+     [](auto& l) {
+       return Replace(l, FindLine(l, "不定长清单"), EncodeGbk("不定长"), EncodeGbk("定长"));
+     },
      "variable-length list heading"},
-    {"wrong_english_line", [](auto& l) { return Replace(l, FindLine(l, "Sum Optimizing"), "Sum", "Total"); },
+    {"wrong_english_line",
+     [](auto& l) { return Replace(l, FindLine(l, "Sum Optimizing"), "Sum", "Total"); },
      "elapsed time"},
-    {"kerf_with_two_decimals", [](auto& l) { return Replace(l, FindLine(l, "锯口宽度"), "4.0", "4.00"); },
+    {"kerf_with_two_decimals",
+     [](auto& l) { return Replace(l, FindLine(l, "锯口宽度"), "4.0", "4.00"); },
      "'4.00' is not a number"},
     {"letter_in_a_piece_length",
-     [](auto& l) { return Replace(l, FindLine(l, "优化结果中废料段处理") + 2, "1000.0", "10O0.0"); },
+     [](auto& l) {
+       return Replace(l, FindLine(l, "优化结果中废料段处理") + 2, "1000.0", "10O0.0");
+     },
      "'10O0.0' is not a number"},
     {"plus_sign_in_a_count",
      [](auto& l) { return Replace(l, FindLine(l, "此根木板材") + 1, "(2)1", "(2)+1"); },
@@ -296,16 +305,19 @@ const Broken kBroken[] = {
      },
      "counts 16 but 15"},
     {"converted_count_disagrees",
-     [](auto& l) { return Replace(l, FindLine(l, "转化后木材信息"), "8", "7") + 8; },
-     "more lines"},
+     [](auto& l) { return Replace(l, FindLine(l, "转化后木材信息"), "8", "7") + 8; }, "more lines"},
     {"controller_count_disagrees",
-     [](auto& l) { return Replace(l, FindLine(l, "往Simotion"), "16", "15") + 16; },
-     "more lines"},
+     [](auto& l) { return Replace(l, FindLine(l, "往Simotion"), "16", "15") + 16; }, "more lines"},
     {"entry_numbers_out_of_order",
-     [](auto& l) { return Replace(l, FindLine(l, "定长清单") + 2, EncodeGbk("第2个"), EncodeGbk("第3个")); },
+     [](auto& l) {
+       return Replace(l, FindLine(l, "定长清单") + 2, EncodeGbk("第2个"), EncodeGbk("第3个"));
+     },
      "should be entry 2"},
     {"grades_out_of_order",
-     [](auto& l) { return Replace(l, FindLine(l, "截头截尾") + 2, "2 Grade:CT[2]=20    CB[2]", "3 Grade:CT[3]=20    CB[3]"); },
+     [](auto& l) {
+       return Replace(l, FindLine(l, "截头截尾") + 2, "2 Grade:CT[2]=20    CB[2]",
+                      "3 Grade:CT[3]=20    CB[3]");
+     },
      "grade 2"},
     {"text_after_the_end",
      [](auto& l) {
@@ -343,10 +355,10 @@ INSTANTIATE_TEST_SUITE_P(Records, BrokenRecords, ::testing::ValuesIn(kBroken),
                          });
 
 TEST_F(RecordReader, HostileBytesAreRefusedNotTrusted) {
-  const std::string header =
-      tools::EncodeRecordText("##################################  数据保存  "
-                              "##################################\n",
-                              tools::RecordEncoding::kGbk);
+  const std::string header = tools::EncodeRecordText(
+      "##################################  数据保存  "
+      "##################################\n",
+      tools::RecordEncoding::kGbk);
   const std::string cases[] = {
       "",
       std::string("\0\0\0\0", 4),

@@ -156,7 +156,8 @@ Board RandomBoard(int index) {
         const int marks = dice.Chance(60) ? dice.Below(3) : 0;
         for (int m = 0; m < marks && i + 1 < intervals; ++m)
           top.push_back(20.0f);
-        if (dice.Chance(20) && i + 1 < intervals) top.push_back(static_cast<float>(dice.Between(40, 190)));
+        if (dice.Chance(20) && i + 1 < intervals)
+          top.push_back(static_cast<float>(dice.Between(40, 190)));
       }
       job.SetIntervals(top, {});
       break;
@@ -208,8 +209,8 @@ TEST_F(ReplayRoundTrip, GeneratedBoardsReplayToTheSameRecordAndResultBlock) {
         << outcome.difference->what << "\n line: " << outcome.difference->recordText
         << "\n desk: " << outcome.difference->deskText;
     EXPECT_EQ(outcome.desk.returned, written.returned);
-    EXPECT_EQ(0, std::memcmp(outcome.desk.result.data(), written.result.data(),
-                             sizeof written.result));
+    EXPECT_EQ(
+        0, std::memcmp(outcome.desk.result.data(), written.result.data(), sizeof written.result));
     if (record.results) {
       // A fixed calendar and a stopped clock: the first second tried is the one.
       EXPECT_EQ(outcome.runs, 1);

@@ -45,10 +45,14 @@ class Replay : public WorkspaceTest {
   ReplayOutcome RoundTrip(const tools::JobBlocks& job) {
     const WrittenRecord written = WriteRecord(job, logPath_);
     ReplayOutcome outcome = ReplayBytes(written.log);
-    EXPECT_TRUE(outcome.reproduced) << (outcome.difference ? outcome.difference->what + "\n line: " + outcome.difference->recordText + "\n desk: " + outcome.difference->deskText : "");
+    EXPECT_TRUE(outcome.reproduced)
+        << (outcome.difference
+                ? outcome.difference->what + "\n line: " + outcome.difference->recordText +
+                      "\n desk: " + outcome.difference->deskText
+                : "");
     EXPECT_EQ(outcome.desk.returned, written.returned);
-    EXPECT_EQ(0, std::memcmp(outcome.desk.result.data(), written.result.data(),
-                             sizeof written.result));
+    EXPECT_EQ(
+        0, std::memcmp(outcome.desk.result.data(), written.result.data(), sizeof written.result));
     return outcome;
   }
 };
@@ -62,7 +66,8 @@ TEST_F(Replay, LiveClockRecordIsReproducedBySeedSearch) {
   platform::SetLogPath(logPath_.c_str());
   const int64_t before = platform::CalendarSeconds();
   std::array<float, kResultBlockFloats> result{};
-  const int32_t returned = OptimizationCompute(job.parameters.data(), job.marks.data(), result.data());
+  const int32_t returned =
+      OptimizationCompute(job.parameters.data(), job.marks.data(), result.data());
   platform::ReleaseFixes();
   const Record record = Read(ReadFileBytes(logPath_));
   ASSERT_TRUE(record.closing.has_value());
@@ -80,15 +85,15 @@ TEST_F(Replay, LiveClockRecordIsReproducedBySeedSearch) {
 TEST_F(Replay, CallAcrossASecondBoundaryIsFoundWithTheSearchAtWhichItChanged) {
   // The first two searches seed with one second, the third with the next; the record
   // shows the later second as its end.
-  const WrittenRecord written = WriteRecord(SeedSensitiveJob(), logPath_, kRecordSecond + 1,
-                                            kRecordOffset, 2);
+  const WrittenRecord written =
+      WriteRecord(SeedSensitiveJob(), logPath_, kRecordSecond + 1, kRecordOffset, 2);
   const ReplayOutcome outcome = ReplayBytes(written.log);
   ASSERT_TRUE(outcome.reproduced);
   EXPECT_EQ(outcome.desk.seconds, kRecordSecond + 1);
   EXPECT_EQ(outcome.desk.split, 2);
   EXPECT_TRUE(outcome.seedMatters);
-  EXPECT_EQ(0, std::memcmp(outcome.desk.result.data(), written.result.data(),
-                           sizeof written.result));
+  EXPECT_EQ(0,
+            std::memcmp(outcome.desk.result.data(), written.result.data(), sizeof written.result));
 }
 
 TEST_F(Replay, ZoneDecidesTheSecondsTried) {
@@ -137,7 +142,10 @@ TEST_F(Replay, RecordsWithoutResultsAreRebuiltRunAndCompared) {
          job.SetSetting("PriorityDowngrade", 1);
        }},
       {"refused: negative kerf", [](tools::JobBlocks& job) { job.SetSetting("KerfWidth", -4); }},
-      {"refused: kerf not a number", [](tools::JobBlocks& job) { job.SetSetting("KerfWidth", std::numeric_limits<float>::quiet_NaN()); }},
+      {"refused: kerf not a number",
+       [](tools::JobBlocks& job) {
+         job.SetSetting("KerfWidth", std::numeric_limits<float>::quiet_NaN());
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
