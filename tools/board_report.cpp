@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -43,6 +44,7 @@ constexpr double kUprightFont = 11.0;  // a length written upwards in a narrow p
 constexpr double kZoneFont = 11.0;
 constexpr double kTagFont = 10.0;
 constexpr double kLaneNameX = kBoardX - 10.0;
+constexpr double kLaneGap = 10.0;  // between one cut list's numbers and the next cut list
 
 constexpr float kPairsMarkKind = 1.0f;  // mark-block kind of grade/length pairs
 constexpr double kTrimMargin = 0.1;     // a trim must leave more than this of its zone
@@ -77,6 +79,7 @@ MarksView ReadMarks(const float* marks) {
 // Everything the page shows, read once from the blocks.
 struct Board {
   ResultView view;
+  std::optional<ResultView> compare;  // the second answer, when the input has one
   MarksView marks;
   std::vector<ZoneView> zones;
   bool fromMarks = false;
@@ -94,6 +97,10 @@ Board ReadBoard(const BoardReportInput& input) {
   const float* parameters = OrZeros(input.parameters);
   const bool planned = input.returned > 0 && input.result != nullptr;
   board.view = DecodeResult(parameters, OrZeros(input.result), planned ? input.returned : 0);
+  if (input.compareResult != nullptr || input.compareReturned != 0) {
+    board.compare = DecodeResult(parameters, OrZeros(input.compareResult),
+                                 input.compareResult != nullptr ? input.compareReturned : 0);
+  }
   board.marks = ReadMarks(OrZeros(input.marks));
   if (planned) {
     board.zones = board.view.zones;
@@ -172,6 +179,72 @@ std::vector<NumberTag> PlaceTags(const std::vector<PieceShape>& pieces, double t
   return tags;
 }
 
+// One cut list as a lane of pieces whose top is at `top`, on the scale of `layout`.
+PieceLane LayoutLane(const std::vector<PieceView>& pieces, double top, const BoardLayout& layout) {
+  auto xAt = [&](double position) { return kBoardX + position * layout.scale; };
+  PieceLane lane;
+  lane.box = {kBoardX, top, kBoardWidth, kPieceHeight};
+  double position = 0.0;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const PieceView& piece = pieces[i];
+    const double feed = Span(static_cast<double>(piece.feedLength));
+    // A sound block feeds each piece with its kerf; one that feeds less than a piece's
+    // length would overlap the next piece, so the drawing stops the piece there.
+    double length = Span(static_cast<double>(piece.length));
+    if (i + 1 < pieces.size()) length = std::min(length, feed);
+    PieceShape shape;
+    shape.box = {xAt(position), top, length * layout.scale, kPieceHeight};
+    shape.number = static_cast<int>(i) + 1;
+    shape.start = position;
+    shape.kind = piece.kind;
+    shape.grade = piece.grade;
+    shape.kicked = piece.kicked;
+    if (piece.kind != PieceKind::kWaste) {
+      shape.kindBand = {shape.box.x, shape.box.Bottom() - kKindBandHeight, shape.box.width,
+                        kKindBandHeight};
+    }
+    const double room = shape.box.width - kLabelPadding;
+    const double lengthWidth =
+        html::TextWidth(html::Compact(static_cast<double>(piece.length)), kLengthFont, true);
+    const std::string code = PieceCode(piece);
+    if (lengthWidth <= room) {
+      shape.labelLines = 1;
+      if (!code.empty() && html::TextWidth(code, kCodeFont) <= room) shape.labelLines = 2;
+    } else if (shape.box.width >= kUprightFont + 2.0 &&
+               html::TextWidth(html::Compact(static_cast<double>(piece.length)), kUprightFont,
+                               true) <= kPieceHeight - kKindBandHeight - kLabelPadding) {
+      // A narrow piece still shows its length, written upwards.
+      shape.labelLines = 1;
+      shape.rotated = true;
+    }
+    lane.pieces.push_back(shape);
+
+    // The cut falls in the kerf after the piece; the last piece ends the board.
+    if (i + 1 < pieces.size()) {
+      const double kerf = std::max(feed - length, 0.0);
+      const double centre = position + length + kerf / 2.0;
+      const double width = std::max(kCutWidth, std::round(kerf * layout.scale));
+      const double left = std::round(xAt(centre) - width / 2.0);
+      lane.cuts.push_back(
+          {{left, top - kCutOverhang, width, kPieceHeight + 2 * kCutOverhang}, centre});
+    }
+    if (piece.kicked) {
+      lane.kickMarks.push_back(
+          {shape.box.CentreX() - 5.0, lane.box.Bottom() + kCutOverhang + 1.0, 10.0, kKickHeight});
+    }
+    position += feed;
+  }
+  lane.tags = PlaceTags(lane.pieces, lane.box.Bottom() + kCutOverhang + kKickHeight + 3.0);
+  return lane;
+}
+
+// Where a lane's drawing ends: under its piece numbers, or under the lane itself when
+// it has no pieces.
+double LaneEnd(const PieceLane& lane) {
+  const double tagTop = lane.box.Bottom() + kCutOverhang + kKickHeight + 3.0;
+  return lane.pieces.empty() ? lane.box.Bottom() : tagTop + kTagRows * kTagRowHeight;
+}
+
 BoardLayout Layout(const Board& board, const BoardReportInput& input) {
   BoardLayout layout;
   layout.left = html::kFigureLeft;
@@ -187,11 +260,14 @@ BoardLayout Layout(const Board& board, const BoardReportInput& input) {
   for (const ZoneView& zone : board.zones)
     zonesEnd += Span(static_cast<double>(zone.length));
   double piecesEnd = 0.0;
-  double fed = 0.0;
-  for (const PieceView& piece : board.view.pieces) {
-    piecesEnd = std::max(piecesEnd, fed + Span(static_cast<double>(piece.length)));
-    fed += Span(static_cast<double>(piece.feedLength));
-    piecesEnd = std::max(piecesEnd, fed);
+  for (const ResultView* view : {&board.view, board.compare ? &*board.compare : nullptr}) {
+    if (view == nullptr) continue;
+    double fed = 0.0;
+    for (const PieceView& piece : view->pieces) {
+      piecesEnd = std::max(piecesEnd, fed + Span(static_cast<double>(piece.length)));
+      fed += Span(static_cast<double>(piece.feedLength));
+      piecesEnd = std::max(piecesEnd, fed);
+    }
   }
   layout.extent =
       std::max({Span(static_cast<double>(board.view.boardLength)), zonesEnd, piecesEnd});
@@ -233,73 +309,28 @@ BoardLayout Layout(const Board& board, const BoardReportInput& input) {
     layout.tail = tail;
   }
 
-  PieceLane lane;
-  lane.name = "cut list";
-  lane.box = {kBoardX, kLaneTop, kBoardWidth, kPieceHeight};
-  position = 0.0;
-  const std::vector<PieceView>& pieces = board.view.pieces;
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    const PieceView& piece = pieces[i];
-    const double feed = Span(static_cast<double>(piece.feedLength));
-    // A sound block feeds each piece with its kerf; one that feeds less than a piece's
-    // length would overlap the next piece, so the drawing stops the piece there.
-    double length = Span(static_cast<double>(piece.length));
-    if (i + 1 < pieces.size()) length = std::min(length, feed);
-    PieceShape shape;
-    shape.box = {xAt(position), kLaneTop, length * layout.scale, kPieceHeight};
-    shape.number = static_cast<int>(i) + 1;
-    shape.start = position;
-    shape.kind = piece.kind;
-    shape.grade = piece.grade;
-    shape.kicked = piece.kicked;
-    if (piece.kind != PieceKind::kWaste) {
-      shape.kindBand = {shape.box.x, shape.box.Bottom() - kKindBandHeight, shape.box.width,
-                        kKindBandHeight};
-    }
-    const double room = shape.box.width - kLabelPadding;
-    const double lengthWidth =
-        html::TextWidth(html::Compact(static_cast<double>(piece.length)), kLengthFont, true);
-    const std::string code = PieceCode(piece);
-    if (lengthWidth <= room) {
-      shape.labelLines = 1;
-      if (!code.empty() && html::TextWidth(code, kCodeFont) <= room) shape.labelLines = 2;
-    } else if (shape.box.width >= kUprightFont + 2.0 &&
-               html::TextWidth(html::Compact(static_cast<double>(piece.length)), kUprightFont,
-                               true) <= kPieceHeight - kKindBandHeight - kLabelPadding) {
-      // A narrow piece still shows its length, written upwards.
-      shape.labelLines = 1;
-      shape.rotated = true;
-    }
-    lane.pieces.push_back(shape);
-
-    // The cut falls in the kerf after the piece; the last piece ends the board.
-    if (i + 1 < pieces.size()) {
-      const double kerf = std::max(feed - length, 0.0);
-      const double centre = position + length + kerf / 2.0;
-      const double width = std::max(kCutWidth, std::round(kerf * layout.scale));
-      const double left = std::round(xAt(centre) - width / 2.0);
-      lane.cuts.push_back(
-          {{left, kLaneTop - kCutOverhang, width, kPieceHeight + 2 * kCutOverhang}, centre});
-    }
-    if (piece.kicked) {
-      lane.kickMarks.push_back(
-          {shape.box.CentreX() - 5.0, lane.box.Bottom() + kCutOverhang + 1.0, 10.0, kKickHeight});
-    }
-    position += feed;
-  }
-  const double tagTop = lane.box.Bottom() + kCutOverhang + kKickHeight + 3.0;
-  lane.tags = PlaceTags(lane.pieces, tagTop);
-  if (pieces.empty()) {
-    lane.message = "No cut list: ";
-    lane.message +=
+  PieceLane first = LayoutLane(board.view.pieces, kLaneTop, layout);
+  first.name = input.laneName.empty() ? std::string("cut list") : input.laneName;
+  if (board.view.pieces.empty()) {
+    first.message = "No cut list: ";
+    first.message +=
         input.notes.empty() ? "the library planned no piece for this board." : input.notes.front();
   }
-  const double laneEnd = pieces.empty() ? lane.box.Bottom() : tagTop + kTagRows * kTagRowHeight;
-  layout.lanes.push_back(std::move(lane));
+  double laneEnd = LaneEnd(first);
+  layout.lanes.push_back(std::move(first));
+  if (board.compare) {
+    PieceLane second = LayoutLane(board.compare->pieces, laneEnd + kLaneGap, layout);
+    second.name = input.compareName.empty() ? std::string("other answer") : input.compareName;
+    if (board.compare->pieces.empty()) second.message = "No cut list in this answer.";
+    laneEnd = LaneEnd(second);
+    layout.lanes.push_back(std::move(second));
+  }
+  const bool anyPieces =
+      !board.view.pieces.empty() || (board.compare && !board.compare->pieces.empty());
 
   // The legend's second row explains the pieces; a board without any has none.
   layout.legend = {8.0, laneEnd + 8.0, kDrawingWidth - 16.0,
-                   (pieces.empty() ? 1 : 2) * kLegendRowHeight};
+                   (anyPieces ? 2 : 1) * kLegendRowHeight};
   layout.height = layout.legend.Bottom() + 6.0;
   return layout;
 }
@@ -450,14 +481,13 @@ std::string PieceTooltip(const PieceView& piece, const PieceShape& shape) {
   return text;
 }
 
-void WriteLane(std::ostream& out, const Board& board, const PieceLane& lane) {
+void WriteLane(std::ostream& out, const std::vector<PieceView>& pieces, const PieceLane& lane) {
   out << "<g class=\"lane\">";
   Text(out, kLaneNameX, lane.box.CentreY() + 4.0, lane.name, "lane", "end");
   Rect(out, lane.box, "#f4f4f4");
   if (!lane.message.empty()) {
     Text(out, lane.box.x + 12.0, lane.box.CentreY() + 5.0, lane.message, "message");
   }
-  const std::vector<PieceView>& pieces = board.view.pieces;
   for (size_t i = 0; i < lane.pieces.size() && i < pieces.size(); ++i) {
     const PieceShape& shape = lane.pieces[i];
     const PieceView& piece = pieces[i];
@@ -603,6 +633,7 @@ constexpr const char* kReportCss =
     ".notes ul{margin:0;padding-left:18px}"
     "tr.waste td:first-child .sw{border-style:dashed}"
     "tr.kicked{color:#5a1f66}"
+    "tr.differs td{background:#fde2e2}"
     ".side{display:flex;flex-wrap:wrap;gap:0 32px;align-items:flex-start}";
 
 void WriteDrawing(std::ostream& out, const Board& board, const BoardLayout& layout) {
@@ -615,8 +646,10 @@ void WriteDrawing(std::ostream& out, const Board& board, const BoardLayout& layo
   WriteRuler(out, layout);
   WriteZones(out, board, layout);
   WriteTrims(out, board, layout);
-  for (const PieceLane& lane : layout.lanes)
-    WriteLane(out, board, lane);
+  for (size_t i = 0; i < layout.lanes.size(); ++i) {
+    const bool second = i > 0 && board.compare;
+    WriteLane(out, second ? board.compare->pieces : board.view.pieces, layout.lanes[i]);
+  }
   WriteLegend(out, layout);
   html::EndSvg(out);
 }
@@ -711,6 +744,56 @@ void WriteCutList(std::ostream& out, const Board& board) {
     table.rows.push_back(std::move(row));
   }
   html::Heading(out, "cut-list", "Cut list");
+  html::WriteTable(out, table);
+}
+
+bool SamePiece(const PieceView& a, const PieceView& b) {
+  return a.gradeCode == b.gradeCode && a.length == b.length && a.feedLength == b.feedLength &&
+         a.codeFields == b.codeFields;
+}
+
+// The second answer's cut list, each piece that differs from the first answer's piece
+// of the same number (or has none to compare with) marked.
+void WriteComparedCutList(std::ostream& out, const Board& board, const BoardReportInput& input) {
+  const std::vector<PieceView>& pieces = board.compare->pieces;
+  const std::vector<PieceView>& first = board.view.pieces;
+  html::Table table;
+  table.header = {"#", "kind", "grade", "length", "feed length", "code", "as in the first"};
+  table.numeric = {true, false, true, true, true, false, false};
+  int differing = 0;
+  for (size_t i = 0; i < std::max(pieces.size(), first.size()); ++i) {
+    html::Table::Row row;
+    const bool same = i < pieces.size() && i < first.size() && SamePiece(pieces[i], first[i]);
+    if (i < pieces.size()) {
+      const PieceView& piece = pieces[i];
+      row.cells = {Number(static_cast<int>(i) + 1),
+                   PieceKindName(piece.kind),
+                   piece.grade > 0 ? Number(piece.grade) : "",
+                   html::ExactFloat(piece.length),
+                   html::ExactFloat(piece.feedLength),
+                   piece.code != 0 ? CodeText(piece.codeFields) : "",
+                   same ? "yes" : "differs"};
+      row.swatch =
+          piece.kind == PieceKind::kWaste
+              ? WasteSwatch(piece.kicked)
+              : html::GradeColour(piece.kind == PieceKind::kUnknown ? 0 : piece.grade).Hex();
+    } else {
+      row.cells = {Number(static_cast<int>(i) + 1), "(none)", "", "", "", "", "differs"};
+    }
+    if (!same) {
+      row.cssClass = "differs";
+      ++differing;
+    }
+    table.rows.push_back(std::move(row));
+  }
+  const std::string name = input.compareName.empty() ? "other answer" : input.compareName;
+  html::Heading(out, "compared-cut-list", "Cut list: " + name);
+  out << "<p>"
+      << Escape(differing == 0
+                    ? std::string("Every piece is as in the first cut list.")
+                    : Number(differing) + " of " + Number(static_cast<int>(table.rows.size())) +
+                          " pieces differ from the first cut list.")
+      << "</p>\n";
   html::WriteTable(out, table);
 }
 
@@ -972,6 +1055,7 @@ void WriteBoardReport(const BoardReportInput& input, std::ostream& out) {
     WriteOrderCounts(out, board);
     WriteZoneTable(out, layout);
   }
+  if (board.compare) WriteComparedCutList(out, board, input);
   WriteMarks(out, board);
   html::EndPage(out);
 }

@@ -30,6 +30,13 @@ struct BoardReportInput {
   int32_t returned = 0;               // the entry's return value
   std::string runTime;  // the calendar time the run used, as text (ISO 8601), may be empty
   std::vector<std::string> notes;  // warnings or the refusal reason, shown prominently
+  // A second answer for the same board, drawn as a cut list under the first and listed
+  // after it, its pieces that differ marked: e.g. the cut list the line's record holds
+  // beside the desk's. Its result block is read only when compareReturned > 0.
+  const float* compareResult = nullptr;
+  int32_t compareReturned = 0;
+  std::string laneName{};     // name of the first cut list ("cut list" when empty)
+  std::string compareName{};  // name of the second ("other answer" when empty)
 };
 
 // Writes the page. Missing blocks (null pointers) read as all zeros.

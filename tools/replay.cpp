@@ -10,6 +10,7 @@
 #include <limits>
 #include <sstream>
 
+#include "interface/block_layout.h"
 #include "interface/sawline.h"
 #include "platform/platform.h"
 
@@ -456,6 +457,187 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
 }
 
 }  // namespace
+
+std::array<float, kResultBlockFloats> RecordResultBlock(const Record& record) {
+  std::array<float, kResultBlockFloats> block{};
+  if (!record.results) return block;
+  auto at = [&](int index) -> float& { return block[static_cast<size_t>(index)]; };
+  auto f = [](double value) { return static_cast<float>(value); };
+  for (size_t i = 0; i < record.converted.size() && i < static_cast<size_t>(kMaxSegments); ++i) {
+    const int index = static_cast<int>(i);
+    at(result::kSegmentGrade + index) = static_cast<float>(record.converted[i].grade);
+    at(result::kSegmentLength + index) = f(record.converted[i].length);
+  }
+  for (size_t i = 0; i < record.cutList.size() && i < static_cast<size_t>(kMaxTransferRecords);
+       ++i) {
+    const int index = static_cast<int>(i);
+    at(result::kPieceGradeCode + index) = static_cast<float>(record.cutList[i].gradeCode);
+    at(result::kPieceLength + index) = f(record.cutList[i].length);
+  }
+  for (size_t i = 0; i < record.transfers.size(); ++i) {
+    const int index = static_cast<int>(i);
+    at(result::kFeedLength + index) = f(record.transfers[i].feedLength);
+    for (int k = 0; k < 4; ++k) {
+      at(result::kCodeField1 + 100 * k + index) =
+          static_cast<float>(record.transfers[i].fields[static_cast<size_t>(k)]);
+    }
+  }
+  const RecordStatistics& s = record.statistics;
+  for (const RecordOrderCount& count : s.orderCounts)
+    at(result::kFixedOrderPieces + count.row) = static_cast<float>(count.pieces);
+  for (int g = 1; g <= kMaxOrderGrade; ++g) {
+    const auto grade = static_cast<size_t>(g);
+    at(result::kGradeTotalLength + g) = f(s.total[grade]);
+    at(result::kGradeSpecLength + g) = f(s.spec[grade]);
+    at(result::kGradeVarLength + g) = f(s.variable[grade]);
+    at(result::kGradeUncutLength + g) = f(s.uncut[grade]);
+    at(result::kTotalUsefulLength + g) = f(s.useful[grade]);
+    at(result::kTotalValue + g) = f(s.value[grade]);
+    at(result::kTotalFixedValue + g) = f(s.fixedValue[grade]);
+    at(result::kTotalVarValue + g) = f(s.variableValue[grade]);
+  }
+  at(result::kTotalUsefulLength) = f(s.totalUseful);
+  at(result::kTotalValue) = f(s.totalValue);
+  // The totals of the two value tables are not printed; they add up the grades.
+  double fixedValue = 0.0;
+  double variableValue = 0.0;
+  for (int g = 1; g <= kMaxOrderGrade; ++g) {
+    fixedValue += static_cast<double>(at(result::kTotalFixedValue + g));
+    variableValue += static_cast<double>(at(result::kTotalVarValue + g));
+  }
+  at(result::kTotalFixedValue) = f(fixedValue);
+  at(result::kTotalVarValue) = f(variableValue);
+  at(result::kBoardLength) = f(s.boardLength);
+  return block;
+}
+
+namespace {
+
+const char* ModeText(int mode) {
+  switch (mode) {
+    case 0:
+      return "length or weighted length";
+    case 1:
+      return "value";
+    case 2:
+      return "quantity";
+    case 3:
+      return "long stock";
+    case 4:
+      return "defect sawing";
+    default:
+      return "no such mode";
+  }
+}
+
+void PrintNotes(std::ostream& out, const char* heading, const std::vector<RebuildNote>& notes) {
+  if (notes.empty()) return;
+  out << heading << '\n';
+  for (const RebuildNote& note : notes) {
+    out << "  - ";
+    if (note.line > 0) out << "line " << note.line << ": ";
+    out << note.text << '\n';
+  }
+}
+
+std::string ElapsedText(double seconds) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%f", seconds);
+  return text;
+}
+
+std::string SplitText(const DeskRun& run) {
+  return "the first " + std::to_string(run.split) + " search" + (run.split == 1 ? "" : "es") +
+         " seeded at " + IsoTime(run.seconds, run.utcOffsetSeconds) + " and the rest one second " +
+         "later";
+}
+
+}  // namespace
+
+void PrintReplay(std::ostream& out, const std::string& recordName, const Record& record,
+                 const ReplayOutcome& outcome) {
+  const RecordSettings& settings = record.settings;
+  const int mode = static_cast<int>(settings.OptimizeMode.value);
+  out << "record: " << recordName << " ("
+      << (record.encoding == RecordEncoding::kGbk ? "GBK" : "UTF-8") << ", "
+      << (record.crlf ? "CR LF" : "LF") << ", " << record.lines.size() << " lines)\n";
+  out << "board: mode " << mode << " (" << ModeText(mode) << "), priority downgrade "
+      << (settings.PriorityDowngrade.value == 1.0 ? "on" : "off") << ", "
+      << record.marks.entries.size() << " mark lines ("
+      << (record.marks.pairs ? "grade/length pairs" : "marking-line intervals") << "), ";
+  if (record.refusal) {
+    out << "refused: " << *record.refusal << '\n';
+  } else if (!record.results) {
+    out << "no piece planned\n";
+  } else {
+    out << record.cutList.size() << " pieces\n";
+  }
+  const RebuiltJob& rebuilt = outcome.rebuilt;
+  out << "rebuilt job: the settings and head and tail cuts, " << record.fixed.size()
+      << " fixed-length orders (" << rebuilt.pinnedRows << " at their counted rows";
+  if (rebuilt.placeholderRows > 0) out << ", " << rebuilt.placeholderRows << " placeholder rows";
+  out << "), " << record.variable.size() << " variable-length, " << record.uncut.size()
+      << " uncut, the marks as "
+      << (rebuilt.reading == MarkReading::kPairsAsLines
+              ? "marking-line intervals (kind 1.5)"
+              : (record.marks.pairs ? "grade/length pairs (kind 1.0)"
+                                    : "marking-line intervals (kind 0)"))
+      << '\n';
+  PrintNotes(out, "the record cannot give (the rebuilt job stands in for it):", rebuilt.limits);
+  PrintNotes(out, "the rebuild chose:", rebuilt.choices);
+
+  if (record.closing) {
+    out << "seed search: the call ended at " << ClosingTimeText(*record.closing) << " ("
+        << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds).substr(19) << ") after "
+        << ElapsedText(record.closing->elapsedSeconds) << " s; seconds "
+        << IsoTime(outcome.firstSecond, outcome.desk.utcOffsetSeconds) << " to "
+        << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds) << " tried, " << outcome.runs
+        << " run" << (outcome.runs == 1 ? "" : "s") << " with the clock stopped";
+    if (!outcome.seedMatters) out << " (no search of this board draws random numbers)";
+    if (outcome.boundHit) out << " (stopped at the search's bound)";
+    out << '\n';
+  } else {
+    out << "seed search: none (a record without results has no closing time); one run\n";
+  }
+
+  if (outcome.reproduced) {
+    out << "verdict: REPRODUCED exactly: the desk's record equals the line's apart from the "
+           "timing lines";
+    if (record.results) out << " (plan, cut list, controller records, statistics)";
+    out << '\n';
+    if (record.closing && outcome.desk.split < 1) {
+      out << "  repeat it with: sawline run JOB --time "
+          << IsoTime(outcome.desk.seconds, outcome.desk.utcOffsetSeconds) << '\n';
+    } else if (record.closing) {
+      out << "  with " << SplitText(outcome.desk)
+          << ": the call crossed a second boundary, which --time (one second for every "
+             "search) does not repeat\n";
+    }
+    return;
+  }
+  const RecordDifference& difference = *outcome.difference;
+  out << "verdict: DIFFERENT";
+  if (difference.recordLine > 0) out << " at record line " << difference.recordLine;
+  out << " (" << difference.what << ")\n";
+  out << "  record: "
+      << (difference.recordLine > 0 ? "\"" + difference.recordText + "\""
+                                    : std::string("(ends here)"))
+      << '\n';
+  out << "  desk:   "
+      << (difference.deskLine > 0 ? "\"" + difference.deskText + "\"" : std::string("(ends here)"))
+      << '\n';
+  if (record.closing) {
+    out << "  closest desk run: "
+        << (outcome.desk.split >= 1
+                ? SplitText(outcome.desk)
+                : "every search seeded at " +
+                      IsoTime(outcome.desk.seconds, outcome.desk.utcOffsetSeconds))
+        << '\n';
+  }
+  out << "likely reasons:\n";
+  for (const std::string& reason : outcome.reasons)
+    out << "  - " << reason << '\n';
+}
 
 ReplayOutcome Replay(const Record& record, const ReplayOptions& options) {
   ReplayOutcome out;

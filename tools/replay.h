@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,18 @@ struct ReplayOutcome {
 };
 
 ReplayOutcome Replay(const Record& record, const ReplayOptions& options);
+
+// The result block the line's host received, as far as the record shows it: the
+// converted zones, the cut list with its feed lengths and code fields, the per-order
+// counts, the statistics and the board length, each to the precision the record prints;
+// all 0 for a record without results (the host's block was then left as it was).
+std::array<float, kResultBlockFloats> RecordResultBlock(const Record& record);
+
+// What replay says: what the record holds, what was rebuilt and what the record cannot
+// give, the seed search, and the verdict (with the time that repeats it, or the first
+// difference and its likely reasons).
+void PrintReplay(std::ostream& out, const std::string& recordName, const Record& record,
+                 const ReplayOutcome& outcome);
 
 // The record's closing local time as calendar seconds, on a clock `utcOffsetSeconds`
 // ahead of UTC, or in the desk's zone at that date when no offset is given.

@@ -8,10 +8,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "board_report.h"
 #include "interface/block_layout.h"
 #include "interface/sawline.h"
 #include "platform/platform.h"
@@ -272,6 +275,95 @@ TEST_F(Replay, RebuildChoicesGiveTheLinesAnswer) {
     const ReplayOutcome outcome = RoundTrip(job);
     EXPECT_GT(outcome.rebuilt.pinnedRows, 0);
   }
+}
+
+TEST_F(Replay, RecordHoldsTheWholeResultBlockOfTheExample) {
+  // Every figure of the example prints exactly, so the record gives back the block the
+  // host received, bit for bit.
+  const WrittenRecord written = WriteRecord(ExampleJob(), logPath_);
+  const std::array<float, kResultBlockFloats> block = tools::RecordResultBlock(Read(written.log));
+  for (size_t i = 0; i < block.size(); ++i)
+    EXPECT_EQ(block[i], written.result[i]) << "index " << i;
+  EXPECT_EQ(tools::RecordResultBlock(Read(WriteRecord(tools::JobBlocks{}, logPath_).log)),
+            (std::array<float, kResultBlockFloats>{}));
+}
+
+TEST_F(Replay, SummaryGivesTheVerdictAndTheTimeThatRepeatsIt) {
+  struct Case {
+    const char* name;
+    std::function<std::string()> record;
+    std::vector<const char*> says;
+  };
+  const Case cases[] = {
+      {"reproduced",
+       [&] { return WriteRecord(ExampleJob(), logPath_).log; },
+       {"verdict: REPRODUCED exactly", "--time 2026-03-01T08:15:00+08:00",
+        "KerfWidth is printed to 0.1", "3 at their counted rows"}},
+      {"across a second",
+       [&] {
+         return WriteRecord(SeedSensitiveJob(), logPath_, kRecordSecond + 1, kRecordOffset, 2).log;
+       },
+       {"verdict: REPRODUCED", "the first 2 searches seeded at 2026-03-01T08:15:01+08:00",
+        "does not repeat"}},
+      {"different",
+       [&] {
+         std::vector<std::string> lines = RecordLines(WriteRecord(ExampleJob(), logPath_).log);
+         std::string& piece =
+             lines[static_cast<size_t>(FindLine(lines, "优化结果中废料段处理") + 2)];
+         piece.replace(piece.find("450.0"), 5, "451.0");
+         return JoinLines(lines);
+       },
+       {"verdict: DIFFERENT at record line", "(cut list piece 2)", "451.0", "450.0",
+        "likely reasons:"}},
+      {"refused",
+       [&] {
+         tools::JobBlocks job = ExampleJob();
+         job.SetSetting("KerfWidth", -4.0f);
+         return WriteRecord(job, logPath_).log;
+       },
+       {"refused: the kerf width is negative", "seed search: none", "REPRODUCED"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Record record = Read(c.record());
+    std::ostringstream out;
+    tools::PrintReplay(out, "BackupData.txt", record, tools::Replay(record, {kRecordOffset}));
+    for (const char* text : c.says)
+      EXPECT_NE(out.str().find(text), std::string::npos) << text << "\n" << out.str();
+  }
+}
+
+TEST_F(Replay, ReportDrawsTheRecordsCutListUnderTheDesks) {
+  std::vector<std::string> lines = RecordLines(WriteRecord(ExampleJob(), logPath_).log);
+  std::string& piece = lines[static_cast<size_t>(FindLine(lines, "优化结果中废料段处理") + 2)];
+  piece.replace(piece.find("450.0"), 5, "451.0");
+  const Record record = Read(JoinLines(lines));
+  const ReplayOutcome outcome = tools::Replay(record, {kRecordOffset});
+  ASSERT_FALSE(outcome.reproduced);
+  const std::array<float, kResultBlockFloats> recorded = tools::RecordResultBlock(record);
+  tools::BoardReportInput input;
+  input.title = "BackupData.txt";
+  input.parameters = outcome.rebuilt.job.parameters.data();
+  input.marks = outcome.rebuilt.job.marks.data();
+  input.result = outcome.desk.result.data();
+  input.returned = outcome.desk.returned;
+  input.laneName = "desk";
+  input.compareResult = recorded.data();
+  input.compareReturned = static_cast<int32_t>(record.cutList.size());
+  input.compareName = "line's record";
+  const tools::BoardLayout layout = tools::LayoutBoardReport(input);
+  ASSERT_EQ(layout.lanes.size(), 2u);
+  EXPECT_EQ(layout.lanes[1].name, "line's record");
+  EXPECT_EQ(layout.lanes[1].pieces.size(), record.cutList.size());
+  EXPECT_GT(layout.lanes[1].box.y, layout.lanes[0].tags.back().box.Bottom());
+  EXPECT_GT(layout.legend.y, layout.lanes[1].box.Bottom());
+  // The changed piece is drawn one unit longer, the others alike.
+  EXPECT_GT(layout.lanes[1].pieces[1].box.width, layout.lanes[0].pieces[1].box.width);
+  EXPECT_EQ(layout.lanes[1].pieces[2].box.width, layout.lanes[0].pieces[2].box.width);
+  std::ostringstream page;
+  tools::WriteBoardReport(input, page);
+  EXPECT_NE(page.str().find("Cut list: line&#39;s record"), std::string::npos);
+  EXPECT_NE(page.str().find("1 of 16 pieces differ"), std::string::npos);
 }
 
 TEST(ReplaySort, SelectionSortMovesEqualLengths) {
