@@ -17,6 +17,8 @@ namespace {
 // The library's thresholds for order rows that are worth something: fixed-length rows
 // need a weight (or value) above it, variable-length rows at least it.
 constexpr float kWeightThreshold = 0.001f;
+// The search budget of a whole board, shared among its segments.
+constexpr float kBoardBudget = 0.35f;
 // Whole-length order rows match pieces within this much (the per-order counts).
 constexpr double kCountTolerance = 0.1;
 
@@ -103,10 +105,30 @@ class Rebuilder {
     Limit(s.WasteGateSelect.line,
           "whole-number settings are printed as the library read them (truncated): a host "
           "value with a fraction comes back as the whole number, which the library reads alike");
+    CheckTimeLimit();
     if (record_.refusal && record_.refusal->find("finite") != std::string::npos) {
       Limit(record_.refusalLine,
             "the record does not say which value was not a finite number; a NaN or infinity "
             "in a column the record does not print cannot be rebuilt");
+    }
+  }
+
+  // The time limit is no input: the fixed budget over the segment count before
+  // merging, which is at least the number of converted segments. A limit that no such
+  // count gives says the record does not come from this library.
+  void CheckTimeLimit() {
+    const RecordValue& limit = record_.settings.OptimizeTimeLimit;
+    const std::string printed = Printed(limit.value, 2);
+    const auto converted = static_cast<int>(record_.converted.size());
+    bool fits = converted == 0 && printed == Printed(static_cast<double>(kBoardBudget), 2);
+    for (int count = std::max(converted, 1); count <= kMaxSegments && !fits; ++count) {
+      const float share = kBoardBudget / static_cast<float>(count);
+      fits = Printed(static_cast<double>(share), 2) == printed;
+    }
+    if (!fits) {
+      Limit(limit.line, "the time limit " + printed +
+                            " s is not the 0.35 s budget shared by the board's segments; the "
+                            "record may come from another version of the library");
     }
   }
 

@@ -219,6 +219,8 @@ TEST_F(ReplayRoundTrip, GeneratedBoardsReplayToTheSameRecordAndResultBlock) {
       ++byMode[static_cast<size_t>(board.mode)];
       ++byMarking[static_cast<size_t>(board.marking)];
     }
+    for (const tools::RebuildNote& note : outcome.rebuilt.limits)
+      EXPECT_EQ(note.text.find("time limit"), std::string::npos) << note.text;
     pinned += outcome.rebuilt.pinnedRows;
     placeholders += outcome.rebuilt.placeholderRows;
     downgraded += record.downgrade ? 1 : 0;

@@ -5,6 +5,7 @@
 // counted row that precedes the order it counts).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -275,6 +276,21 @@ TEST_F(Replay, RebuildChoicesGiveTheLinesAnswer) {
     const ReplayOutcome outcome = RoundTrip(job);
     EXPECT_GT(outcome.rebuilt.pinnedRows, 0);
   }
+}
+
+TEST_F(Replay, TimeLimitIsCheckedAgainstTheSegmentCount) {
+  std::vector<std::string> lines = RecordLines(WriteRecord(ExampleJob(), logPath_).log);
+  auto limitNoted = [](const Record& record) {
+    const tools::RebuiltJob rebuilt = tools::RebuildJob(record);
+    return std::any_of(rebuilt.limits.begin(), rebuilt.limits.end(),
+                       [](const tools::RebuildNote& note) {
+                         return note.text.find("time limit") != std::string::npos;
+                       });
+  };
+  EXPECT_FALSE(limitNoted(Read(JoinLines(lines))));  // 0.04: 0.35 s over 8 segments
+  std::string& line = lines[static_cast<size_t>(FindLine(lines, "算法优化时间"))];
+  line.replace(line.find("0.04s"), 5, "0.09s");  // more than 0.35 s over 8 or more segments
+  EXPECT_TRUE(limitNoted(Read(JoinLines(lines))));
 }
 
 TEST_F(Replay, RecordHoldsTheWholeResultBlockOfTheExample) {
