@@ -349,7 +349,8 @@ class Reader {
       size_t end = bytes.find('\n', start);
       if (end == std::string_view::npos) end = bytes.size();
       std::string_view line = bytes.substr(start, end - start);
-      if (line.ends_with('\r')) {
+      // A copy that went through two line-end conversions ends its lines in CR CR LF.
+      while (line.ends_with('\r')) {
         line.remove_suffix(1);
         record_->crlf = true;
       }

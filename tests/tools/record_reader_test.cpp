@@ -99,9 +99,20 @@ std::string Identity(const std::string& bytes) {
   return bytes;
 }
 
+// CR LF line ends (the Windows library writes them already; their CR stays single).
 std::string WithCrLf(const std::string& bytes) {
   std::string out;
-  for (char c : bytes) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) out += '\r';
+    out += bytes[i];
+  }
+  return out;
+}
+
+// Two conversions in a row: CR CR LF.
+std::string WithCrCrLf(const std::string& bytes) {
+  std::string out;
+  for (const char c : WithCrLf(bytes)) {
     if (c == '\n') out += '\r';
     out += c;
   }
@@ -189,6 +200,8 @@ const Form kForms[] = {
        EXPECT_TRUE(r.crlf);
        EXPECT_EQ(r.cutList.size(), 16u);
      }},
+    {"cr_cr_lf", [](tools::JobBlocks&) {}, WithCrCrLf,
+     [](const Record& r) { EXPECT_EQ(r.cutList.size(), 16u); }},
     {"utf8", [](tools::JobBlocks&) {}, GbkToUtf8,
      [](const Record& r) {
        EXPECT_EQ(r.encoding, tools::RecordEncoding::kUtf8);
