@@ -309,7 +309,8 @@ class SeedSearch {
 
  private:
   bool Continue() {
-    if (out_->runs < options_.maxRuns) return true;
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - started_;
+    if (out_->runs < options_.maxRuns && spent.count() < options_.maxSeconds) return true;
     out_->boundHit = true;
     return false;
   }
@@ -374,6 +375,7 @@ class SeedSearch {
   const ReplayOptions& options_;
   ReplayOutcome* out_;
   int32_t offset_ = 0;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   int lastAdvanced_ = -1;  // after a split run: 1 the calendar moved on, 0 it did not
   Best best_;
   int bestReach_ = 0;
@@ -446,8 +448,8 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
     }
   }
   if (out->boundHit) {
-    reasons.push_back("the seed search stopped at its bound of " + std::to_string(out->runs) +
-                      " runs or its span of seconds");
+    reasons.push_back("the seed search stopped at its bound (" + std::to_string(out->runs) +
+                      " runs, its time or its span of seconds) before trying every candidate");
   }
   if (reasons.empty() || (out->seedMatters && reasons.size() == 1 && out->boundHit)) {
     reasons.push_back(

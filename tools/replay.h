@@ -62,6 +62,7 @@ struct ReplayOptions {
   int slackSeconds = 1;     // seconds tried before the earliest start the record gives
   int maxSpanSeconds = 30;  // at most this many seconds are tried
   int maxRuns = 400;        // the seed search's bound on desk runs
+  double maxSeconds = 300;  // and on its wall time
 };
 
 struct ReplayOutcome {

@@ -175,6 +175,17 @@ TEST_F(Replay, DifferingPieceIsNamedWithBothLines) {
   EXPECT_NE(outcome.difference->recordText.find("371.0"), std::string::npos);
   EXPECT_NE(outcome.difference->deskText.find("372.0"), std::string::npos);
   EXPECT_FALSE(outcome.difference->inSettings);
+
+  // A bounded search says that it stopped short.
+  tools::ReplayOptions bounded;
+  bounded.utcOffsetSeconds = kRecordOffset;
+  bounded.maxRuns = 2;
+  const ReplayOutcome stopped = tools::Replay(Read(JoinLines(lines)), bounded);
+  EXPECT_EQ(stopped.runs, 2);
+  EXPECT_TRUE(stopped.boundHit);
+  EXPECT_TRUE(std::any_of(
+      stopped.reasons.begin(), stopped.reasons.end(),
+      [](const std::string& reason) { return reason.find("bound") != std::string::npos; }));
 }
 
 TEST_F(Replay, ConversionThatDiffersIsTheRebuildsFaultNotTheSeeds) {
