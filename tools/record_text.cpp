@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 
 namespace sawline::tools {
 namespace {
@@ -267,38 +268,76 @@ std::string DecodeRecordText(std::string_view bytes, RecordEncoding encoding) {
   return out;
 }
 
+namespace {
+
+// Bytes of the UTF-8 character that starts with `lead` (1 for a byte that starts none).
+size_t CharacterBytes(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// The labels by their first character, longest first, so that the first label that
+// matches at a place is the longest.
+const std::map<std::string_view, std::vector<const RecordLabel*>>& LabelsByFirstCharacter() {
+  static const auto table = [] {
+    std::map<std::string_view, std::vector<const RecordLabel*>> labels;
+    for (const RecordLabel& label : kLabels) {
+      const size_t bytes = CharacterBytes(static_cast<unsigned char>(label.text.front()));
+      labels[label.text.substr(0, bytes)].push_back(&label);
+    }
+    for (auto& [first, list] : labels) {
+      std::stable_sort(list.begin(), list.end(), [](const RecordLabel* a, const RecordLabel* b) {
+        return a->text.size() > b->text.size();
+      });
+    }
+    return labels;
+  }();
+  return table;
+}
+
+// Whether any label starts with the byte: most bytes of a record (digits, spaces) do not.
+const std::array<bool, 256>& LabelLeads() {
+  static const std::array<bool, 256> leads = [] {
+    std::array<bool, 256> table{};
+    for (const RecordLabel& label : kLabels)
+      table[static_cast<unsigned char>(label.text.front())] = true;
+    return table;
+  }();
+  return leads;
+}
+
+}  // namespace
+
 std::string AnnotateRecordText(std::string_view utf8) {
+  const auto& labels = LabelsByFirstCharacter();
+  const auto& leads = LabelLeads();
   std::string out;
   for (size_t at = 0; at < utf8.size();) {
-    const RecordLabel* best = nullptr;
-    static const std::array<bool, 128> asciiLead = [] {
-      std::array<bool, 128> leads{};
-      for (const RecordLabel& label : kLabels) {
-        const auto first = static_cast<unsigned char>(label.text.front());
-        if (first < 0x80) leads[first] = true;
-      }
-      return leads;
-    }();
     const auto lead = static_cast<unsigned char>(utf8[at]);
-    if (lead < 0x80 && !asciiLead[lead]) {
-      out += utf8[at++];  // no label starts with this character
-      continue;
-    }
-    for (const RecordLabel& label : kLabels) {
-      if (utf8.substr(at).starts_with(label.text) &&
-          (best == nullptr || label.text.size() > best->text.size())) {
-        best = &label;
+    const size_t bytes = std::min(CharacterBytes(lead), utf8.size() - at);
+    const std::string_view rest = utf8.substr(at);
+    const RecordLabel* found = nullptr;
+    if (const auto candidates = leads[lead] ? labels.find(rest.substr(0, bytes)) : labels.end();
+        candidates != labels.end()) {
+      for (const RecordLabel* label : candidates->second) {
+        if (rest.starts_with(label->text)) {
+          found = label;
+          break;
+        }
       }
     }
-    if (best == nullptr) {
-      out += utf8[at++];
+    if (found == nullptr) {
+      out.append(rest.substr(0, bytes));
+      at += bytes;
       continue;
     }
-    out.append(best->text);
+    out.append(found->text);
     out += '[';
-    out.append(best->english);
+    out.append(found->english);
     out += ']';
-    at += best->text.size();
+    at += found->text.size();
   }
   return out;
 }
