@@ -921,7 +921,7 @@ bool ReadRecord(std::string_view bytes, Record* record, RecordError* error) {
   return reader.Read();
 }
 
-bool LoadRecord(const std::string& path, Record* record, RecordError* error) {
+bool LoadRecordBytes(const std::string& path, std::string* bytes, RecordError* error) {
   RecordError ignored;
   RecordError& err = error != nullptr ? *error : ignored;
   std::ifstream in(path, std::ios::binary);
@@ -929,15 +929,24 @@ bool LoadRecord(const std::string& path, Record* record, RecordError* error) {
     err = {0, "cannot open " + path};
     return false;
   }
-  std::string bytes(kMaxRecordBytes + 1, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  if (bytes.size() > kMaxRecordBytes) {
+  bytes->assign(kMaxRecordBytes + 1, '\0');
+  in.read(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+  bytes->resize(static_cast<size_t>(in.gcount()));
+  if (bytes->size() > kMaxRecordBytes) {
     err = {0,
            path + " is larger than any record (" + std::to_string(kMaxRecordBytes >> 20) + " MiB)"};
     return false;
   }
-  return ReadRecord(bytes, record, &err);
+  return true;
+}
+
+bool LoadRecord(const std::string& path, Record* record, RecordError* error) {
+  std::string bytes;
+  if (!LoadRecordBytes(path, &bytes, error)) {
+    *record = Record{};
+    return false;
+  }
+  return ReadRecord(bytes, record, error);
 }
 
 std::string ClosingTimeText(const RecordClosing& closing) {

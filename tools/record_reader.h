@@ -269,6 +269,8 @@ struct RecordError {
 bool ReadRecord(std::string_view bytes, Record* record, RecordError* error);
 // Reads the file at `path` (at most kMaxRecordBytes of it; a longer file is refused).
 bool LoadRecord(const std::string& path, Record* record, RecordError* error);
+// The bytes of the file at `path`, under the same limit, for a reader of its own.
+bool LoadRecordBytes(const std::string& path, std::string* bytes, RecordError* error);
 
 // A record of the library never comes near this; larger files are not records.
 inline constexpr size_t kMaxRecordBytes = 8u << 20;
