@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,10 @@ struct Form {
   std::function<std::string(const std::string&)> convert;  // the record's bytes as read
   std::function<void(const Record&)> check;
 };
+
+void PrintTo(const Form& form, std::ostream* out) {
+  *out << form.name;
+}
 
 std::string Identity(const std::string& bytes) {
   return bytes;
@@ -227,6 +232,10 @@ struct Broken {
   std::function<int(std::vector<std::string>&)> edit;
   const char* says;  // a part of the message
 };
+
+void PrintTo(const Broken& broken, std::ostream* out) {
+  *out << broken.name;
+}
 
 std::string EncodeGbk(const char* utf8) {
   return tools::EncodeRecordText(utf8, tools::RecordEncoding::kGbk);
