@@ -13,6 +13,7 @@
 #include "job_file.h"
 #include "job_schema.h"
 #include "raw_blocks.h"
+#include "replay_cli.h"
 #include "result_view.h"
 #include "run_time.h"
 
@@ -254,7 +255,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   CLI::App app(
       "sawline: the saw line's cutting optimizer on a desk. Runs a board through the same entry "
       "the line's host calls and shows the plan; converts between JSON job files and the host's "
-      "raw blocks.\nWith no arguments it runs the bundled example board.",
+      "raw blocks; replays a board from the line's record.\nWith no arguments it runs the "
+      "bundled example board.",
       "sawline");
   app.footer(kExitText);
   app.require_subcommand(0, 1);
@@ -301,6 +303,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "unit, allowed values and meaning.");
   settingsCommand->add_flag("--markdown", markdown, "as the README's Markdown tables");
 
+  ReplayArguments replayArguments;
+  AddReplayCommand(app, replayArguments);
+
   // "sawline JOB.json" is short for "sawline run JOB.json".
   std::vector<const char*> arguments(argv, argv + argc);
   if (argc >= 2 && argv[1][0] != '-' && !IsSubcommand(app, argv[1])) {
@@ -319,6 +324,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   if (app.got_subcommand("import")) {
     return Import(importParameters, importMarks, importJob, out, err);
   }
+  if (app.got_subcommand("replay")) return ReplayCommand(replayArguments, out, err);
   if (app.got_subcommand("schema")) {
     if (schemaOutput.empty()) {
       out << JobSchemaText();
