@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -13,6 +12,7 @@
 #include "interface/block_layout.h"
 #include "interface/sawline.h"
 #include "platform/platform.h"
+#include "run_time.h"
 
 namespace sawline::tools {
 namespace {
@@ -34,21 +34,6 @@ int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
 
 int64_t CivilSeconds(const RecordClosing& c) {
   return DaysFromCivil(c.year, c.month, c.day) * 86400 + c.hour * 3600 + c.minute * 60 + c.second;
-}
-
-// The desk's UTC offset at the instant `seconds`.
-int32_t DeskOffsetAt(int64_t seconds) {
-  const auto now = static_cast<std::time_t>(seconds);
-  std::tm local{};
-#if defined(_WIN32)
-  if (localtime_s(&local, &now) != 0) return 0;
-#else
-  if (localtime_r(&now, &local) == nullptr) return 0;
-#endif
-  const int64_t civil =
-      DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) * 86400 +
-      local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
-  return static_cast<int32_t>(civil - seconds);
 }
 
 std::filesystem::path TemporaryLogPath() {
@@ -196,8 +181,8 @@ int64_t ClosingSeconds(const RecordClosing& closing, std::optional<int32_t> utcO
   } else {
     // The desk's zone at that date: the offset found at the civil time taken as UTC,
     // corrected once for a zone change between that guess and the true instant.
-    offset = DeskOffsetAt(civil);
-    offset = DeskOffsetAt(civil - offset);
+    offset = LocalUtcOffset(civil);
+    offset = LocalUtcOffset(civil - offset);
   }
   if (usedOffset != nullptr) *usedOffset = offset;
   return civil - offset;
@@ -230,32 +215,7 @@ bool ParseUtcOffset(std::string_view text, int32_t* seconds, std::string* error)
 }
 
 std::string IsoTime(int64_t seconds, int32_t utcOffsetSeconds) {
-  const int64_t local = seconds + utcOffsetSeconds;
-  int64_t days = local / 86400;
-  int64_t second = local % 86400;
-  if (second < 0) {
-    second += 86400;
-    --days;
-  }
-  // Civil date from days since 1970-01-01.
-  const int64_t z = days + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t dayOfEra = z - era * 146097;
-  const int64_t yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-  const int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-  const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-  const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  const int32_t offset = utcOffsetSeconds < 0 ? -utcOffsetSeconds : utcOffsetSeconds;
-  char text[80];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld%c%02d:%02d",
-                static_cast<long long>(year), static_cast<long long>(month),
-                static_cast<long long>(day), static_cast<long long>(second / 3600),
-                static_cast<long long>(second / 60 % 60), static_cast<long long>(second % 60),
-                utcOffsetSeconds < 0 ? '-' : '+', offset / 3600, offset / 60 % 60);
-  return text;
+  return FormatRunTime({seconds, utcOffsetSeconds});
 }
 
 namespace {
