@@ -258,7 +258,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "raw blocks; replays a board from the line's record.\nWith no arguments it runs the "
       "bundled example board.",
       "sawline");
-  app.footer(kExitText);
+  app.footer(std::string(kExitText) + " replay has statuses of its own (sawline replay --help).");
   app.require_subcommand(0, 1);
   app.get_formatter()->column_width(28);
 
