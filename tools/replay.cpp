@@ -69,6 +69,20 @@ bool SameLine(const RecordLine& a, RecordEncoding ea, const RecordLine& b, Recor
   return true;
 }
 
+// Two lines that differ at most in the last printed digit of a length.
+bool SameToTheRounding(const RecordLine& a, RecordEncoding ea, const RecordLine& b,
+                       RecordEncoding eb) {
+  constexpr double kLastDigit = 0.1 + 1e-6;
+  if (a.kind != b.kind || a.values.size() != b.values.size()) return false;
+  for (size_t i = 0; i < a.values.size(); ++i) {
+    if (!SameValue(a.values[i], b.values[i]) &&
+        !(std::fabs(a.values[i] - b.values[i]) <= kLastDigit))
+      return false;
+  }
+  return a.kind != RecordLineKind::kRefusal ||
+         DecodeRecordText(a.text, ea) == DecodeRecordText(b.text, eb);
+}
+
 bool Timing(const RecordLine& line) {
   return line.kind == RecordLineKind::kElapsed || line.kind == RecordLineKind::kNowTime;
 }
@@ -168,6 +182,11 @@ std::optional<RecordDifference> CompareRecords(const Record& line, const Record&
       difference.what = Describe(desk, b[k], &difference.piece) + " (the line's record ends)";
       difference.inSettings = b[k] < SettingsEnd(desk);
     }
+  }
+  difference.roundingOnly = a.size() == b.size();
+  for (size_t j = k; j < a.size() && difference.roundingOnly; ++j) {
+    difference.roundingOnly =
+        SameToTheRounding(line.lines[a[j]], line.encoding, desk.lines[b[j]], desk.encoding);
   }
   return difference;
 }
@@ -305,12 +324,14 @@ class SeedSearch {
     }
     out_->desk = *best_.run;
     out_->difference = best_.difference;
-    return false;
+    // The same cuts to the record's rounding: no other second does better.
+    return difference->roundingOnly;
   }
 
   int Reach(const RecordDifference& difference) const {
-    return difference.recordLine > 0 ? difference.recordLine
-                                     : static_cast<int>(record_.lines.size()) + 1;
+    const int end = static_cast<int>(record_.lines.size()) + 1;
+    if (difference.roundingOnly) return end;
+    return difference.recordLine > 0 ? difference.recordLine : end;
   }
 
   // The marks listed as pairs may have been read as marking lines (or the other way).
@@ -345,6 +366,14 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
   std::vector<std::string>& reasons = out->reasons;
   const RecordDifference& difference = *out->difference;
   const int mode = static_cast<int>(record.settings.OptimizeMode.value);
+  if (difference.roundingOnly) {
+    reasons.push_back(
+        "the desk made the same cuts: every number that differs does so by at most 0.1, the "
+        "last digit the record prints, so the marks (or another length) had more decimals "
+        "than the record shows (first at line " +
+        std::to_string(difference.recordLine) + ")");
+    return;
+  }
   if (difference.inSettings) {
     std::string why =
         "the rebuilt job does not give the line's settings record (" + difference.what + ")";
@@ -579,8 +608,13 @@ void PrintReplay(std::ostream& out, const std::string& recordName, const Record&
   }
   const RecordDifference& difference = *outcome.difference;
   out << "verdict: DIFFERENT";
+  if (difference.roundingOnly) out << " in the last printed digit only";
   if (difference.recordLine > 0) out << " at record line " << difference.recordLine;
   out << " (" << difference.what << ")\n";
+  if (difference.roundingOnly) {
+    out << "  the same pieces, codes and controller records; lengths within 0.1 of the "
+           "record's\n";
+  }
   out << "  record: "
       << (difference.recordLine > 0 ? "\"" + difference.recordText + "\""
                                     : std::string("(ends here)"))

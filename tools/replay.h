@@ -52,6 +52,10 @@ struct RecordDifference {
   std::string what;         // "cut list piece 3", "fixed-length list entry", ...
   int piece = -1;           // 0-based index of the first cut-list piece that differs, else -1
   bool inSettings = false;  // in the settings record: the rebuilt job is not the line's
+  // The records have the same lines, and every number that differs does so by at most
+  // 0.1, the last digit the record prints of a length: the same cuts, on lengths with
+  // more decimals than the record shows.
+  bool roundingOnly = false;
 };
 
 // The first difference between the line's record and the desk's; none when they agree.

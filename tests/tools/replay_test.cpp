@@ -201,6 +201,50 @@ TEST_F(Replay, ConversionThatDiffersIsTheRebuildsFaultNotTheSeeds) {
   EXPECT_NE(outcome.reasons.front().find("rebuilt job"), std::string::npos);
 }
 
+// Marks with more decimals than the record prints: the desk makes the same cuts, and
+// the numbers that differ do so in the last printed digit only. That is told apart from
+// a real difference, and the search stops at it rather than trying every second.
+TEST_F(Replay, LengthsBeyondThePrintedDigitAreToldApartFromOtherCuts) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<float, float>> pairs;
+    std::vector<float> top, side;
+  };
+  const Case cases[] = {
+      {"pairs", {{2, 850.25f}, {1, 2100.75f}, {9, 180.5f}, {2, 1300.25f}, {3, 370.125f}}, {}, {}},
+      {"two-face lines",
+       {},
+       {2100.5f, 120.0f, 1800.25f},
+       {1400.0f, 20.0f, 1300.75f, 25.0f, 1300.0f}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tools::JobBlocks job = ExampleJob();
+    if (c.pairs.empty()) {
+      job.SetIntervals(c.top, c.side);
+      job.SetSetting("TopWasteSideGradeLines", 1.0f);
+    } else {
+      job.SetPairs(c.pairs);
+    }
+    const ReplayOutcome outcome = ReplayBytes(WriteRecord(job, logPath_).log);
+    ASSERT_FALSE(outcome.reproduced);
+    EXPECT_TRUE(outcome.difference->roundingOnly) << outcome.difference->what;
+    EXPECT_EQ(outcome.runs, 1);
+    EXPECT_NE(outcome.reasons.front().find("same cuts"), std::string::npos);
+  }
+  // A whole unit more on a piece is not rounding.
+  std::vector<std::string> lines = RecordLines(WriteRecord(ExampleJob(), logPath_).log);
+  std::string& piece = lines[static_cast<size_t>(FindLine(lines, "优化结果中废料段处理") + 3)];
+  piece.replace(piece.find("372.0"), 5, "372.1");
+  const ReplayOutcome tenth = ReplayBytes(JoinLines(lines));
+  ASSERT_FALSE(tenth.reproduced);
+  EXPECT_TRUE(tenth.difference->roundingOnly);
+  piece.replace(piece.find("372.1"), 5, "373.0");
+  const ReplayOutcome unit = ReplayBytes(JoinLines(lines));
+  ASSERT_FALSE(unit.reproduced);
+  EXPECT_FALSE(unit.difference->roundingOnly);
+}
+
 TEST_F(Replay, SearchStoppedByTheLinesClockIsTheLikelyReason) {
   // Every clock reading moves on 150 ms: each search stops after its first generation,
   // and the call seems to take far longer than its budget.
