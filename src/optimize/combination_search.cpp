@@ -247,7 +247,6 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
     for (int32_t i = 0; i < kPopulationSize; ++i)
       CopyGenes(current[i], ws.search.Population[i], genes);
   }
-  ScaledDrawTables();
   GeneTable table;
   LoadGeneTable(table);
   ws.search.Generation = 0;
@@ -485,27 +484,22 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   }
   state.from = from;
   state.to = to;
-  state.rowDraws = genes != nullptr ? ws.search.RowDraws : nullptr;
-  state.geneDraws = genes != nullptr ? ws.search.GeneDraws : nullptr;
   // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
   CrossOver(state);
   Mutate(state);
 
-  double fitness[kPopulationSize];
-  double length[kPopulationSize];
-  int32_t fillCount[kPopulationSize];
-  FillRow fills[kPopulationSize][kMaxFillRows];
-  bool kept[kPopulationSize] = {};
+  KeptRow* kept = ws.search.Kept;
+  bool isKept[kPopulationSize] = {};
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     const int32_t k = state.origin[i];
-    if (k < 0 || kept[k]) continue;
-    kept[k] = true;
-    fitness[k] = ws.search.Fitness[k];
-    length[k] = ws.search.IndividualLength[k];
-    fillCount[k] = std::clamp(ws.search.IndividualFillCount[k], 0, kMaxFillRows);
-    std::copy(ws.search.IndividualFillRows[k], ws.search.IndividualFillRows[k] + fillCount[k],
-              fills[k]);
+    if (k < 0 || isKept[k]) continue;
+    isKept[k] = true;
+    kept[k].fitness = ws.search.Fitness[k];
+    kept[k].length = ws.search.IndividualLength[k];
+    kept[k].fillCount = std::clamp(ws.search.IndividualFillCount[k], 0, kMaxFillRows);
+    std::copy(ws.search.IndividualFillRows[k], ws.search.IndividualFillRows[k] + kept[k].fillCount,
+              kept[k].fills);
   }
 
   RestContext rest{};
@@ -519,11 +513,11 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
       EvaluateIndividual(to[i], to.ScanCount(state.genes.count), i, fixedOnly, state.genes, rest);
       continue;
     }
-    ws.search.Fitness[i] = fitness[k];
-    ws.search.IndividualLength[i] = length[k];
+    ws.search.Fitness[i] = kept[k].fitness;
+    ws.search.IndividualLength[i] = kept[k].length;
     if (fixedOnly != 1) {
-      ws.search.IndividualFillCount[i] = fillCount[k];
-      std::copy(fills[k], fills[k] + fillCount[k], ws.search.IndividualFillRows[i]);
+      ws.search.IndividualFillCount[i] = kept[k].fillCount;
+      std::copy(kept[k].fills, kept[k].fills + kept[k].fillCount, ws.search.IndividualFillRows[i]);
     }
   }
   KeepBestOf(to, fixedOnly, kPopulationSize);
@@ -533,21 +527,6 @@ template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows
                                 const GeneTable*);
 template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>,
                                 const GeneTable*);
-
-void ScaledDrawTables() {
-  const int32_t genes = UsableGeneCount();
-  ws.search.DrawsInRange = 1;
-  for (int32_t x = 0; x < kRandomTableSize; ++x) {
-    if (ws.search.RandomTable[x] < 0 || ws.search.RandomTable[x] > 32767)
-      ws.search.DrawsInRange = 0;
-    const int32_t row = ScaledDraw(kPopulationSize, ws.search.RandomTable[x]);
-    const int32_t gene = ScaledDraw(genes, ws.search.RandomTable[x]);
-    ws.search.RowDraws[x] =
-        static_cast<int16_t>(row >= 0 && row <= kPopulationSize ? row : INT16_MAX);
-    ws.search.GeneDraws[x] =
-        static_cast<int16_t>(gene >= 0 && gene <= kMaxGenes ? gene : INT16_MAX);
-  }
-}
 
 // Each greedy combination takes as many pieces of its starting entry as fit (within
 // the limit), then as many of each shorter entry in turn as fit into what is left.

@@ -28,12 +28,23 @@ constexpr int32_t kMaxMutationAttempt = 1000;  // attempt index of one mutation 
 constexpr int32_t kMaxMutations = 1000;        // mutation budget at most
 constexpr int32_t kHalfDraw = 16384;           // draws from here up round to 1
 
+// Where each operator's draws start in RandomTable. Every window moves on by one with the
+// generation, and within it by the slot, pair, gene or mutation (and attempt) drawn for.
+constexpr int32_t kSelectionDraws = 5;        // slot i: + i
+constexpr int32_t kParentDraws = 10;          // pair p, attempt t: + 2p + t, and the next one
+constexpr int32_t kSwapDraws = 30;            // pair p, gene j: + p + j
+constexpr int32_t kDirectionDraws = 50;       // pair p: + p
+constexpr int32_t kMutationRowDraws = 70;     // mutation m, attempt t: + t + 3m
+constexpr int32_t kMutationGeneDraws = 90;    // the same
+constexpr int32_t kMutationCountDraws = 110;  // the same
+
 // The largest index any operator reads, with the generation clamped to 0..499.
-static_assert(kMaxGenerations - 1 + 2 * (kPairs - 1) + (kMaxParentAttempts - 1) + 11 <
+static_assert(kMaxGenerations - 1 + 2 * (kPairs - 1) + (kMaxParentAttempts - 1) + kParentDraws + 1 <
               kRandomTableSize);
-static_assert(kMaxGenerations - 1 + (kPairs - 1) + 30 + (kMaxGenes - 1) < kRandomTableSize);
-static_assert(kMaxGenerations - 1 + kPopulationSize - 1 + 5 < kRandomTableSize);
-static_assert(kMaxGenerations - 1 + kMaxMutationAttempt + 110 + 3 * (kMaxMutations - 1) <
+static_assert(kMaxGenerations - 1 + (kPairs - 1) + kSwapDraws + (kMaxGenes - 1) < kRandomTableSize);
+static_assert(kMaxGenerations - 1 + kPopulationSize - 1 + kSelectionDraws < kRandomTableSize);
+static_assert(kMaxGenerations - 1 + kMaxMutationAttempt + kMutationCountDraws +
+                  3 * (kMaxMutations - 1) <
               kRandomTableSize);
 
 int32_t ClampedGeneration() {
@@ -62,44 +73,14 @@ int64_t WholeLimit(float limit) {
   return static_cast<int64_t>(std::floor(static_cast<double>(limit)));
 }
 
-// The repair of a row whose length is a whole number kept exactly: every subtraction of
-// the one-piece-at-a-time repair is exact then, so each gene gives up at once the pieces
-// that the repair would take from it, and genes of 0 are skipped.
-template <typename Gene>
-float RepairWhole(Gene* row, int64_t length, bool backward, const GeneTable& genes, int32_t scan,
-                  bool& changed) {
-  const int64_t limit = WholeLimit(ws.search.SearchLength);
-  GeneMask present;
-  GenesNotEqual<Gene>(row, nullptr, scan, present);
-  const int32_t words = static_cast<int32_t>(std::size(present.word));
-  for (int32_t n = 0; n < words && length > limit; ++n) {
-    const int32_t w = backward ? words - 1 - n : n;
-    for (uint64_t bits = present.word[w]; bits != 0 && length > limit;) {
-      const int32_t bit = backward ? 63 - std::countl_zero(bits) : std::countr_zero(bits);
-      bits &= ~(uint64_t{1} << bit);
-      const int32_t j = w * 64 + bit;
-      if (row[j] < 1) continue;
-      const int64_t piece = genes.wholeLengthWithKerf[j];
-      const int64_t pieces =
-          piece > 0 ? std::min<int64_t>(row[j], (length - limit + piece - 1) / piece) : row[j];
-      row[j] = static_cast<Gene>(row[j] - pieces);
-      length -= pieces * piece;
-      changed = true;
-    }
-  }
-  return static_cast<float>(length);
-}
-
 // Gives up pieces of a row longer than SearchLength until it fits: forward from the
-// longest entry, or backward from the shortest. Returns the row's new length; `changed`
-// tells whether a piece was given up. `exact` says that the length is the row's whole
-// length kept exactly.
+// longest entry, or backward from the shortest, one piece at a time. Returns the row's
+// new length; `changed` tells whether a piece was given up. While the gene table is whole
+// every subtraction is exact, so the length stays the row's whole length.
 template <typename Gene>
-float Repair(Gene* row, float length, bool exact, bool backward, const GeneTable& genes,
-             int32_t scan, bool& changed) {
+float Repair(Gene* row, float length, bool backward, const GeneTable& genes, bool& changed) {
   const float limit = ws.search.SearchLength;
   if (!(length > limit)) return length;
-  if (exact) return RepairWhole(row, static_cast<int64_t>(length), backward, genes, scan, changed);
   const int32_t step = backward ? -1 : 1;
   int32_t j = backward ? genes.count - 1 : 0;
   for (; j >= 0 && j < genes.count; j += step) {
@@ -123,123 +104,26 @@ int64_t SwapMask(int32_t draw) {
 // Piece lengths of 0, for rows whose lengths are summed in single precision.
 constexpr int64_t kNoLengths[kMaxGenes] = {};
 
-// The running fitness sums of the population, for the roulette: when they never fall,
-// the first k with x <= sum[k] is the number of sums below x. That number is counted in
-// three steps without a branch that depends on the data: the groups of kGroup sums
-// whose last sum is below x, then the blocks of kBlock sums of the next group, then the
-// sums of the next block. The count of a step may read one value past its range: the
-// next range's first value, never below x, or a closing infinity.
-struct RunningSums {
-  static constexpr int32_t kBlock = 8;
-  static constexpr int32_t kGroup = 40;
-  static constexpr int32_t kBlocks = kPopulationSize / kBlock;
-  static constexpr int32_t kGroups = kPopulationSize / kGroup;
-  static constexpr int32_t kBlocksPerGroup = kGroup / kBlock;
-  static_assert(kPopulationSize % kGroup == 0 && kGroup % kBlock == 0 && kBlock % 2 == 0);
-  double sum[kPopulationSize];
-  double blockLast[kBlocks + 2];  // the last sum of each block, then infinities
-  double groupLast[kGroups + 1];  // the last sum of each group, then infinities
+// The first k with x <= sums[k] when the sums never fall (kPopulationSize if none), found
+// by halving without a branch that depends on the data: the draws are random.
+int32_t FirstReaching(const double* sums, double x) {
+  const double* base = sums;
+  for (int32_t n = kPopulationSize; n > 1;) {
+    const int32_t half = n / 2;
+    base = base[half - 1] < x ? base + half : base;
+    n -= half;
+  }
+  return static_cast<int32_t>(base - sums) + static_cast<int32_t>(*base < x);
+}
 
-  void Finish() {
-    for (int32_t b = 0; b < kBlocks; ++b)
-      blockLast[b] = sum[b * kBlock + kBlock - 1];
-    blockLast[kBlocks] = blockLast[kBlocks + 1] = kInfinity;
-    for (int32_t g = 0; g < kGroups; ++g)
-      groupLast[g] = sum[g * kGroup + kGroup - 1];
-    groupLast[kGroups] = kInfinity;
-  }
-  int32_t FirstReaching(double x) const {
-    const int32_t group = CountBelow(groupLast, Even(kGroups + 1), x);
-    if (group == kGroups) return kPopulationSize;
-    const int32_t block = group * kBlocksPerGroup +
-                          CountBelow(blockLast + group * kBlocksPerGroup, Even(kBlocksPerGroup), x);
-    return block * kBlock + CountBelow(sum + block * kBlock, kBlock, x);
-  }
-  static constexpr int32_t Even(int32_t count) { return (count + 1) & ~1; }
-  // How many of values[0..count-1] (count even) are below x.
-  static int32_t CountBelow(const double* values, int32_t count, double x) {
-    int32_t below = 0;
-#if defined(__SSE2__)
-    // A true comparison is all ones, -1 in each 64-bit lane: subtracting counts it.
-    const __m128d bound = _mm_set1_pd(x);
-    __m128i counts = _mm_setzero_si128();
-    for (int32_t i = 0; i < count; i += 2) {
-      const __m128d less = _mm_cmplt_pd(_mm_loadu_pd(values + i), bound);
-      counts = _mm_sub_epi64(counts, _mm_castpd_si128(less));
-    }
-    below = _mm_cvtsi128_si32(counts) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(counts, counts));
-#else
-    for (int32_t i = 0; i < count; ++i)
-      below += static_cast<int32_t>(values[i] < x);
-#endif
-    return below;
-  }
-};
-static_assert(RunningSums::Even(RunningSums::kGroups + 1) <= RunningSums::kGroups + 1 &&
-              RunningSums::kBlocks - RunningSums::kBlocksPerGroup +
-                      RunningSums::Even(RunningSums::kBlocksPerGroup) <=
-                  RunningSums::kBlocks + 2);
-
-// Row and parent draws: nearest(200 * draw / 32768), from the search's table when it has
-// one. Only 0 to 199 are rows; a draw of 200 (or one from a value outside 0..32767) is
-// rejected.
-template <typename Gene>
-int32_t RowDraw(const GenerationState<Gene>& state, int32_t index) {
-  return state.rowDraws != nullptr ? state.rowDraws[index]
-                                   : ScaledDraw(kPopulationSize, ws.search.RandomTable[index]);
+// Row and parent draws: nearest(200 * draw / 32768). Only 0 to 199 are rows; a draw of 200
+// (or one from a value outside 0..32767) is rejected.
+int32_t RowDraw(int32_t index) {
+  return ScaledDraw(kPopulationSize, ws.search.RandomTable[index]);
 }
 
 bool IsRow(int32_t row) {
   return static_cast<uint32_t>(row) < static_cast<uint32_t>(kPopulationSize);
-}
-
-// The mutation step inside a search's own loop, when every row's whole length is known,
-// the search's scaled draws are at hand and every draw is the generator's: the same
-// mutations, with nothing summed and nothing scaled twice. Returns false (having done
-// nothing) when that does not hold.
-template <typename Gene>
-bool MutateWhole(GenerationState<Gene>& state, int32_t generation, int32_t budget,
-                 int64_t wholeLimit) {
-  if (state.rowDraws == nullptr || state.geneDraws == nullptr || ws.search.DrawsInRange != 1) {
-    return false;
-  }
-  for (const int64_t length : state.length) {
-    if (length < 0) return false;
-  }
-  const uint32_t n = static_cast<uint32_t>(state.genes.count);
-  const int16_t* rowDraws = state.rowDraws + generation + 70;
-  const int16_t* geneDraws = state.geneDraws + generation + 90;
-  const int32_t* countDraws = ws.search.RandomTable + generation + 110;
-  Gene* const genes = state.to.genes;
-  const ptrdiff_t stride = state.to.stride;
-  int64_t* lengths = state.length;
-  int32_t* origins = state.origin;
-  const int64_t* pieces = state.genes.wholeLengthWithKerf;
-  const int32_t* geneLimits = ws.search.GeneLimit;
-  for (int32_t m = 0; m < budget; ++m) {
-    int32_t t = 0;
-    int32_t row = rowDraws[3 * m];
-    int32_t k = geneDraws[3 * m];
-    while (!(IsRow(row) && static_cast<uint32_t>(k) < n)) {
-      if (++t > kMaxMutationAttempt) return true;
-      row = rowDraws[t + 3 * m];
-      k = geneDraws[t + 3 * m];
-    }
-    Gene* gene = genes + row * stride + k;
-    const int64_t old = *gene;
-    const int64_t count =
-        (int64_t{std::max(0, geneLimits[k])} * countDraws[t + 3 * m] + 16384) >> 15;
-    const int64_t before = lengths[row];
-    const int64_t change = (count - old) * pieces[k];
-    const bool fits = before + change <= wholeLimit;
-    const int64_t stands = -static_cast<int64_t>(fits);
-    *gene = static_cast<Gene>(old + ((count - old) & stands));
-    lengths[row] = before + (change & stands);
-    origins[row] |= -static_cast<int32_t>(fits & (count != old));
-    budget += static_cast<int32_t>(!fits);
-    if (budget > kMaxMutations) return true;
-  }
-  return true;
 }
 
 // A public operator's state: nothing known about the rows yet.
@@ -249,8 +133,6 @@ void BeginUnknown(GenerationState<int32_t>& state) {
   state.to = TableRows(ws.search.NextPopulation);
   std::fill(state.length, state.length + kPopulationSize, kLengthUnknown);
   std::fill(state.origin, state.origin + kPopulationSize, -1);
-  state.rowDraws = nullptr;
-  state.geneDraws = nullptr;
 }
 
 }  // namespace
@@ -263,26 +145,25 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
   const size_t bytes = sizeof(Gene) * static_cast<size_t>(state.genes.count);
   const int32_t generation = ClampedGeneration();
 
-  RunningSums running;
+  double sums[kPopulationSize];
   double total = 0.0;
   bool ascending = true;  // no negative or undefined fitness: the sums never fall
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     if (!(ws.search.Fitness[i] >= 0.0)) ascending = false;
     total += ws.search.Fitness[i];
-    running.sum[i] = total;
+    sums[i] = total;
   }
-  running.Finish();
   for (int32_t i = 0; i < kPopulationSize; ++i) {
-    const double x = static_cast<double>(
-        static_cast<float>(ws.search.RandomTable[generation + i + 5] * total / 32768.0));
+    const double x = static_cast<double>(static_cast<float>(
+        ws.search.RandomTable[generation + kSelectionDraws + i] * total / 32768.0));
     int32_t k = kPopulationSize;
     if (std::isnan(x)) {
       k = kPopulationSize;
     } else if (ascending) {
-      k = running.FirstReaching(x);
+      k = FirstReaching(sums, x);
     } else {
       k = 0;
-      while (k < kPopulationSize && !(x <= running.sum[k]))
+      while (k < kPopulationSize && !(x <= sums[k]))
         ++k;
     }
     if (k == kPopulationSize) {
@@ -316,8 +197,8 @@ void CrossOver(GenerationState<Gene>& state) {
     int32_t a = -1;
     int32_t b = -1;
     for (int32_t t = 0; t < kMaxParentAttempts; ++t) {
-      const int32_t x = RowDraw(state, generation + 2 * p + t + 10);
-      const int32_t y = RowDraw(state, generation + 2 * p + t + 11);
+      const int32_t x = RowDraw(generation + kParentDraws + 2 * p + t);
+      const int32_t y = RowDraw(generation + kParentDraws + 2 * p + t + 1);
       if (x != y && IsRow(x) && IsRow(y)) {
         a = x;
         b = y;
@@ -333,7 +214,7 @@ void CrossOver(GenerationState<Gene>& state) {
     const bool exact = wholeA >= 0 && wholeB >= 0;
     int64_t moved = 0;  // length that row a takes over from row b
     int64_t differences = 0;
-    const int32_t* swapDraws = draws + generation + p + 30;
+    const int32_t* swapDraws = draws + generation + kSwapDraws + p;
     const int64_t* pieces = exact ? genes.wholeLengthWithKerf : kNoLengths;
     // Only genes in which the rows differ can change. An exchange moves the difference of
     // the two genes: written without branches, as the swap bits are random.
@@ -349,10 +230,9 @@ void CrossOver(GenerationState<Gene>& state) {
     bool changed = differences != 0;
     const float lengthA = exact ? static_cast<float>(wholeA + moved) : RowLength(rowA, genes);
     const float lengthB = exact ? static_cast<float>(wholeB - moved) : RowLength(rowB, genes);
-    const bool backward = draws[generation + p + 50] > kHalfDraw;
-    const int32_t scan = state.to.ScanCount(count);
-    const float repairedA = Repair(rowA, lengthA, exact, backward, genes, scan, changed);
-    const float repairedB = Repair(rowB, lengthB, exact, backward, genes, scan, changed);
+    const bool backward = draws[generation + kDirectionDraws + p] > kHalfDraw;
+    const float repairedA = Repair(rowA, lengthA, backward, genes, changed);
+    const float repairedB = Repair(rowB, lengthB, backward, genes, changed);
     state.length[a] = exact ? static_cast<int64_t>(repairedA) : kLengthNotWhole;
     state.length[b] = exact ? static_cast<int64_t>(repairedB) : kLengthNotWhole;
     if (changed) {
@@ -372,53 +252,35 @@ void Mutate(GenerationState<Gene>& state) {
   if (n <= 0) return;  // every gene draw would be rejected: nothing can change
   const int32_t generation = ClampedGeneration();
   const int32_t* draws = ws.search.RandomTable;
-  const float limit = ws.search.SearchLength;
-  const int64_t wholeLimit = WholeLimit(limit);
-  // Local copies of what every mutation reads: the gene stores could otherwise alias them.
-  const int16_t* rowDraws = state.rowDraws;
-  const int16_t* geneDraws = state.geneDraws;
-  const PopulationRows<Gene> rows = state.to;
-  int64_t* lengths = state.length;
-  int32_t* origins = state.origin;
-  const int64_t* pieces = genes.wholeLengthWithKerf;
-  const int32_t* geneLimits = ws.search.GeneLimit;
+  const int64_t wholeLimit = WholeLimit(ws.search.SearchLength);
 
   int32_t budget = TruncToInt(std::floor(n * kPopulationSize * 0.01)) + 1;
-  if (MutateWhole(state, generation, budget, wholeLimit)) return;
   for (int32_t m = 0; m < budget; ++m) {
     int32_t t = 0;
     int32_t row = 0;
     int32_t k = 0;
-    for (;;) {
-      const int32_t rowAt = generation + t + 70 + 3 * m;
-      const int32_t geneAt = generation + t + 90 + 3 * m;
-      row = rowDraws != nullptr ? rowDraws[rowAt] : ScaledDraw(kPopulationSize, draws[rowAt]);
-      k = geneDraws != nullptr ? geneDraws[geneAt] : ScaledDraw(n, draws[geneAt]);
+    for (;; ++t) {
+      if (t > kMaxMutationAttempt) return;
+      row = RowDraw(generation + kMutationRowDraws + t + 3 * m);
+      k = ScaledDraw(n, draws[generation + kMutationGeneDraws + t + 3 * m]);
       if (IsRow(row) && static_cast<uint32_t>(k) < static_cast<uint32_t>(n)) break;
-      if (++t > kMaxMutationAttempt) return;
     }
-    Gene* genesOfRow = rows[row];
+    Gene* genesOfRow = state.to[row];
     const int32_t old = genesOfRow[k];
-    const int32_t count =
-        ScaledDraw(std::max(0, geneLimits[k]), draws[generation + t + 110 + 3 * m]);
-    int64_t before = lengths[row];
-    if (before == kLengthUnknown) before = WholeLengthOf(state, row);
-    bool fits = false;
-    if (before >= 0) {
-      // Whether the mutation stands is random: decided without branches.
-      const int64_t change = (int64_t{count} - old) * pieces[k];
-      fits = before + change <= wholeLimit;
-      const int64_t stands = -static_cast<int64_t>(fits);
-      genesOfRow[k] = static_cast<Gene>(old + ((int64_t{count} - old) & stands));
-      lengths[row] = before + (change & stands);
-    } else {
-      genesOfRow[k] = static_cast<Gene>(count);
-      fits = RowLength(genesOfRow, genes) <= limit;
-      if (!fits) genesOfRow[k] = static_cast<Gene>(old);
+    const int32_t count = ScaledDraw(std::max(0, ws.search.GeneLimit[k]),
+                                     draws[generation + kMutationCountDraws + t + 3 * m]);
+    const int64_t before = WholeLengthOf(state, row);
+    const int64_t after = before + (int64_t{count} - old) * genes.wholeLengthWithKerf[k];
+    genesOfRow[k] = static_cast<Gene>(count);
+    const bool fits =
+        before >= 0 ? after <= wholeLimit : RowLength(genesOfRow, genes) <= ws.search.SearchLength;
+    if (!fits) {
+      genesOfRow[k] = static_cast<Gene>(old);
+      if (++budget > kMaxMutations) return;
+      continue;
     }
-    origins[row] |= -static_cast<int32_t>(fits & (count != old));
-    budget += static_cast<int32_t>(!fits);
-    if (budget > kMaxMutations) return;
+    if (before >= 0) state.length[row] = after;
+    if (count != old) state.origin[row] = -1;
   }
 }
 

@@ -253,16 +253,15 @@ inline float RowLength(const Gene* row, const GeneTable& genes) {
   return length;
 }
 
-// The exact length of a row within its limits when the gene table is `whole`; -1 when a
-// gene is outside 0..its limit (the caller then sums in single precision).
+// The exact length of a row within its limits when the gene table is `whole` (its single-
+// precision sum is exact then); -1 when a gene is outside 0..its limit (the caller then
+// sums in single precision).
 template <typename Gene>
 inline int64_t WholeRowLength(const Gene* row, const GeneTable& genes) {
-  int64_t length = 0;
   for (int32_t j = 0; j < genes.count; ++j) {
     if (row[j] < 0 || row[j] > ws.search.GeneLimit[j]) return -1;
-    length += row[j] * genes.wholeLengthWithKerf[j];
   }
-  return length;
+  return static_cast<int64_t>(RowLength(row, genes));
 }
 
 // What one generation carries from operator to operator, so that no row's length is
@@ -280,16 +279,7 @@ struct GenerationState {
   // Row of `from` that row i of `to` is still an exact copy of; -1 when the row has
   // changed since it was selected.
   int32_t origin[kPopulationSize];
-  // The scaled draws of RandomTable for rows (out of 200) and genes (out of GeneCount),
-  // when the search has computed them (ScaledDrawTables), else null.
-  const int16_t* rowDraws;
-  const int16_t* geneDraws;
 };
-
-// Fills RowDraws and GeneDraws from RandomTable, which must not change afterwards in the
-// search, and tells in DrawsInRange whether every value is a generator's draw (0 to
-// 32767). A value that is no row or gene is stored as one that is none either.
-void ScaledDrawTables();
 
 inline constexpr int64_t kLengthNotWhole = -1;
 inline constexpr int64_t kLengthUnknown = -2;
@@ -328,8 +318,8 @@ inline float GiveUpUntilFits(Gene* row, const GeneTable& genes, int32_t from, in
 
 // The same generation as RunGeneration from the rows `from` into the rows `to`, which
 // then hold the population that Fitness and the rest rows describe; nothing is copied
-// back. Inside a search's own loop `genes` is the search's gene table, loaded once, and
-// the operators read the search's scaled draws (ScaledDrawTables); null loads both afresh.
+// back. Inside a search's own loop `genes` is the search's gene table, loaded once; null
+// loads it afresh.
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
                        const GeneTable* genes);
@@ -367,10 +357,23 @@ inline int32_t FindMemoSlot(const Entry* entries, uint32_t bits, bool& found) {
   return -1;
 }
 
-inline uint32_t FloatBits(float value) {
+// compute() answered from `memo` while a search's memo is active for `grade`: a remembered
+// answer of the same length comes from load(entry); a new one is remembered when the probe
+// window has room and keep(entry, answer) takes it.
+template <typename Entry, typename Compute, typename Load, typename Keep>
+inline auto Remembered(Entry* memo, int32_t grade, float length, Compute compute, Load load,
+                       Keep keep) {
+  if (ws.search.FillMemoActive != 1 || grade != ws.search.SearchGrade) return compute();
   uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
+  std::memcpy(&bits, &length, sizeof bits);
+  bool found = false;
+  const int32_t slot = FindMemoSlot(memo, bits, found);
+  if (found) return load(memo[slot]);
+  const auto answer = compute();
+  if (slot >= 0 && keep(memo[slot], answer)) {
+    memo[slot].tag = (static_cast<uint64_t>(ws.search.FillMemoEpoch) << 32) | bits;
+  }
+  return answer;
 }
 
 // ---- Cover table ----

@@ -124,35 +124,22 @@ int32_t TileLength(const OrderView& view, float x) {
 
 // TileLength answered from the search's memo when it is active for this grade.
 int32_t TileLengthRemembered(int32_t grade, const OrderView& view, float x) {
-  if (ws.search.FillMemoActive != 1 || grade != ws.search.SearchGrade) return TileLength(view, x);
-  const uint32_t bits = FloatBits(x);
-  bool found = false;
-  const int32_t slot = FindMemoSlot(ws.filler.RemainderMemo, bits, found);
-  if (found) {
-    const RemainderMemoEntry& entry = ws.filler.RemainderMemo[slot];
-    std::memcpy(ws.filler.RemainderFill, entry.fill, sizeof ws.filler.RemainderFill);
-    return entry.order;
-  }
-  const int32_t order = TileLength(view, x);
-  if (slot >= 0) {
-    RemainderMemoEntry& entry = ws.filler.RemainderMemo[slot];
-    entry.tag = (static_cast<uint64_t>(ws.search.FillMemoEpoch) << 32) | bits;
-    std::memcpy(entry.fill, ws.filler.RemainderFill, sizeof entry.fill);
-    entry.order = order;
-  }
-  return order;
+  return Remembered(
+      ws.filler.RemainderMemo, grade, x, [&] { return TileLength(view, x); },
+      [](const RemainderMemoEntry& entry) {
+        std::memcpy(ws.filler.RemainderFill, entry.fill, sizeof ws.filler.RemainderFill);
+        return entry.order;
+      },
+      [](RemainderMemoEntry& entry, int32_t order) {
+        std::memcpy(entry.fill, ws.filler.RemainderFill, sizeof entry.fill);
+        entry.order = order;
+        return true;
+      });
 }
 
 // ---- FillSegment ----
 
-struct Candidate {
-  int32_t rowCount;  // 0: the candidate does not exist
-  float score;
-  FillRow rows[kMaxFillRows];
-  int32_t rowOrder[kMaxFillRows];  // order each row's pieces belong to
-};
-
-void AppendRow(Candidate& c, float count, float length, float tag, int32_t order) {
+void AppendRow(FillCandidate& c, float count, float length, float tag, int32_t order) {
   if (c.rowCount >= kMaxFillRows) return;
   c.rows[c.rowCount] = FillRow{count, length, tag};
   c.rowOrder[c.rowCount] = order;
@@ -160,7 +147,7 @@ void AppendRow(Candidate& c, float count, float length, float tag, int32_t order
 }
 
 // One piece of the first order whose range (with its kerf) covers the rest r.
-bool FitExactly(const OrderView& view, Candidate& c, float r) {
+bool FitExactly(const OrderView& view, FillCandidate& c, float r) {
   const double rd = static_cast<double>(r);
   const uint32_t covering = view.coverTable
                                 ? CoveringOrders(rd)
@@ -175,7 +162,7 @@ bool FitExactly(const OrderView& view, Candidate& c, float r) {
 
 // Tiles the rest r with equal pieces of one order when some order's longest piece fits
 // into it; r shrinks by what the tiling uses. Returns whether the tiling step ran.
-bool TileRest(int32_t grade, const OrderView& view, Candidate& c, float& r) {
+bool TileRest(int32_t grade, const OrderView& view, FillCandidate& c, float& r) {
   if (!(static_cast<double>(r) >= view.shortestMaxPlusKerf)) return false;
   std::memset(ws.filler.RemainderFill, 0, sizeof ws.filler.RemainderFill);
   const int32_t order = TileLengthRemembered(grade, view, r);
@@ -198,7 +185,7 @@ bool TileRest(int32_t grade, const OrderView& view, Candidate& c, float& r) {
 // also after a stretch has already lengthened them, and the second row's pieces must
 // not fall below the minimum of the order they were cut for (the order found may be
 // another one, with a lower minimum).
-void ShiftWeight(const OrderView& view, Candidate& c, int32_t i, int32_t n) {
+void ShiftWeight(const OrderView& view, FillCandidate& c, int32_t i, int32_t n) {
   if (c.rowCount < 2 || !(c.rows[0].count > 0.0f) || !(c.rows[1].count > 0.0f)) return;
   const double count1 = static_cast<double>(c.rows[1].count);
   const double length1 = static_cast<double>(c.rows[1].length);
@@ -221,8 +208,9 @@ void ShiftWeight(const OrderView& view, Candidate& c, int32_t i, int32_t n) {
                                (view.weight[i] - view.weight[j]) * static_cast<double>(d));
 }
 
-// Candidate 3i: as many minimum-length pieces as fit, then the rest.
-void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_t i, Candidate& c) {
+// FillCandidate 3i: as many minimum-length pieces as fit, then the rest.
+void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_t i,
+                      FillCandidate& c) {
   c.rowCount = 0;
   c.score = 0.0f;
   const int32_t n = PiecesThatFit(static_cast<double>(length), view.minPlusKerf[i]);
@@ -247,12 +235,13 @@ void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_
 
 // The rest after the main row of the maximum base and the equal division: an exact
 // fit, or a tiling followed by an exact fit of what it leaves.
-void FillRest(int32_t grade, const OrderView& view, Candidate& c, float r) {
+void FillRest(int32_t grade, const OrderView& view, FillCandidate& c, float r) {
   if (!FitExactly(view, c, r) && TileRest(grade, view, c, r)) FitExactly(view, c, r);
 }
 
-// Candidate 3i + 1: as many maximum-length pieces as fit, then the rest.
-void BuildMaximumBase(int32_t grade, const OrderView& view, float length, int32_t i, Candidate& c) {
+// FillCandidate 3i + 1: as many maximum-length pieces as fit, then the rest.
+void BuildMaximumBase(int32_t grade, const OrderView& view, float length, int32_t i,
+                      FillCandidate& c) {
   c.rowCount = 0;
   c.score = 0.0f;
   const int32_t n = PiecesThatFit(static_cast<double>(length), view.maxPlusKerf[i]);
@@ -263,11 +252,11 @@ void BuildMaximumBase(int32_t grade, const OrderView& view, float length, int32_
            static_cast<float>(static_cast<double>(length) - n * view.maxPlusKerf[i]));
 }
 
-// Candidate 3i + 2: the length divided into one piece more than maximum pieces fit;
+// FillCandidate 3i + 2: the length divided into one piece more than maximum pieces fit;
 // when those pieces would be too short, one shortest piece of the grade plus a
 // division of what it leaves.
 void BuildEqualDivision(int32_t grade, const OrderView& view, float length, int32_t i,
-                        Candidate& c) {
+                        FillCandidate& c) {
   c.rowCount = 0;
   c.score = 0.0f;
   if (!(view.maxPlusKerf[i] > 0.0)) return;
@@ -302,7 +291,7 @@ void BuildEqualDivision(int32_t grade, const OrderView& view, float length, int3
   }
 }
 
-float RowOneLength(const Candidate& c) {
+float RowOneLength(const FillCandidate& c) {
   return c.rowCount >= 2 ? c.rows[1].length : 0.0f;
 }
 
@@ -317,7 +306,7 @@ void FillRemainder(int32_t grade, float length) {
 float FillSegment(int32_t grade, float length) {
   OrderView view;
   LoadOrders(grade, view);
-  Candidate candidates[kFillCandidates];
+  FillCandidate* candidates = ws.filler.Candidates;
   const int32_t built = 3 * view.count;
   for (int32_t i = 0; i < view.count; ++i) {
     BuildMinimumBase(grade, view, length, i, candidates[3 * i]);
@@ -337,7 +326,7 @@ float FillSegment(int32_t grade, float length) {
   int32_t chosen = -1;
   if (built > 0 && candidates[0].rowCount > 0 && candidates[0].score == best) chosen = 0;
   for (int32_t k = 1; k < built; ++k) {
-    const Candidate& c = candidates[k];
+    const FillCandidate& c = candidates[k];
     if (c.rowCount == 0 || !(c.score == best)) continue;
     const float planMain = chosen < 0 ? 0.0f : candidates[chosen].rows[0].length;
     const float planSecond = chosen < 0 ? 0.0f : RowOneLength(candidates[chosen]);
@@ -350,7 +339,7 @@ float FillSegment(int32_t grade, float length) {
   std::memset(ws.filler.FillRows, 0, sizeof ws.filler.FillRows);
   ws.filler.FillRowCount = 0;
   if (chosen >= 0) {
-    const Candidate& c = candidates[chosen];
+    const FillCandidate& c = candidates[chosen];
     std::memcpy(ws.filler.FillRows, c.rows, sizeof(FillRow) * static_cast<size_t>(c.rowCount));
     ws.filler.FillRowCount = c.rowCount;
   }
@@ -391,32 +380,26 @@ bool CoverTableAnswers(int32_t grade) {
 }
 
 float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int32_t& rowCount) {
-  if (ws.search.FillMemoActive == 1 && grade == ws.search.SearchGrade) {
-    const uint32_t bits = FloatBits(length);
-    bool found = false;
-    const int32_t slot = FindMemoSlot(ws.search.FillMemo, bits, found);
-    if (found) {
-      const FillMemoEntry& entry = ws.search.FillMemo[slot];
-      rows = entry.rows;
-      rowCount = entry.rowCount;
-      return entry.score;
-    }
-    const float score = FillSegment(grade, length);
-    if (slot >= 0 && ws.filler.FillRowCount <= kFillMemoRows) {
-      FillMemoEntry& entry = ws.search.FillMemo[slot];
-      entry.tag = (static_cast<uint64_t>(ws.search.FillMemoEpoch) << 32) | bits;
-      entry.score = score;
-      entry.rowCount = ws.filler.FillRowCount;
-      std::memcpy(entry.rows, ws.filler.FillRows, sizeof entry.rows);
-    }
-    rows = ws.filler.FillRows;
-    rowCount = ws.filler.FillRowCount;
-    return score;
-  }
-  const float score = FillSegment(grade, length);
   rows = ws.filler.FillRows;
-  rowCount = ws.filler.FillRowCount;
-  return score;
+  return Remembered(
+      ws.search.FillMemo, grade, length,
+      [&] {
+        const float score = FillSegment(grade, length);
+        rowCount = ws.filler.FillRowCount;
+        return score;
+      },
+      [&](const FillMemoEntry& entry) {
+        rows = entry.rows;
+        rowCount = entry.rowCount;
+        return entry.score;
+      },
+      [](FillMemoEntry& entry, float score) {
+        if (ws.filler.FillRowCount > kFillMemoRows) return false;
+        entry.score = score;
+        entry.rowCount = ws.filler.FillRowCount;
+        std::memcpy(entry.rows, ws.filler.FillRows, sizeof entry.rows);
+        return true;
+      });
 }
 
 }  // namespace sawline

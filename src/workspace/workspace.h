@@ -62,6 +62,22 @@ struct alignas(32) RemainderMemoEntry {
   int32_t order;  // order of the chosen tiling; -1 for none
 };
 
+// One candidate fill of the segment filler.
+struct FillCandidate {
+  int32_t rowCount;  // 0: the candidate does not exist
+  float score;
+  FillRow rows[kMaxFillRows];
+  int32_t rowOrder[kMaxFillRows];  // order each row's pieces belong to
+};
+
+// What a generation keeps of a row of the last one that it still holds an exact copy of.
+struct KeptRow {
+  double fitness;
+  double length;  // IndividualLength
+  int32_t fillCount;
+  FillRow fills[kMaxFillRows];
+};
+
 // One record for the line's motion controller.
 struct TransferRecord {
   float feedLength;  // piece length plus one kerf; the last piece of the board alone
@@ -174,7 +190,8 @@ struct Filler {
   RemainderMemoEntry RemainderMemo[kFillMemoSlots];  // FillRemainder's tilings while a search runs
   int32_t CoverTableState;   // 0 not in use, 1 to be built on first use, 2 ready (one search)
   int32_t CoverTableLength;  // every whole length from this on (less 1) is above every range
-  uint32_t CoverTable[kCoverTableLength];  // bit j: order j (searched grade) covers the length
+  uint32_t CoverTable[kCoverTableLength];     // bit j: order j (searched grade) covers the length
+  FillCandidate Candidates[kFillCandidates];  // FillSegment's candidates (scratch of one fill)
 };
 
 // The combination search.
@@ -200,13 +217,11 @@ struct Search {
   int32_t Generation;                         // generation counter 0..499
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
   float RemainderLength;                      // result: what the segment has left after its pieces
-  int16_t RowDraws[kRandomTableSize];         // RandomTable scaled to 0..200, for one search's loop
-  int16_t GeneDraws[kRandomTableSize];        // RandomTable scaled to 0..GeneCount, the same
-  int32_t DrawsInRange;  // 1: every RandomTable value is 0..32767, for the same loop
   int16_t CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
   double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
-  int32_t FillMemoOff;     // 1: searches evaluate without the fill memos (benchmarks, tests)
-  int32_t FillMemoActive;  // 1 while a search may answer fills from the memos
+  KeptRow Kept[kPopulationSize];  // rows of the last generation still copied (one generation)
+  int32_t FillMemoOff;            // 1: searches evaluate without the fill memos (benchmarks, tests)
+  int32_t FillMemoActive;         // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;  // memo entries of other epochs are empty; each search takes a new one
   FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills while a search runs
 };

@@ -154,6 +154,51 @@ TEST_F(GeneticOperators, MutationBudgetRejectedDrawsAndUndoneMutations) {
   }
 }
 
+// Every slot takes the first individual whose running fitness sum reaches the slot's
+// share of the total (x <= sum), whatever the shape of the sums: rising in steps, with
+// shares landing exactly on a sum, flat stretches of zero fitness, and sums that fall
+// (a negative fitness), which are searched one by one.
+TEST_F(GeneticOperators, RouletteSlotTakesTheFirstIndividualWhoseSumReachesItsShare) {
+  const struct {
+    const char* name;
+    double (*fitness)(int32_t i);
+    int32_t (*draw)(int32_t slot);
+  } cases[] = {
+      {"equal", [](int32_t) { return 1.0; }, [](int32_t s) { return s * 163; }},
+      {"exact shares", [](int32_t) { return 1.0; }, [](int32_t s) { return s % 8 * 4096; }},
+      {"rising", [](int32_t i) { return static_cast<double>(i); },
+       [](int32_t s) { return (s * 7919) % 32768; }},
+      {"flat stretches", [](int32_t i) { return i % 40 == 0 ? 3.0 : 0.0; },
+       [](int32_t s) { return (s * 4099) % 32768; }},
+      {"last only", [](int32_t i) { return i == 199 ? 2.0 : 0.0; },
+       [](int32_t s) { return s % 2 == 0 ? 0 : 32767; }},
+      {"falling", [](int32_t i) { return i == 100 ? -50.0 : 1.0; },
+       [](int32_t s) { return (s * 7919) % 32768; }},
+  };
+  for (const auto& c : cases) {
+    SetGenes({100}, {1000}, 1.0e6f);
+    double sums[kPopulationSize];
+    double total = 0.0;
+    for (int32_t i = 0; i < kPopulationSize; ++i) {
+      ws.search.Population[i][0] = i + 1;
+      ws.search.Fitness[i] = c.fitness(i);
+      total += ws.search.Fitness[i];
+      sums[i] = total;
+    }
+    for (int32_t slot = 0; slot < kPopulationSize; ++slot)
+      ws.search.RandomTable[slot + 5] = c.draw(slot);
+    SelectByRoulette();
+    for (int32_t slot = 0; slot < kPopulationSize; ++slot) {
+      const double x = static_cast<float>(c.draw(slot) * total / 32768.0);
+      int32_t k = 0;
+      while (k < kPopulationSize && !(x <= sums[k]))
+        ++k;
+      EXPECT_EQ(ws.search.NextPopulation[slot][0], k < kPopulationSize ? k + 1 : 0)
+          << c.name << " slot " << slot;
+    }
+  }
+}
+
 // Values outside 0..32767 never come from the generator, but whatever the table holds,
 // a draw that scales outside the rows or genes is rejected rather than used as an index:
 // with -32768 everywhere every row draw is -200, which would reach Population.
