@@ -74,25 +74,30 @@ int64_t WholeLimit(float limit) {
 }
 
 // Gives up pieces of a row longer than SearchLength until it fits: forward from the
-// longest entry, or backward from the shortest, one piece at a time. Returns the row's
-// new length; `changed` tells whether a piece was given up. While the gene table is whole
-// every subtraction is exact, so the length stays the row's whole length.
+// longest entry, or backward from the shortest, one piece at a time (genes of 0 have
+// none to give). Returns the row's new length; `changed` tells whether a piece was given
+// up. While the gene table is whole every subtraction is exact, so the length stays the
+// row's whole length; otherwise the rounding guard goes on from the gene that made it fit.
 template <typename Gene>
-float Repair(Gene* row, float length, bool backward, const GeneTable& genes, bool& changed) {
+float Repair(Gene* row, float length, bool backward, const GeneTable& genes, int32_t scan,
+             bool& changed) {
   const float limit = ws.search.SearchLength;
   if (!(length > limit)) return length;
-  const int32_t step = backward ? -1 : 1;
-  int32_t j = backward ? genes.count - 1 : 0;
-  for (; j >= 0 && j < genes.count; j += step) {
+  int32_t fitAt = backward ? -1 : genes.count;  // past the last gene while it does not fit
+  GeneMask present;
+  GenesNotEqual<Gene>(row, nullptr, scan, present);
+  WalkGenes(present, backward, [&](int32_t j) {
     while (length > limit && row[j] >= 1) {
       --row[j];
       changed = true;
       length = static_cast<float>(static_cast<double>(length) - genes.lengthWithKerf[j]);
     }
-    if (!(length > limit)) break;
-  }
+    if (length > limit) return true;
+    fitAt = j;
+    return false;
+  });
   if (genes.whole) return length;
-  return GiveUpUntilFits(row, genes, j, step, changed);
+  return GiveUpUntilFits(row, genes, fitAt, backward ? -1 : 1, changed);
 }
 
 // All ones when floor(draw / 32768 + 0.5) is 1 (16384 <= draw < 49152), else 0.
@@ -104,17 +109,62 @@ int64_t SwapMask(int32_t draw) {
 // Piece lengths of 0, for rows whose lengths are summed in single precision.
 constexpr int64_t kNoLengths[kMaxGenes] = {};
 
-// The first k with x <= sums[k] when the sums never fall (kPopulationSize if none), found
-// by halving without a branch that depends on the data: the draws are random.
-int32_t FirstReaching(const double* sums, double x) {
-  const double* base = sums;
-  for (int32_t n = kPopulationSize; n > 1;) {
-    const int32_t half = n / 2;
-    base = base[half - 1] < x ? base + half : base;
-    n -= half;
+// The running fitness sums of the population, for the roulette: when they never fall,
+// the first k with x <= sum[k] is the number of sums below x. That number is counted in
+// three steps without a branch that depends on the data: the groups of kGroup sums
+// whose last sum is below x, then the blocks of kBlock sums of the next group, then the
+// sums of the next block. The count of a step may read one value past its range: the
+// next range's first value, never below x, or a closing infinity.
+struct RunningSums {
+  static constexpr int32_t kBlock = 8;
+  static constexpr int32_t kGroup = 40;
+  static constexpr int32_t kBlocks = kPopulationSize / kBlock;
+  static constexpr int32_t kGroups = kPopulationSize / kGroup;
+  static constexpr int32_t kBlocksPerGroup = kGroup / kBlock;
+  static_assert(kPopulationSize % kGroup == 0 && kGroup % kBlock == 0 && kBlock % 2 == 0);
+  double sum[kPopulationSize];
+  double blockLast[kBlocks + 2];  // the last sum of each block, then infinities
+  double groupLast[kGroups + 1];  // the last sum of each group, then infinities
+
+  void Finish() {
+    for (int32_t b = 0; b < kBlocks; ++b)
+      blockLast[b] = sum[b * kBlock + kBlock - 1];
+    blockLast[kBlocks] = blockLast[kBlocks + 1] = kInfinity;
+    for (int32_t g = 0; g < kGroups; ++g)
+      groupLast[g] = sum[g * kGroup + kGroup - 1];
+    groupLast[kGroups] = kInfinity;
   }
-  return static_cast<int32_t>(base - sums) + static_cast<int32_t>(*base < x);
-}
+  int32_t FirstReaching(double x) const {
+    const int32_t group = CountBelow(groupLast, Even(kGroups + 1), x);
+    if (group == kGroups) return kPopulationSize;
+    const int32_t block = group * kBlocksPerGroup +
+                          CountBelow(blockLast + group * kBlocksPerGroup, Even(kBlocksPerGroup), x);
+    return block * kBlock + CountBelow(sum + block * kBlock, kBlock, x);
+  }
+  static constexpr int32_t Even(int32_t count) { return (count + 1) & ~1; }
+  // How many of values[0..count-1] (count even) are below x.
+  static int32_t CountBelow(const double* values, int32_t count, double x) {
+    int32_t below = 0;
+#if defined(__SSE2__)
+    // A true comparison is all ones, -1 in each 64-bit lane: subtracting counts it.
+    const __m128d bound = _mm_set1_pd(x);
+    __m128i counts = _mm_setzero_si128();
+    for (int32_t i = 0; i < count; i += 2) {
+      const __m128d less = _mm_cmplt_pd(_mm_loadu_pd(values + i), bound);
+      counts = _mm_sub_epi64(counts, _mm_castpd_si128(less));
+    }
+    below = _mm_cvtsi128_si32(counts) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(counts, counts));
+#else
+    for (int32_t i = 0; i < count; ++i)
+      below += static_cast<int32_t>(values[i] < x);
+#endif
+    return below;
+  }
+};
+static_assert(RunningSums::Even(RunningSums::kGroups + 1) <= RunningSums::kGroups + 1 &&
+              RunningSums::kBlocks - RunningSums::kBlocksPerGroup +
+                      RunningSums::Even(RunningSums::kBlocksPerGroup) <=
+                  RunningSums::kBlocks + 2);
 
 // Row and parent draws: nearest(200 * draw / 32768). Only 0 to 199 are rows; a draw of 200
 // (or one from a value outside 0..32767) is rejected.
@@ -145,14 +195,15 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
   const size_t bytes = sizeof(Gene) * static_cast<size_t>(state.genes.count);
   const int32_t generation = ClampedGeneration();
 
-  double sums[kPopulationSize];
+  RunningSums running;
   double total = 0.0;
   bool ascending = true;  // no negative or undefined fitness: the sums never fall
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     if (!(ws.search.Fitness[i] >= 0.0)) ascending = false;
     total += ws.search.Fitness[i];
-    sums[i] = total;
+    running.sum[i] = total;
   }
+  running.Finish();
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     const double x = static_cast<double>(static_cast<float>(
         ws.search.RandomTable[generation + kSelectionDraws + i] * total / 32768.0));
@@ -160,10 +211,10 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
     if (std::isnan(x)) {
       k = kPopulationSize;
     } else if (ascending) {
-      k = FirstReaching(sums, x);
+      k = running.FirstReaching(x);
     } else {
       k = 0;
-      while (k < kPopulationSize && !(x <= sums[k]))
+      while (k < kPopulationSize && !(x <= running.sum[k]))
         ++k;
     }
     if (k == kPopulationSize) {
@@ -231,8 +282,9 @@ void CrossOver(GenerationState<Gene>& state) {
     const float lengthA = exact ? static_cast<float>(wholeA + moved) : RowLength(rowA, genes);
     const float lengthB = exact ? static_cast<float>(wholeB - moved) : RowLength(rowB, genes);
     const bool backward = draws[generation + kDirectionDraws + p] > kHalfDraw;
-    const float repairedA = Repair(rowA, lengthA, backward, genes, changed);
-    const float repairedB = Repair(rowB, lengthB, backward, genes, changed);
+    const int32_t scan = state.to.ScanCount(count);
+    const float repairedA = Repair(rowA, lengthA, backward, genes, scan, changed);
+    const float repairedB = Repair(rowB, lengthB, backward, genes, scan, changed);
     state.length[a] = exact ? static_cast<int64_t>(repairedA) : kLengthNotWhole;
     state.length[b] = exact ? static_cast<int64_t>(repairedB) : kLengthNotWhole;
     if (changed) {
@@ -269,18 +321,22 @@ void Mutate(GenerationState<Gene>& state) {
     const int32_t old = genesOfRow[k];
     const int32_t count = ScaledDraw(std::max(0, ws.search.GeneLimit[k]),
                                      draws[generation + kMutationCountDraws + t + 3 * m]);
-    const int64_t before = WholeLengthOf(state, row);
-    const int64_t after = before + (int64_t{count} - old) * genes.wholeLengthWithKerf[k];
-    genesOfRow[k] = static_cast<Gene>(count);
-    const bool fits =
-        before >= 0 ? after <= wholeLimit : RowLength(genesOfRow, genes) <= ws.search.SearchLength;
-    if (!fits) {
-      genesOfRow[k] = static_cast<Gene>(old);
-      if (++budget > kMaxMutations) return;
-      continue;
+    int64_t before = state.length[row];
+    if (before == kLengthUnknown) before = WholeLengthOf(state, row);
+    // Whether the mutation stands is random: decided without branches. A row that is not
+    // whole is summed in single precision with the new count instead.
+    const int64_t change = (int64_t{count} - old) * genes.wholeLengthWithKerf[k];
+    bool fits = before + change <= wholeLimit;
+    if (before < 0) {
+      genesOfRow[k] = static_cast<Gene>(count);
+      fits = RowLength(genesOfRow, genes) <= ws.search.SearchLength;
     }
-    if (before >= 0) state.length[row] = after;
-    if (count != old) state.origin[row] = -1;
+    const int64_t stands = -static_cast<int64_t>(fits);
+    genesOfRow[k] = static_cast<Gene>(old + ((int64_t{count} - old) & stands));
+    if (before >= 0) state.length[row] = before + (change & stands);
+    state.origin[row] |= -static_cast<int32_t>(fits & (count != old));
+    budget += static_cast<int32_t>(!fits);
+    if (budget > kMaxMutations) return;
   }
 }
 

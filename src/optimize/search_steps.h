@@ -175,6 +175,21 @@ inline void ForEachGene(const GeneMask& mask, Visit visit) {
   }
 }
 
+// Calls visit(j) for the bits j of the mask, in descending order when `backward`, for as
+// long as it returns true.
+template <typename Visit>
+inline void WalkGenes(const GeneMask& mask, bool backward, Visit visit) {
+  const int32_t words = static_cast<int32_t>(std::size(mask.word));
+  for (int32_t n = 0; n < words; ++n) {
+    const int32_t w = backward ? words - 1 - n : n;
+    for (uint64_t bits = mask.word[w]; bits != 0;) {
+      const int32_t bit = backward ? 63 - std::countl_zero(bits) : std::countr_zero(bits);
+      bits &= ~(uint64_t{1} << bit);
+      if (!visit(w * 64 + bit)) return;
+    }
+  }
+}
+
 // Calls visit(j) for every gene j that is not 0, in ascending order.
 template <typename Gene, typename Visit>
 inline void ForEachNonzeroGene(const Gene* row, int32_t count, Visit visit) {
