@@ -130,31 +130,18 @@ void TakeLongStockCombination(int32_t fixedOnly) {
             ws.search.IndividualFillRows[0]);
 }
 
-// The grade's variable-length list as the evaluation of rests reads it.
+// What the evaluation of rests reads: the searched grade's variable-length list, and
+// SearchLength. Unless fixedOnly is 1 the rest rows of every individual are cleared.
 struct RestContext {
-  int32_t grade;
-  int32_t orders;
-  double kerf;
-  double length;  // SearchLength
-  double minPlusKerf[kMaxVariableOrders];
-  double maxPlusKerf[kMaxVariableOrders];
-  double shortestMaxPlusKerf;  // a longer rest goes to the segment filler
-  bool coverTable;             // the search's cover table answers the exact rests
+  OrderView orders;
+  double length;
 };
 
-void LoadRestContext(RestContext& rest) {
-  rest.grade = ws.search.SearchGrade;
-  rest.orders = ListCount(rest.grade, ws.orders.VariableCount, kMaxVariableOrders);
-  rest.kerf = static_cast<double>(ws.settings.KerfWidth);
+void LoadRestContext(int32_t fixedOnly, RestContext& rest) {
+  if (fixedOnly == 1) return;
+  std::memset(ws.search.IndividualFillCount, 0, sizeof ws.search.IndividualFillCount);
+  LoadOrders(ws.search.SearchGrade, rest.orders);
   rest.length = static_cast<double>(ws.search.SearchLength);
-  rest.shortestMaxPlusKerf = kInfinity;
-  for (int32_t k = 0; k < rest.orders; ++k) {
-    rest.minPlusKerf[k] = ws.orders.VariableMinLength[rest.grade][k] + rest.kerf;
-    rest.maxPlusKerf[k] = ws.orders.VariableMaxLength[rest.grade][k] + rest.kerf;
-    rest.shortestMaxPlusKerf = std::min(rest.shortestMaxPlusKerf, rest.maxPlusKerf[k]);
-  }
-  PadRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders);
-  rest.coverTable = rest.orders > 0 && CoverTableAnswers(rest.grade);
 }
 
 // Fitness (and, unless fixedOnly is 1, the rest rows) of Population row i. The rest is
@@ -178,26 +165,23 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
   if (fixedOnly == 1) return;
 
   const double r = rest.length - used;
-  const int32_t grade = rest.grade;
-  if (kShortestUsefulRest + rest.kerf <= r) {
-    const uint32_t covering = rest.coverTable
-                                  ? CoveringOrders(r)
-                                  : InRanges(rest.minPlusKerf, rest.maxPlusKerf, rest.orders, r);
+  const OrderView& orders = rest.orders;
+  if (kShortestUsefulRest + orders.kerf <= r) {
+    const uint32_t covering = OrdersTakingExactly(orders, r);
     if (covering != 0) {
       const int32_t k = std::countr_zero(covering);
-      ws.search.Fitness[i] +=
-          (r - rest.kerf) * static_cast<double>(ws.orders.VariableWeight[grade][k]);
+      ws.search.Fitness[i] += (r - orders.kerf) * orders.weight[k];
       ws.search.IndividualFillRows[i][0] =
-          FillRow{1.0f, static_cast<float>(r - rest.kerf),
-                  static_cast<float>(ws.orders.VariableCode[grade][k])};
+          FillRow{1.0f, static_cast<float>(r - orders.kerf), orders.tag[k]};
       ws.search.IndividualFillCount[i] = 1;
       return;
     }
   }
-  if (rest.shortestMaxPlusKerf <= r) {
+  if (orders.shortestMaxPlusKerf <= r) {
     const FillRow* rows = nullptr;
     int32_t rowCount = 0;
-    const float value = MemoizedFillSegment(grade, static_cast<float>(r), rows, rowCount);
+    const float value =
+        MemoizedFillSegment(ws.search.SearchGrade, static_cast<float>(r), rows, rowCount);
     if (value > 0.0f && rowCount > 0) {
       ws.search.Fitness[i] += static_cast<double>(value);
       std::memcpy(ws.search.IndividualFillRows[i], rows,
@@ -439,10 +423,7 @@ void EvaluatePopulation(int32_t fixedOnly, int32_t n) {
   GeneTable table;
   LoadGeneTable(table);
   RestContext rest{};
-  if (fixedOnly != 1) {
-    std::memset(ws.search.IndividualFillCount, 0, sizeof ws.search.IndividualFillCount);
-    LoadRestContext(rest);
-  }
+  LoadRestContext(fixedOnly, rest);
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i)
     EvaluateIndividual(ws.search.Population[i], table.count, i, fixedOnly, table, rest);
@@ -503,10 +484,7 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   }
 
   RestContext rest{};
-  if (fixedOnly != 1) {
-    std::memset(ws.search.IndividualFillCount, 0, sizeof ws.search.IndividualFillCount);
-    LoadRestContext(rest);
-  }
+  LoadRestContext(fixedOnly, rest);
   for (int32_t i = 0; i < kPopulationSize; ++i) {
     const int32_t k = state.origin[i];
     if (k < 0) {

@@ -413,6 +413,31 @@ inline uint32_t CoveringOrders(double x) {
   return ws.filler.CoverTable[below] & ws.filler.CoverTable[above];
 }
 
+// The grade's variable-length list as the segment filler and the evaluation of rests read
+// it, with the sums they need.
+struct OrderView {
+  int32_t count;
+  double kerf;
+  double minLength[kMaxVariableOrders];
+  double maxLength[kMaxVariableOrders];
+  double minPlusKerf[kMaxVariableOrders];
+  double maxPlusKerf[kMaxVariableOrders];
+  double weight[kMaxVariableOrders];
+  float tag[kMaxVariableOrders];
+  double shortestMaxPlusKerf;  // smallest max + K: a longer rest admits a tiling
+  int32_t shortestMinOrder;    // first order with the smallest minimum length
+  bool coverTable;             // the search's cover table answers the exact fits
+};
+
+void LoadOrders(int32_t grade, OrderView& view);
+
+// Bit j set when order j takes one piece of the rest r exactly: its range with the kerf
+// (min + K <= r <= max + K) covers r.
+inline uint32_t OrdersTakingExactly(const OrderView& view, double r) {
+  return view.coverTable ? CoveringOrders(r)
+                         : InRanges(view.minPlusKerf, view.maxPlusKerf, view.count, r);
+}
+
 // FillSegment answered from the memo when a search's memo is active: returns its score
 // and leaves its rows in `rows` / `rowCount` (FillRows is not touched on a hit).
 float MemoizedFillSegment(int32_t grade, float length, const FillRow*& rows, int32_t& rowCount);

@@ -13,22 +13,7 @@
 #include "workspace/workspace.h"
 
 namespace sawline {
-namespace {
-
-// The grade's variable-length list as the filler reads it, with the sums it needs.
-struct OrderView {
-  int32_t count;
-  double kerf;
-  double minLength[kMaxVariableOrders];
-  double maxLength[kMaxVariableOrders];
-  double minPlusKerf[kMaxVariableOrders];
-  double maxPlusKerf[kMaxVariableOrders];
-  double weight[kMaxVariableOrders];
-  float tag[kMaxVariableOrders];
-  double shortestMaxPlusKerf;  // smallest max + K: a longer rest admits a tiling
-  int32_t shortestMinOrder;    // first order with the smallest minimum length
-  bool coverTable;             // the search's cover table answers the exact fits
-};
+namespace {}  // namespace
 
 void LoadOrders(int32_t grade, OrderView& view) {
   view.count = ListCount(grade, ws.orders.VariableCount, kMaxVariableOrders);
@@ -52,73 +37,70 @@ void LoadOrders(int32_t grade, OrderView& view) {
   view.coverTable = view.count > 0 && CoverTableAnswers(grade);
 }
 
+namespace {
+
 // ---- FillRemainder ----
 
+// The main row of candidate 3j + kind of order j for a length x: as many minimum-length
+// pieces as fit (kind 0), as many maximum-length pieces (kind 1), or x divided into one
+// piece more than maximum pieces fit (kind 2), which must come out longer than the
+// minimum. False when the candidate has none; `count` then still holds the pieces of a
+// division that came out too short (0 or less when there is no division at all). An
+// order whose piece with its kerf is not longer than 0 offers none.
+struct MainRow {
+  int32_t count;
+  float length;
+  float score;
+};
+
+bool MainRowOf(const OrderView& view, int32_t j, int32_t kind, double x, MainRow& row) {
+  if (kind < 2) {
+    const double piece = kind == 0 ? view.minLength[j] : view.maxLength[j];
+    row.count = PiecesThatFit(x, kind == 0 ? view.minPlusKerf[j] : view.maxPlusKerf[j]);
+    row.length = static_cast<float>(piece);
+    row.score = static_cast<float>(row.count * piece * view.weight[j]);
+    return row.count > 0;
+  }
+  row.count = 0;
+  if (!(view.maxPlusKerf[j] > 0.0)) return false;
+  row.count = FloorPlusOneToInt(x / view.maxPlusKerf[j]);
+  if (row.count <= 0) return false;
+  row.length = static_cast<float>((x - row.count * view.kerf) / row.count);
+  row.score = static_cast<float>(row.count * static_cast<double>(row.length) * view.weight[j]);
+  return view.minLength[j] < static_cast<double>(row.length);
+}
+
 // Computes the best single-order tiling of `x` into RemainderFill (which the caller
-// has cleared) and returns the order it belongs to, or -1 when there is none.
+// has cleared) and returns the order it belongs to, or -1 when there is none: the main
+// rows of the candidates alone.
 int32_t TileLength(const OrderView& view, float x) {
-  float score[kFillCandidates];
-  float length[kFillCandidates];
-  int32_t count[kFillCandidates];
+  MainRow rows[kFillCandidates];
   bool exists[kFillCandidates];
   const int32_t candidates = 3 * view.count;
-  const double xd = static_cast<double>(x);
-  for (int32_t j = 0; j < view.count; ++j) {
-    const double weight = view.weight[j];
-    // Minimum length, maximum length, equal division; an order whose piece with its
-    // kerf is not longer than 0 offers no tiling at all.
-    int32_t k = 3 * j;
-    int32_t n = PiecesThatFit(xd, view.minPlusKerf[j]);
-    exists[k] = n > 0;
-    if (exists[k]) {
-      count[k] = n;
-      length[k] = static_cast<float>(view.minLength[j]);
-      score[k] = static_cast<float>(n * view.minLength[j] * weight);
-    }
-    ++k;
-    n = PiecesThatFit(xd, view.maxPlusKerf[j]);
-    exists[k] = n > 0;
-    if (exists[k]) {
-      count[k] = n;
-      length[k] = static_cast<float>(view.maxLength[j]);
-      score[k] = static_cast<float>(n * view.maxLength[j] * weight);
-    }
-    ++k;
-    exists[k] = false;
-    if (view.maxPlusKerf[j] > 0.0) {
-      n = FloorPlusOneToInt(xd / view.maxPlusKerf[j]);
-      if (n > 0) {
-        const float s = static_cast<float>((xd - n * view.kerf) / n);
-        if (view.minLength[j] < static_cast<double>(s)) {
-          exists[k] = true;
-          count[k] = n;
-          length[k] = s;
-          score[k] = static_cast<float>(n * static_cast<double>(s) * weight);
-        }
-      }
-    }
-  }
+  for (int32_t k = 0; k < candidates; ++k)
+    exists[k] = MainRowOf(view, k / 3, k % 3, static_cast<double>(x), rows[k]);
 
   // Absent candidates, of orders the grade lacks too, score 0.
-  float best = candidates > 0 && exists[0] ? score[0] : 0.0f;
+  float best = candidates > 0 && exists[0] ? rows[0].score : 0.0f;
   for (int32_t k = 1; k < kFillCandidates; ++k) {
-    const float value = k < candidates && exists[k] ? score[k] : 0.0f;
+    const float value = k < candidates && exists[k] ? rows[k].score : 0.0f;
     if (value > best) best = value;
   }
 
   // Equal scores go to the longest pieces, then to the earliest candidate; only
   // candidate 0 may win with a score of 0.
   int32_t chosen = -1;
-  if (candidates > 0 && exists[0] && score[0] == best) chosen = 0;
+  if (candidates > 0 && exists[0] && rows[0].score == best) chosen = 0;
   for (int32_t k = 1; k < candidates; ++k) {
-    const float chosenLength = chosen < 0 ? 0.0f : length[chosen];
-    if (exists[k] && score[k] > 0.0f && score[k] == best && length[k] > chosenLength) chosen = k;
+    const float chosenLength = chosen < 0 ? 0.0f : rows[chosen].length;
+    const MainRow& row = rows[k];
+    if (exists[k] && row.score > 0.0f && row.score == best && row.length > chosenLength) chosen = k;
   }
   if (chosen < 0) return -1;
-  ws.filler.RemainderFill[0] = static_cast<float>(count[chosen]);
-  ws.filler.RemainderFill[1] = length[chosen];
+  ws.filler.RemainderFill[0] = static_cast<float>(rows[chosen].count);
+  ws.filler.RemainderFill[1] = rows[chosen].length;
   ws.filler.RemainderFill[2] = view.tag[chosen / 3];
-  ws.filler.RemainderFill[3] = score[chosen];
+  ws.filler.RemainderFill[3] = rows[chosen].score;
   return chosen / 3;
 }
 
@@ -149,9 +131,7 @@ void AppendRow(FillCandidate& c, float count, float length, float tag, int32_t o
 // One piece of the first order whose range (with its kerf) covers the rest r.
 bool FitExactly(const OrderView& view, FillCandidate& c, float r) {
   const double rd = static_cast<double>(r);
-  const uint32_t covering = view.coverTable
-                                ? CoveringOrders(rd)
-                                : InRanges(view.minPlusKerf, view.maxPlusKerf, view.count, rd);
+  const uint32_t covering = OrdersTakingExactly(view, rd);
   if (covering == 0) return false;
   const int32_t j = std::countr_zero(covering);
   const double piece = rd - view.kerf;
@@ -208,15 +188,15 @@ void ShiftWeight(const OrderView& view, FillCandidate& c, int32_t i, int32_t n) 
                                (view.weight[i] - view.weight[j]) * static_cast<double>(d));
 }
 
-// FillCandidate 3i: as many minimum-length pieces as fit, then the rest.
-void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_t i,
-                      FillCandidate& c) {
-  c.rowCount = 0;
-  c.score = 0.0f;
-  const int32_t n = PiecesThatFit(static_cast<double>(length), view.minPlusKerf[i]);
-  if (n <= 0) return;
-  AppendRow(c, static_cast<float>(n), static_cast<float>(view.minLength[i]), view.tag[i], i);
-  c.score = static_cast<float>(n * view.minLength[i] * view.weight[i]);
+// The rest after the main row of the maximum base and the equal division: an exact
+// fit, or a tiling followed by an exact fit of what it leaves.
+void FillRest(int32_t grade, const OrderView& view, FillCandidate& c, float r) {
+  if (!FitExactly(view, c, r) && TileRest(grade, view, c, r)) FitExactly(view, c, r);
+}
+
+// Candidate 3i after its main row of n minimum-length pieces: the rest.
+void FillAfterMinimumBase(int32_t grade, const OrderView& view, float length, int32_t i, int32_t n,
+                          FillCandidate& c) {
   float r = static_cast<float>(static_cast<double>(length) - n * view.minPlusKerf[i]);
   if (!FitExactly(view, c, r) && TileRest(grade, view, c, r)) {
     // After a tiling, what is left is absorbed by the main pieces when their range
@@ -233,44 +213,28 @@ void BuildMinimumBase(int32_t grade, const OrderView& view, float length, int32_
   ShiftWeight(view, c, i, n);
 }
 
-// The rest after the main row of the maximum base and the equal division: an exact
-// fit, or a tiling followed by an exact fit of what it leaves.
-void FillRest(int32_t grade, const OrderView& view, FillCandidate& c, float r) {
-  if (!FitExactly(view, c, r) && TileRest(grade, view, c, r)) FitExactly(view, c, r);
-}
-
-// FillCandidate 3i + 1: as many maximum-length pieces as fit, then the rest.
-void BuildMaximumBase(int32_t grade, const OrderView& view, float length, int32_t i,
-                      FillCandidate& c) {
+// Candidate 3i + kind: its main row (see MainRowOf), then the rest. When the equal
+// division's pieces would be too short: one shortest piece of the grade plus a division
+// of what it leaves.
+void BuildCandidate(int32_t grade, const OrderView& view, float length, int32_t i, int32_t kind,
+                    FillCandidate& c) {
   c.rowCount = 0;
   c.score = 0.0f;
-  const int32_t n = PiecesThatFit(static_cast<double>(length), view.maxPlusKerf[i]);
-  if (n <= 0) return;
-  AppendRow(c, static_cast<float>(n), static_cast<float>(view.maxLength[i]), view.tag[i], i);
-  c.score = static_cast<float>(n * view.maxLength[i] * view.weight[i]);
-  FillRest(grade, view, c,
-           static_cast<float>(static_cast<double>(length) - n * view.maxPlusKerf[i]));
-}
-
-// FillCandidate 3i + 2: the length divided into one piece more than maximum pieces fit;
-// when those pieces would be too short, one shortest piece of the grade plus a
-// division of what it leaves.
-void BuildEqualDivision(int32_t grade, const OrderView& view, float length, int32_t i,
-                        FillCandidate& c) {
-  c.rowCount = 0;
-  c.score = 0.0f;
-  if (!(view.maxPlusKerf[i] > 0.0)) return;
   const double lengthD = static_cast<double>(length);
-  const int32_t n = FloorPlusOneToInt(lengthD / view.maxPlusKerf[i]);
-  if (n <= 0) return;
-  const float s = static_cast<float>((lengthD - n * view.kerf) / n);
-  if (view.minLength[i] < static_cast<double>(s)) {
-    AppendRow(c, static_cast<float>(n), s, view.tag[i], i);
-    c.score = static_cast<float>(n * static_cast<double>(s) * view.weight[i]);
-    FillRest(grade, view, c,
-             static_cast<float>(lengthD - n * (static_cast<double>(s) + view.kerf)));
+  MainRow main;
+  if (MainRowOf(view, i, kind, lengthD, main)) {
+    AppendRow(c, static_cast<float>(main.count), main.length, view.tag[i], i);
+    c.score = main.score;
+    if (kind == 0) {
+      FillAfterMinimumBase(grade, view, length, i, main.count, c);
+    } else {
+      const double used =
+          kind == 1 ? view.maxPlusKerf[i] : static_cast<double>(main.length) + view.kerf;
+      FillRest(grade, view, c, static_cast<float>(lengthD - main.count * used));
+    }
     return;
   }
+  if (kind != 2 || main.count <= 0) return;
   const int32_t j0 = view.shortestMinOrder;
   const double s0 = view.minLength[j0];
   if (!(s0 + view.kerf <= lengthD)) return;
@@ -309,9 +273,8 @@ float FillSegment(int32_t grade, float length) {
   FillCandidate* candidates = ws.filler.Candidates;
   const int32_t built = 3 * view.count;
   for (int32_t i = 0; i < view.count; ++i) {
-    BuildMinimumBase(grade, view, length, i, candidates[3 * i]);
-    BuildMaximumBase(grade, view, length, i, candidates[3 * i + 1]);
-    BuildEqualDivision(grade, view, length, i, candidates[3 * i + 2]);
+    for (int32_t kind = 0; kind < 3; ++kind)
+      BuildCandidate(grade, view, length, i, kind, candidates[3 * i + kind]);
   }
 
   // Absent candidates, of orders the grade lacks too, score 0.
