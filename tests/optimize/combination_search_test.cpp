@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "optimize/search_steps.h"
@@ -247,6 +248,28 @@ TEST_F(CombinationSearch, FixedOnlyLeavesTheRestUnfilled) {
                                                  (ws.orders.FixedLength[kGrade][i] + 4.0));
   EXPECT_EQ(ws.search.RemainderLength, expected);
   EXPECT_GE(ws.search.RemainderLength, 0.0f);
+}
+
+// A rest takes one piece of an order whose range covers it only from the shortest useful
+// rest (49) plus a kerf on, even when an order's minimum is shorter: one fixed piece of
+// 1000 (kerf 4) leaves rests of 50 to 54 beside an order of 40 to 60, whose longest piece
+// with its kerf (64) is too long for the filler.
+TEST_F(CombinationSearch, RestTakesAnExactPieceFromTheShortestUsefulRestOn) {
+  const struct {
+    float segment;
+    int32_t rows;
+    float piece;
+  } cases[] = {{1054.0f, 0, 0.0f}, {1056.0f, 0, 0.0f}, {1057.0f, 1, 49.0f}, {1058.0f, 1, 50.0f}};
+  for (const auto& c : cases) {
+    ResetWorkspace();
+    ws.settings.KerfWidth = 4.0f;
+    SetFixed({{1000, 1.0f, 0, 0}});
+    SetVariable({{40, 60, 0.1f, 7}});
+    Search(c.segment);
+    EXPECT_EQ(Counts(1), std::vector<int32_t>{1}) << c.segment;
+    ASSERT_EQ(ws.filler.FillRowCount, c.rows) << c.segment;
+    EXPECT_EQ(c.rows == 1 ? ws.filler.FillRows[0].length : 0.0f, c.piece) << c.segment;
+  }
 }
 
 TEST_F(CombinationSearch, DoneCountsGrowByThePiecesOfEachSearch) {
@@ -538,6 +561,41 @@ TEST_F(CombinationSearch, SearchIsRepeatableAndTheMemosChangeNothing) {
 // Random books, lengths and kerfs: after the initial population, after every generation
 // (both populations) and after the greedy combinations every row fits and keeps within
 // its limits.
+// Rows built from double-precision room can come out a rounding error longer than the
+// segment when their pieces are summed in single precision (a kerf that is no whole
+// number): the rounding guard gives pieces up again. With every draw at its top each
+// initial row takes as many pieces as fit, forward from the longest entry; so do the
+// greedy combinations. In each book here that overshoots without the guard.
+TEST_F(CombinationSearch, RowsFilledFromDoubleRoomAreGuardedAgainstRounding) {
+  const struct {
+    float kerf;
+    std::vector<int32_t> lengths;
+    float segment;
+  } cases[] = {
+      {0.1f, {2445, 2243, 186, 67, 4}, 5400.7001953125f},
+      {4.1f, {2653, 881, 154}, 6515.5f},
+      {4.1f, {2567, 475, 99}, 6306.60009765625f},
+      {0.7f, {1960, 1720, 608, 121}, 6612.5f},
+  };
+  for (const auto& c : cases) {
+    ResetWorkspace();
+    ws.settings.KerfWidth = c.kerf;
+    std::vector<Fixed> fixed;
+    for (const int32_t length : c.lengths)
+      fixed.push_back({length, 1.0f, 0, 0});
+    SetFixed(fixed);
+    for (size_t i = 0; i < c.lengths.size(); ++i)
+      ws.search.SearchOpenCount[i] = 1000;
+    BeginSearch(kGrade, c.segment);
+    std::fill(std::begin(ws.search.RandomTable), std::end(ws.search.RandomTable), 32767);
+    ClearPopulation();
+    BuildInitialPopulation();
+    EXPECT_TRUE(RowsKeepTheInvariant(ws.search.Population, kPopulationSize)) << c.segment;
+    BuildGreedyCandidates(ws.search.GeneCount);
+    EXPECT_TRUE(RowsKeepTheInvariant(ws.search.Population, ws.search.GeneCount)) << c.segment;
+  }
+}
+
 TEST_F(CombinationSearch, EveryRowFitsAfterEveryStep) {
   BookRandom random{2024};
   for (int32_t search = 0; search < 60; ++search) {
