@@ -272,6 +272,22 @@ TEST_F(CombinationSearch, RestTakesAnExactPieceFromTheShortestUsefulRestOn) {
   }
 }
 
+// A piece fits when its length with its kerf is at most the segment: exactly as long,
+// it is the search's first entry and is taken.
+TEST_F(CombinationSearch, PieceWithItsKerfAsLongAsTheSegmentFits) {
+  const struct {
+    float segment;
+    std::vector<int32_t> counts;
+  } cases[] = {{1004.0f, {1, 0}}, {1003.5f, {0, 1}}, {1008.0f, {1, 0}}};
+  for (const auto& c : cases) {
+    ResetWorkspace();
+    ws.settings.KerfWidth = 4.0f;
+    SetFixed({{1000, 1.0f, 0, 0}, {500, 1.0f, 0, 0}});
+    Search(c.segment);
+    EXPECT_EQ(Counts(2), c.counts) << c.segment;
+  }
+}
+
 TEST_F(CombinationSearch, DoneCountsGrowByThePiecesOfEachSearch) {
   ws.settings.KerfWidth = 4.0f;
   SetFixed({{2100, 1.0f, 4, 1}, {1300, 1.1f, 0, 7}, {800, 1.3f, 2, 2}, {510, 1.2f, 9, 3}});
