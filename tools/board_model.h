@@ -1,0 +1,50 @@
+// Boards drawn at random for a simulated shift: a board model says how long the boards
+// are, into how many graded zones their marks divide them, how those zones share the
+// length, which grades they have and how often a defect (a waste zone) lies between
+// them. A board is drawn from the shift's seed and its own number, so board 17 is the
+// same board whether 20 or 2000 are drawn, on every machine.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "job_file.h"
+
+namespace sawline::tools {
+
+struct BoardModel {
+  // Board length in whole length units, drawn evenly from this range.
+  int minLength = 2400;
+  int maxLength = 6000;
+  // Zones of a board (waste zones included), drawn evenly from this range.
+  int minZones = 4;
+  int maxZones = 12;
+  // Shortest graded zone.
+  int minZoneLength = 100;
+  // How unequal the graded zones are: 0 shares the length equally, 1 gives each zone a
+  // share drawn evenly from 0 to twice the mean.
+  double zoneSpread = 0.8;
+  // Relative shares of grades 1 to 8 among the graded zones.
+  std::array<double, 8> gradeMix = {40, 35, 25, 0, 0, 0, 0, 0};
+  // Chance that a zone is a defect (grade 9, waste), and the range of its length.
+  double wasteShare = 0.15;
+  int minWasteLength = 20;
+  int maxWasteLength = 250;
+};
+
+// What is wrong with a model ("" when nothing): empty ranges, a board too short for its
+// zones, no grade with a share, a share outside 0 to 1, too many zones for the mark block.
+std::string CheckBoardModel(const BoardModel& model);
+
+// The zones of board `index` as grade/length marks, from the board's start. The model
+// must pass CheckBoardModel.
+std::vector<std::pair<float, float>> DrawBoardZones(const BoardModel& model, uint64_t seed,
+                                                    uint64_t index);
+
+// The job `book` (settings and orders) with the marks of board `index`.
+JobBlocks DrawBoard(const JobBlocks& book, const BoardModel& model, uint64_t seed, uint64_t index);
+
+}  // namespace sawline::tools
