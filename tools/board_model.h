@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,6 +45,15 @@ std::string CheckBoardModel(const BoardModel& model);
 // must pass CheckBoardModel.
 std::vector<std::pair<float, float>> DrawBoardZones(const BoardModel& model, uint64_t seed,
                                                     uint64_t index);
+
+// The "board_model" object of a job's JSON text, over the defaults: "length", "zones" and
+// "waste_length" as [least, most], "shortest_zone", "zone_spread", "grade_mix" (shares of
+// grades 1 up), "waste_share". `*present` tells whether the job has one. False with a
+// reason when the text is not JSON or the model is wrong.
+bool ReadBoardModel(std::string_view jobText, BoardModel* model, bool* present, std::string* error);
+
+// The JSON Schema of the "board_model" object.
+nlohmann::ordered_json BoardModelSchema();
 
 // The job `book` (settings and orders) with the marks of board `index`.
 JobBlocks DrawBoard(const JobBlocks& book, const BoardModel& model, uint64_t seed, uint64_t index);
