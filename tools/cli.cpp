@@ -16,6 +16,7 @@
 #include "replay_cli.h"
 #include "result_view.h"
 #include "run_time.h"
+#include "simulate_command.h"
 
 namespace sawline::tools {
 namespace {
@@ -306,6 +307,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   ReplayArguments replayArguments;
   AddReplayCommand(app, replayArguments);
 
+  SimulateArguments simulateArguments;
+  AddSimulateCommand(app, simulateArguments);
+
   // "sawline JOB.json" is short for "sawline run JOB.json".
   std::vector<const char*> arguments(argv, argv + argc);
   if (argc >= 2 && argv[1][0] != '-' && !IsSubcommand(app, argv[1])) {
@@ -331,6 +335,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       return kExitPlanned;
     }
     return WriteText(schemaOutput, JobSchemaText(), err) ? kExitPlanned : kExitBadInput;
+  }
+  if (app.got_subcommand("simulate")) {
+    return RunSimulateCommand(simulateArguments, out, err);
   }
   if (app.got_subcommand("settings")) {
     out << (markdown ? SettingsReferenceMarkdown() : SettingsReferenceText());

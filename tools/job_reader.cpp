@@ -78,8 +78,9 @@ class JobReader {
       Error("", "a job is a JSON object, got " + TypeName(document));
       return;
     }
-    CheckKeys(document, "",
-              {"$schema", "description", "settings", "trims", "orders", "marks", "raw"});
+    CheckKeys(
+        document, "",
+        {"$schema", "description", "settings", "trims", "orders", "marks", "raw", "board_model"});
     for (const char* text : {"$schema", "description"}) {
       if (document.contains(text) && !document[text].is_string()) {
         Error(ChildPointer("", text), "expected a string, got " + TypeName(document[text]));

@@ -1,5 +1,7 @@
 #include "job_schema.h"
 
+#include "board_model.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -240,6 +242,8 @@ std::string JobSchemaText() {
   properties["orders"] = OrdersSchema();
   properties["marks"] = MarksSchema();
   properties["raw"] = RawSchema();
+  // Read by `sawline simulate` only (board_model.h), which checks it on its own.
+  properties["board_model"] = BoardModelSchema();
   schema["properties"] = properties;
   return PrettyJson(schema);
 }

@@ -165,6 +165,11 @@ bool Fields(Io& io, Run& run, Grades& grades, Orders& orders, Searches& searches
   return ok;
 }
 
+int64_t NumberOf(const std::vector<SimulationBoard>& boards, size_t position) {
+  const int64_t number = boards[position].number;
+  return number >= 0 ? number : static_cast<int64_t>(position);
+}
+
 // ---- Worker processes ----
 
 #if SAWLINE_SIMULATE_FORK
@@ -205,8 +210,9 @@ struct Worker {
   int64_t index = 0;
   while (ReadAll(in, reinterpret_cast<char*>(&index), sizeof index)) {
     if (index < 0 || static_cast<size_t>(index) >= boards.size()) break;
+    const size_t position = static_cast<size_t>(index);
     const std::string bytes = EncodeBoardRun(
-        RunSimulationBoard(boards[static_cast<size_t>(index)], index, options, logPath));
+        RunSimulationBoard(boards[position], NumberOf(boards, position), options, logPath));
     const uint64_t size = bytes.size();
     if (!WriteAll(out, reinterpret_cast<const char*>(&size), sizeof size) ||
         !WriteAll(out, bytes.data(), bytes.size())) {
@@ -337,9 +343,10 @@ bool RunInWorkers(const std::vector<SimulationBoard>& boards, const SimulationOp
           worker.buffer.erase(0, sizeof size + static_cast<size_t>(size));
           const int64_t index = worker.current;
           worker.current = -1;
-          if (!DecodeBoardRun(bytes, &run) || run.index != index) {
+          const int64_t number = NumberOf(boards, static_cast<size_t>(index));
+          if (!DecodeBoardRun(bytes, &run) || run.index != number) {
             run = BoardRun();
-            run.index = index;
+            run.index = number;
             run.source = boards[static_cast<size_t>(index)].source;
             run.problem = "the worker process sent a damaged result";
           }
@@ -354,7 +361,7 @@ bool RunInWorkers(const std::vector<SimulationBoard>& boards, const SimulationOp
       StopWorker(worker, &status);
       if (lost >= 0) {
         BoardRun run;
-        run.index = lost;
+        run.index = NumberOf(boards, static_cast<size_t>(lost));
         run.source = boards[static_cast<size_t>(lost)].source;
         run.problem = WorkerDeath(status);
         finish(lost, std::move(run));
@@ -375,7 +382,7 @@ bool RunInWorkers(const std::vector<SimulationBoard>& boards, const SimulationOp
   // Boards no worker could take (every worker failed to start again) are named too.
   for (size_t i = 0; i < total; ++i) {
     if (!runs[i].source.empty() || !runs[i].problem.empty()) continue;
-    runs[i].index = static_cast<int64_t>(i);
+    runs[i].index = NumberOf(boards, i);
     runs[i].source = boards[i].source;
     runs[i].problem = "no worker process could run the board";
   }
@@ -427,10 +434,10 @@ bool DecodeBoardRun(const std::string& bytes, BoardRun* run) {
   return Fields(get, *run, run->grades, run->orders, run->searches) && reader.AtEnd();
 }
 
-BoardRun RunSimulationBoard(const SimulationBoard& board, int64_t index,
+BoardRun RunSimulationBoard(const SimulationBoard& board, int64_t number,
                             const SimulationOptions& options, const std::string& logPath) {
   BoardRun run;
-  run.index = index;
+  run.index = number;
   run.source = board.source;
   if (!board.problem.empty()) {
     run.problem = board.problem;
@@ -443,7 +450,7 @@ BoardRun RunSimulationBoard(const SimulationBoard& board, int64_t index,
   platform::ReleaseFixes();
   platform::SetLogPath(logPath.c_str());
   if (!options.liveClock) {
-    platform::FixCalendar(options.startSeconds + index, options.utcOffsetSeconds);
+    platform::FixCalendar(options.startSeconds + number, options.utcOffsetSeconds);
     platform::FixClock(0);
   }
   ObserveSearches(CollectSearch, &searches);
@@ -513,7 +520,7 @@ std::vector<BoardRun> RunSimulation(const std::vector<SimulationBoard>& boards,
   if (!ran) {
     const std::string logPath = logFolder + "/" + platform::kLogFileName;
     for (size_t i = 0; i < boards.size(); ++i) {
-      runs[i] = RunSimulationBoard(boards[i], static_cast<int64_t>(i), options, logPath);
+      runs[i] = RunSimulationBoard(boards[i], NumberOf(boards, i), options, logPath);
       if (options.progress) options.progress(i + 1, boards.size());
     }
   }

@@ -26,6 +26,9 @@ struct SimulationBoard {
   std::string source;   // the file, or "generated board 17"
   std::string problem;  // "" when `job` holds the board
   JobBlocks job;
+  // The board's number in the shift (its clock and its place in the results); -1: its
+  // position in the list.
+  int64_t number = -1;
 };
 
 struct SimulationOptions {
@@ -104,9 +107,9 @@ struct BoardRun {
   int32_t CutShort() const;
 };
 
-// Runs one board in this process, with the call's searches observed. `calendarSeconds`
-// is used when the clock is fixed.
-BoardRun RunSimulationBoard(const SimulationBoard& board, int64_t index,
+// Runs one board in this process, with the call's searches observed; `number` is the
+// board's number in the shift.
+BoardRun RunSimulationBoard(const SimulationBoard& board, int64_t number,
                             const SimulationOptions& options, const std::string& logPath);
 
 // Runs every board (in worker processes when options.jobs > 1 and the platform can fork),

@@ -10,7 +10,7 @@ namespace {
 constexpr double kPanelWidth = 290.0;
 constexpr double kPanelGap = 45.0;
 constexpr double kAxisRoom = 40.0;   // left of each plot: the axis numbers
-constexpr double kTitleRoom = 40.0;  // above each plot: its title and axis note
+constexpr double kTitleRoom = 56.0;  // above each plot: its title, axis note and top value
 constexpr double kPlotHeight = 170.0;
 constexpr double kLabelRoom = 40.0;  // under each plot: the bar labels and the axis title
 constexpr double kBarShare = 0.72;   // of a bar's slot
@@ -203,7 +203,6 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
       {"Yield of the useful length", Fixed(Percent(summary.used, summary.useful), 1) + " %"},
       {"Yield of the board length", Fixed(Percent(summary.used, summary.boardLength), 1) + " %"},
       {"Pieces cut", std::to_string(summary.pieces)},
-      {"Value", Fixed(summary.value, 2)},
       {"Waste pieces", html::Compact(summary.waste)},
       {"Time of a call", "median " + Fixed(summary.callP50, 1) + " ms, 99th percentile " +
                              Fixed(summary.callP99, 1) + " ms, longest " +
@@ -211,6 +210,9 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
       {"Combination searches", std::to_string(summary.searches) + ", " +
                                    std::to_string(summary.cutShort) + " cut short by the clock"},
   };
+  // Values are figures of value optimization only.
+  const bool valued = summary.value != 0.0;
+  if (valued) facts.insert(facts.begin() + 4, {"Value", Fixed(summary.value, 2)});
   if (header.optimum) {
     facts.push_back({"Searches that found the exact optimum",
                      std::to_string(summary.reached) + " of " + std::to_string(summary.gapZones) +
@@ -236,6 +238,7 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
   html::Heading(out, "grades", "Yield and value per grade");
   html::Table grades;
   grades.header = {"Grade", "Useful length", "Used length", "Yield %", "Value"};
+  if (!valued) grades.header.pop_back();
   grades.numeric = {false, true, true, true, true};
   for (size_t g = 0; g < summary.grades.size(); ++g) {
     const GradeFigures& grade = summary.grades[g];
@@ -248,6 +251,7 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
   }
   grades.footer = {"All", html::Compact(summary.useful), html::Compact(summary.used),
                    Fixed(Percent(summary.used, summary.useful), 1), Fixed(summary.value, 2)};
+  if (!valued) grades.footer.pop_back();
   html::WriteTable(out, grades);
 
   html::Heading(out, "orders", "Pieces per fixed-length order");
