@@ -453,6 +453,7 @@ BoardRun RunSimulationBoard(const SimulationBoard& board, int64_t number,
     platform::FixCalendar(options.startSeconds + number, options.utcOffsetSeconds);
     platform::FixClock(0);
   }
+  if (options.beforeCall) options.beforeCall(number);
   ObserveSearches(CollectSearch, &searches);
   const Clock::time_point start = Clock::now();
   run.returned = OptimizationCompute(job.parameters.data(), job.marks.data(), result.data());

@@ -45,6 +45,9 @@ struct SimulationOptions {
   std::string logDirectory;
   // Called in this process as boards finish (done of total).
   std::function<void(size_t done, size_t total)> progress;
+  // Called just before each board's call, in the process that makes it (tests make a
+  // worker die there).
+  std::function<void(int64_t number)> beforeCall;
 };
 
 // One combination search of a board and its exact optimum.

@@ -199,7 +199,7 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
       {"Boards", std::to_string(summary.boards) + " (" + std::to_string(summary.ran) +
                      " planned, " + std::to_string(summary.refused) +
                      " refused or without pieces, " + std::to_string(summary.unreadable) +
-                     " unreadable)"},
+                     " not run: unreadable or a failed worker)"},
       {"Yield of the useful length", Fixed(Percent(summary.used, summary.useful), 1) + " %"},
       {"Yield of the board length", Fixed(Percent(summary.used, summary.boardLength), 1) + " %"},
       {"Pieces cut", std::to_string(summary.pieces)},

@@ -148,21 +148,28 @@ void PrintSummary(std::ostream& out, const SimulationHeader& header,
   if (header.generated) out << " (generated, seed " << header.seed << ")";
   out << (header.liveClock ? ", live clocks (as on the line)\n"
                            : ", clock standing still (every search runs all its generations)\n");
-  out << Format("  %lld planned, %lld refused or without pieces, %lld unreadable\n",
-                static_cast<long long>(summary.ran), static_cast<long long>(summary.refused),
-                static_cast<long long>(summary.unreadable));
+  out << Format(
+      "  %lld planned, %lld refused or without pieces, %lld not run (unreadable or a failed "
+      "worker)\n",
+      static_cast<long long>(summary.ran), static_cast<long long>(summary.refused),
+      static_cast<long long>(summary.unreadable));
   for (const std::string& problem : summary.problems)
     out << "  ! " << problem << '\n';
 
-  out << "\nyield            useful length    used length   yield       value\n";
+  // Values are figures of value optimization only.
+  const bool valued = summary.value != 0.0;
+  out << "\nyield            useful length    used length   yield" << (valued ? "       value" : "")
+      << '\n';
   for (size_t g = 0; g < summary.grades.size(); ++g) {
     const GradeFigures& grade = summary.grades[g];
     if (grade.useful == 0.0 && grade.used == 0.0) continue;
-    out << Format("  grade %zu       %14.1f %14.1f %6.1f %% %11.2f\n", g + 1, grade.useful,
-                  grade.used, Percent(grade.used, grade.useful), grade.value);
+    out << Format("  grade %zu       %14.1f %14.1f %6.1f %%", g + 1, grade.useful, grade.used,
+                  Percent(grade.used, grade.useful))
+        << (valued ? Format(" %11.2f", grade.value) : "") << '\n';
   }
-  out << Format("  all           %14.1f %14.1f %6.1f %% %11.2f\n", summary.useful, summary.used,
-                Percent(summary.used, summary.useful), summary.value);
+  out << Format("  all           %14.1f %14.1f %6.1f %%", summary.useful, summary.used,
+                Percent(summary.used, summary.useful))
+      << (valued ? Format(" %11.2f", summary.value) : "") << '\n';
   out << Format("  of the boards %14.1f %14.1f %6.1f %%   (waste pieces %.1f, %lld pieces cut)\n",
                 summary.boardLength, summary.used, Percent(summary.used, summary.boardLength),
                 summary.waste, static_cast<long long>(summary.pieces));
@@ -236,7 +243,7 @@ std::string SimulationJson(const SimulationHeader& header, const SimulationSumma
   document["boards"] = summary.boards;
   document["planned"] = summary.ran;
   document["refused"] = summary.refused;
-  document["unreadable"] = summary.unreadable;
+  document["not_run"] = summary.unreadable;
   document["problems"] = summary.problems;
 
   Json totals = Json::object();

@@ -99,7 +99,7 @@ TEST_F(SimulateCommand, BadInputsAreCountedAndNamedAndTheRestRuns) {
   std::ofstream(folder / "BackupData.txt") << "a run log";
   const Outcome outcome = Sawline({folder.string(), "--csv", Path("jobs.csv"), "--per-board"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.out.find("2 planned, 0 refused or without pieces, 2 unreadable"),
+  EXPECT_NE(outcome.out.find("2 planned, 0 refused or without pieces, 2 not run"),
             std::string::npos)
       << outcome.out;
   EXPECT_NE(outcome.out.find("b_broken.json"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,32 @@ TEST_F(Simulate, WorkersGiveTheSameResultsAsOneProcessAndTheOptimumIsNeverBeaten
   ASSERT_EQ(summary.problems.size(), 2u);
   EXPECT_EQ(summary.problems[0], "board 2 (broken.json): line 3: not a number");
   EXPECT_EQ(summary.gapZones, searches);
+}
+
+// A worker that dies takes only its board with it: the board is named, a new worker
+// runs the rest.
+TEST_F(Simulate, AWorkerThatDiesLosesOnlyItsBoard) {
+  const std::vector<SimulationBoard> boards = Drawn(Book(0), 5, 11);
+  SimulationOptions options;
+  options.jobs = 2;
+  options.optimum = false;
+  options.beforeCall = [](int64_t number) {
+    if (number == 1) std::_Exit(3);
+    if (number == 3) std::abort();
+  };
+  const std::vector<BoardRun> runs = tools::RunSimulation(boards, options);
+  ASSERT_EQ(runs.size(), 5u);
+  EXPECT_EQ(runs[1].problem, "the worker process running the board ended during the call");
+  EXPECT_EQ(runs[3].problem.rfind("the worker process running the board died (signal ", 0), 0u)
+      << runs[3].problem;
+  for (const size_t i : {0, 2, 4}) {
+    EXPECT_EQ(runs[i].problem, "") << i;
+    EXPECT_EQ(runs[i].index, static_cast<int64_t>(i));
+    EXPECT_GT(runs[i].pieces, 0) << i;
+  }
+  const tools::SimulationSummary summary = tools::Summarize(runs);
+  EXPECT_EQ(summary.unreadable, 2);
+  EXPECT_EQ(summary.ran, 3);
 }
 
 TEST_F(Simulate, TheSameSeedGivesTheSameJsonAndCsv) {
