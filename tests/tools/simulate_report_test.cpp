@@ -157,34 +157,45 @@ TEST_F(SimulateReportBrowser, EveryBarIsDrawnWhereTheLayoutPutsIt) {
   const int top = tools::html::kFigureTop;
   const int width = static_cast<int>(charts.width) + left + tools::html::kPageMargin;
   const int height = static_cast<int>(charts.height) + top + tools::html::kPageMargin;
-  browser::Shot shot;
-  std::string error;
-  ASSERT_TRUE(
-      browser::TakeShot(page, (directory_ / "shift.png").string(), width, height, &shot, &error))
-      << error;
+  // Under a heavy load Chromium now and then takes the screenshot before its lower tiles
+  // are painted: a check that fails is repeated on a new screenshot, twice at most.
+  std::vector<std::string> faults;
   int checked = 0;
-  for (const ChartPanel* panel : {&charts.yield, &charts.gap, &charts.callTime}) {
-    for (const ChartBar& bar : panel->bars) {
-      if (bar.height < 4.0) continue;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    browser::Shot shot;
+    std::string error;
+    ASSERT_TRUE(
+        browser::TakeShot(page, (directory_ / "shift.png").string(), width, height, &shot, &error))
+        << error;
+    faults.clear();
+    checked = 0;
+    for (const ChartPanel* panel : {&charts.yield, &charts.gap, &charts.callTime}) {
+      for (const ChartBar& bar : panel->bars) {
+        if (bar.height < 4.0) continue;
+        int total = 0;
+        const int x0 = left + static_cast<int>(bar.x) + 1;
+        const int y0 = top + static_cast<int>(bar.y) + 1;
+        const int matches =
+            browser::CountNear(shot, x0, y0, x0 + static_cast<int>(bar.width) - 2,
+                               y0 + static_cast<int>(bar.height) - 2, bar.colour, 6, &total);
+        if (total == 0 || matches <= total * 9 / 10) {
+          faults.push_back(panel->title + ", " + bar.label + ": " + std::to_string(matches) +
+                           " of " + std::to_string(total) + " pixels show " + bar.colour.Hex());
+        }
+        ++checked;
+      }
+      // Above the tallest bar's value label the plot is the page's white.
       int total = 0;
-      const int x0 = left + static_cast<int>(bar.x) + 1;
-      const int y0 = top + static_cast<int>(bar.y) + 1;
-      const int matches =
-          browser::CountNear(shot, x0, y0, x0 + static_cast<int>(bar.width) - 2,
-                             y0 + static_cast<int>(bar.height) - 2, bar.colour, 6, &total);
-      ASSERT_GT(total, 0) << bar.label;
-      EXPECT_GT(matches, total * 9 / 10) << panel->title << ", " << bar.label << ": " << matches
-                                         << " of " << total << " pixels show " << bar.colour.Hex();
-      ++checked;
+      const int white = browser::CountNear(
+          shot, left + static_cast<int>(panel->x), top + static_cast<int>(panel->y) + 2,
+          left + static_cast<int>(panel->x + panel->width), top + static_cast<int>(panel->y) + 6,
+          {0xff, 0xff, 0xff}, 6, &total);
+      if (white <= total / 2) faults.push_back(panel->title + ": the plot's top is not white");
     }
-    // Above the tallest bar's value label the plot is the page's white.
-    int total = 0;
-    const int white = browser::CountNear(
-        shot, left + static_cast<int>(panel->x), top + static_cast<int>(panel->y) + 2,
-        left + static_cast<int>(panel->x + panel->width), top + static_cast<int>(panel->y) + 6,
-        {0xff, 0xff, 0xff}, 6, &total);
-    EXPECT_GT(white, total / 2) << panel->title;
+    if (faults.empty()) break;
   }
+  for (const std::string& fault : faults)
+    ADD_FAILURE() << fault;
   EXPECT_GE(checked, 6);
 }
 
