@@ -50,7 +50,8 @@ class Progress {
       if (tenth == lastTenth_ && done != total) return;
       lastTenth_ = tenth;
       char line[128];
-      std::snprintf(line, sizeof line, "simulate: %zu of %zu boards (%.1f s)\n", done, total,
+      std::snprintf(line, sizeof line, "simulate: %llu of %llu boards (%.1f s)\n",
+                    static_cast<unsigned long long>(done), static_cast<unsigned long long>(total),
                     seconds);
       err_ << line << std::flush;
       return;
@@ -61,9 +62,10 @@ class Progress {
     const size_t filled = total > 0 ? done * kWidth / total : kWidth;
     const double rate = seconds > 0.0 ? static_cast<double>(done) / seconds : 0.0;
     char line[160];
-    std::snprintf(line, sizeof line, "\r  [%s%s] %zu/%zu boards  %.1f s  %.1f boards/s ",
-                  std::string(filled, '#').c_str(), std::string(kWidth - filled, '-').c_str(), done,
-                  total, seconds, rate);
+    std::snprintf(line, sizeof line, "\r  [%s%s] %llu/%llu boards  %.1f s  %.1f boards/s ",
+                  std::string(filled, '#').c_str(), std::string(kWidth - filled, '-').c_str(),
+                  static_cast<unsigned long long>(done), static_cast<unsigned long long>(total),
+                  seconds, rate);
     err_ << line << (done == total ? "\n" : "") << std::flush;
   }
 

@@ -163,8 +163,8 @@ void PrintSummary(std::ostream& out, const SimulationHeader& header,
   for (size_t g = 0; g < summary.grades.size(); ++g) {
     const GradeFigures& grade = summary.grades[g];
     if (grade.useful == 0.0 && grade.used == 0.0) continue;
-    out << Format("  grade %zu       %14.1f %14.1f %6.1f %%", g + 1, grade.useful, grade.used,
-                  Percent(grade.used, grade.useful))
+    out << Format("  grade %d       %14.1f %14.1f %6.1f %%", static_cast<int>(g) + 1, grade.useful,
+                  grade.used, Percent(grade.used, grade.useful))
         << (valued ? Format(" %11.2f", grade.value) : "") << '\n';
   }
   out << Format("  all           %14.1f %14.1f %6.1f %%", summary.useful, summary.used,
@@ -358,9 +358,9 @@ std::string SimulationCsv(const SimulationHeader& header, const std::vector<Boar
     if (Failed(run)) {
       text += ",,,,,,,,," + CsvField(run.problem);
     } else {
-      text += Format("%d,%.1f,%.1f,%.1f,%.4f,%.3f,%.1f,%zu,%d,", run.pieces, run.boardLength,
+      text += Format("%d,%.1f,%.1f,%.1f,%.4f,%.3f,%.1f,%d,%d,", run.pieces, run.boardLength,
                      run.useful, run.used, run.boardLength > 0.0 ? run.used / run.boardLength : 0.0,
-                     run.value, run.waste, run.searches.size(), run.CutShort());
+                     run.value, run.waste, static_cast<int>(run.searches.size()), run.CutShort());
     }
     if (header.timings) text += Format(",%.3f", run.callMs);
     text += "\n";
