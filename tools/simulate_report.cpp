@@ -135,9 +135,10 @@ SimulationCharts LayoutSimulationCharts(const SimulationSummary& summary,
 
   // Zones by how close the search came: the last bar holds the zones where it found the
   // optimum, the others those below it, by the ratio's range.
-  charts.gap = Panel(1, "Search ÷ exact optimum", "zones per range of the ratio");
+  charts.gap = Panel(1, "Search ÷ exact optimum",
+                     "zones per range of the ratio; found: the search found it");
   const double edges[] = {0.0, 0.9, 0.95, 0.98, 0.99, 0.999};
-  const char* labels[] = {"<0.9", "0.9–", "0.95–", "0.98–", "0.99–", "0.999–", "optimum"};
+  const char* labels[] = {"<.90", ".90+", ".95+", ".98+", ".99+", ".999+", "found"};
   std::vector<double> gapCounts(std::size(labels), 0.0);
   for (const double ratio : summary.ratios) {
     size_t bin = std::size(labels) - 1;
@@ -280,8 +281,8 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
         << (header.generated ? "A board can be run alone with <code>--board N</code>." : "")
         << "</p>\n";
     html::Table worst;
-    worst.header = {"Board",  "Search",  "Grade", "Zone length",
-                    "Search", "Optimum", "Ratio", "Source"};
+    worst.header = {"Board",        "Search no.", "Grade", "Zone length",
+                    "Search found", "Optimum",    "Ratio", "Source"};
     worst.numeric = {true, true, true, true, true, true, true, false};
     for (const GapZone& zone : summary.worst) {
       worst.rows.push_back(
