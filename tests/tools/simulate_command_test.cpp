@@ -111,6 +111,32 @@ TEST_F(SimulateCommand, BadInputsAreCountedAndNamedAndTheRestRuns) {
   EXPECT_NE(rows[3].find("b_broken.json"), std::string::npos) << rows[3];
 }
 
+TEST_F(SimulateCommand, RawBlockPairsRunBesideJobFiles) {
+  const std::string job = SourcePath("examples/example_board.json");
+  const std::string parameters = Path("p.f32");
+  const std::string marks = Path("m.f32");
+  std::vector<const char*> argv{"sawline",          "export",  job.c_str(),  "--params",
+                                parameters.c_str(), "--marks", marks.c_str()};
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(tools::RunSawline(static_cast<int>(argv.size()), argv.data(), out, err), 0)
+      << err.str();
+  std::ofstream(Path("short.f32")) << "1234";
+  const Outcome outcome = Sawline({job, "--raw", parameters, marks, "--raw", Path("short.f32"),
+                                   marks, "--json", Path("raw.json")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const nlohmann::json shift = nlohmann::json::parse(ReadFileBytes(Path("raw.json")));
+  ASSERT_EQ(shift["board_results"].size(), 3u);
+  // The job and its raw blocks are the same board: the same answer (but for the clock's
+  // second, which differs by board number and seeds the search, so only the plan's size
+  // is compared).
+  EXPECT_EQ(shift["board_results"][1]["board_length"], shift["board_results"][0]["board_length"]);
+  EXPECT_EQ(shift["board_results"][1]["useful"], shift["board_results"][0]["useful"]);
+  EXPECT_NE(shift["board_results"][2]["problem"].get<std::string>().find("short.f32"),
+            std::string::npos);
+  EXPECT_EQ(shift["not_run"], 1);
+}
+
 TEST_F(SimulateCommand, UsageErrorsRunNothing) {
   const std::string book = SourcePath("examples/shift_book.json");
   const std::string other = SourcePath("examples/example_board.json");
