@@ -13,6 +13,8 @@
 #include "cli.h"
 #include "job_file.h"
 #include "raw_blocks.h"
+#include "record_reader.h"
+#include "record_rebuild.h"
 #include "run_time.h"
 #include "simulate.h"
 #include "simulate_report.h"
@@ -85,8 +87,23 @@ std::string ReadText(const std::string& path, bool* ok) {
   return text.str();
 }
 
+// A recorded run log in a folder: the library's own file name.
 bool IsRecord(const fs::path& path) {
   return path.filename().string().rfind("BackupData", 0) == 0 && path.extension() == ".txt";
+}
+
+// A board from the line's record: the job the record shows, rebuilt.
+SimulationBoard RecordBoard(const std::string& path) {
+  SimulationBoard board;
+  board.source = path;
+  Record record;
+  RecordError error;
+  if (!LoadRecord(path, &record, &error)) {
+    board.problem = "a recorded run log that does not read: " + error.Text();
+    return board;
+  }
+  board.job = RebuildJob(record).job;
+  return board;
 }
 
 SimulationBoard JobBoard(const std::string& path) {
@@ -102,16 +119,14 @@ SimulationBoard JobBoard(const std::string& path) {
   return board;
 }
 
-// The boards of the inputs: job files as they are, folders by their job files in name
-// order, recorded run logs (not read by this build: named as such).
+// The boards of the inputs: job files as they are, recorded run logs (a given .txt file,
+// or BackupData*.txt in a folder) by the job they show, folders by their job files and
+// records in name order.
 void AddInput(const std::string& input, std::vector<SimulationBoard>& boards) {
   std::error_code error;
   if (!fs::is_directory(input, error)) {
-    if (IsRecord(input)) {
-      boards.push_back({input,
-                        "a recorded run log: this build of sawline reads no records yet (give "
-                        "the boards as job files or raw blocks)",
-                        {}});
+    if (fs::path(input).extension() == ".txt") {
+      boards.push_back(RecordBoard(input));
       return;
     }
     boards.push_back(JobBoard(input));
@@ -150,7 +165,9 @@ void AddSimulateCommand(CLI::App& app, SimulateArguments& arguments) {
       "from the exact optimum of the same scoring. The boards are job files (or folders of "
       "them) and raw block pairs, or are drawn with --boards N from one job's order book, "
       "settings and board model.");
-  command->add_option("inputs", arguments.inputs, "job files, or folders of job files");
+  command->add_option("inputs", arguments.inputs,
+                      "job files (.json), the line's records (.txt, the job each shows), or "
+                      "folders of them (*.json and BackupData*.txt)");
   command
       ->add_option("--raw", arguments.raw,
                    "a board as the host's raw blocks: PARAMS MARKS (may be repeated)")

@@ -1,5 +1,6 @@
-// `sawline simulate`: a shift of boards through the library, from job files, folders of
-// them and raw block pairs, or drawn from one job's order book and board model.
+// `sawline simulate`: a shift of boards through the library, from job files, the line's
+// records, folders of them and raw block pairs, or drawn from one job's order book and
+// board model.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -11,7 +12,7 @@
 namespace sawline::tools {
 
 struct SimulateArguments {
-  std::vector<std::string> inputs;  // job files, folders of job files
+  std::vector<std::string> inputs;  // job files, records, folders of them
   std::vector<std::string> raw;     // parameter and mark block files, in pairs
   int64_t boards = 0;               // > 0: draw this many boards from the one job's book
   uint64_t seed = 1;

@@ -103,7 +103,7 @@ TEST_F(SimulateCommand, BadInputsAreCountedAndNamedAndTheRestRuns) {
             std::string::npos)
       << outcome.out;
   EXPECT_NE(outcome.out.find("b_broken.json"), std::string::npos);
-  EXPECT_NE(outcome.out.find("recorded run log"), std::string::npos);
+  EXPECT_NE(outcome.out.find("recorded run log that does not read"), std::string::npos);
   EXPECT_EQ(outcome.out.find("notes.txt"), std::string::npos);  // not a job: left alone
   const std::vector<std::string> rows = SplitLines(ReadFileBytes(Path("jobs.csv")));
   ASSERT_EQ(rows.size(), 5u);
@@ -135,6 +135,27 @@ TEST_F(SimulateCommand, RawBlockPairsRunBesideJobFiles) {
   EXPECT_NE(shift["board_results"][2]["problem"].get<std::string>().find("short.f32"),
             std::string::npos);
   EXPECT_EQ(shift["not_run"], 1);
+}
+
+TEST_F(SimulateCommand, RecordsRunAsTheJobTheyShow) {
+  const std::string job = SourcePath("examples/example_board.json");
+  std::vector<const char*> argv{
+      "sawline",         "run", job.c_str(), "--time", "2026-03-01T08:15:00Z", "--log-dir",
+      directory_.c_str()};
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(tools::RunSawline(static_cast<int>(argv.size()), argv.data(), out, err), 0)
+      << err.str();
+  std::ofstream(Path("broken.txt")) << "not a record";
+  const Outcome outcome =
+      Sawline({Path("BackupData.txt"), job, Path("broken.txt"), "--json", Path("records.json")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const nlohmann::json shift = nlohmann::json::parse(ReadFileBytes(Path("records.json")));
+  const auto& boards = shift["board_results"];
+  ASSERT_EQ(boards.size(), 3u);
+  for (const char* key : {"pieces", "board_length", "useful", "used", "waste"})
+    EXPECT_EQ(boards[0][key], boards[1][key]) << key;
+  EXPECT_NE(boards[2]["problem"].get<std::string>().find("does not read"), std::string::npos);
 }
 
 TEST_F(SimulateCommand, UsageErrorsRunNothing) {
