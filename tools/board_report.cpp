@@ -509,8 +509,8 @@ void WriteLane(std::ostream& out, const std::vector<PieceView>& pieces, const Pi
     const std::string cls = halo ? "pl halo" : "pl";
     const double textCentre = shape.box.y + (shape.box.height - kKindBandHeight) / 2.0;
     if (shape.labelLines == 2) {
-      Text(out, shape.box.CentreX(), textCentre - 2.0, html::Compact(piece.length), cls, "middle",
-           textColour.Hex());
+      Text(out, shape.box.CentreX(), textCentre - 2.0,
+           html::Compact(static_cast<double>(piece.length)), cls, "middle", textColour.Hex());
       Text(out, shape.box.CentreX(), textCentre + 12.0, PieceCode(piece), halo ? "pc halo" : "pc",
            "middle", textColour.Hex());
     } else if (shape.rotated) {
@@ -518,10 +518,10 @@ void WriteLane(std::ostream& out, const std::vector<PieceView>& pieces, const Pi
       out << "<text x=\"" << Coord(x) << "\" y=\"" << Coord(textCentre) << "\" class=\"pu"
           << (halo ? " halo" : "") << "\" text-anchor=\"middle\" fill=\"" << textColour.Hex()
           << "\" transform=\"rotate(-90 " << Coord(x) << ' ' << Coord(textCentre) << ")\">"
-          << Escape(html::Compact(piece.length)) << "</text>";
+          << Escape(html::Compact(static_cast<double>(piece.length))) << "</text>";
     } else if (shape.labelLines == 1) {
-      Text(out, shape.box.CentreX(), textCentre + 4.0, html::Compact(piece.length), cls, "middle",
-           textColour.Hex());
+      Text(out, shape.box.CentreX(), textCentre + 4.0,
+           html::Compact(static_cast<double>(piece.length)), cls, "middle", textColour.Hex());
     }
     out << "</g>";
   }
