@@ -1,3 +1,6 @@
+// The simulate command's tests use POSIX temporary folders and worker processes; the
+// Windows build of the tool runs boards in one process and is not tested here.
+#ifndef _WIN32
 // `sawline simulate` as a user runs it: drawn shifts that repeat byte for byte, a board
 // looked at alone, folders with a bad job among good ones, and usage errors.
 #include <gtest/gtest.h>
@@ -183,3 +186,5 @@ TEST_F(SimulateCommand, UsageErrorsRunNothing) {
 
 }  // namespace
 }  // namespace sawline::test
+
+#endif  // _WIN32
