@@ -23,21 +23,6 @@ namespace sawline::tools {
 namespace {
 
 // The library states why it refused a board in one line of its run log.
-constexpr const char* kRefusalLine = "Board refused: ";
-
-std::string ReadRefusal(const std::string& logPath) {
-  std::ifstream log(logPath, std::ios::binary);
-  std::string line;
-  while (std::getline(log, line)) {
-    if (line.rfind(kRefusalLine, 0) != 0) continue;
-    line.erase(0, std::char_traits<char>::length(kRefusalLine));
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-      line.pop_back();
-    return line;
-  }
-  return "";
-}
-
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
   char text[256];
@@ -158,6 +143,21 @@ Json DecodedJson(const ResultView& view) {
 }
 
 }  // namespace
+
+constexpr const char* kRefusalLine = "Board refused: ";
+
+std::string ReadRefusal(const std::string& logPath) {
+  std::ifstream log(logPath, std::ios::binary);
+  std::string line;
+  while (std::getline(log, line)) {
+    if (line.rfind(kRefusalLine, 0) != 0) continue;
+    line.erase(0, std::char_traits<char>::length(kRefusalLine));
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+      line.pop_back();
+    return line;
+  }
+  return "";
+}
 
 RunOutcome RunBoard(const JobBlocks& job, const RunOptions& options) {
   RunOutcome outcome;

@@ -56,4 +56,8 @@ bool WriteBoardReportFile(const std::string& path, const std::string& title, con
                           const RunOutcome& outcome, const std::vector<std::string>& notes,
                           std::string* error);
 
+// The reason a refused board's run log gives ("Board refused: ..."), without its line
+// end; empty when the log at logPath has none.
+std::string ReadRefusal(const std::string& logPath);
+
 }  // namespace sawline::tools

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <type_traits>
 
+#include "board_run.h"
 #include "interface/sawline.h"
 #include "optimize/search_testing.h"
 #include "platform/platform.h"
@@ -34,21 +35,6 @@ double MillisecondsSince(Clock::time_point start) {
 }
 
 // The library says why it refused a board in one line of its run log.
-constexpr const char* kRefusalLine = "Board refused: ";
-
-std::string ReadRefusal(const std::string& logPath) {
-  std::ifstream log(logPath, std::ios::binary);
-  std::string line;
-  while (std::getline(log, line)) {
-    if (line.rfind(kRefusalLine, 0) != 0) continue;
-    line.erase(0, std::char_traits<char>::length(kRefusalLine));
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-      line.pop_back();
-    return line;
-  }
-  return "";
-}
-
 void CollectSearch(const SearchObservation& observation, void* context) {
   static_cast<std::vector<SearchObservation>*>(context)->push_back(observation);
 }
