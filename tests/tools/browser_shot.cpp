@@ -13,15 +13,6 @@
 #endif
 
 namespace sawline::test::browser {
-namespace {
-
-std::string Browser() {
-  const char* chosen = std::getenv("SAWLINE_CHROMIUM");
-  return chosen != nullptr && *chosen != '\0' ? chosen : "/usr/bin/chromium";
-}
-
-}  // namespace
-
 tools::html::Colour Shot::At(int x, int y) const {
   const size_t at =
       (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
@@ -46,6 +37,15 @@ int CountNear(const Shot& shot, int x0, int y0, int x1, int y1, tools::html::Col
 }
 
 #if defined(SAWLINE_BROWSER_SHOTS)
+
+namespace {
+
+std::string Browser() {
+  const char* chosen = std::getenv("SAWLINE_CHROMIUM");
+  return chosen != nullptr && *chosen != '\0' ? chosen : "/usr/bin/chromium";
+}
+
+}  // namespace
 
 bool Available(std::string* why) {
   if (access(Browser().c_str(), X_OK) == 0) return true;
