@@ -88,6 +88,18 @@ TEST_F(DowngradeDriver, DowngradePassMergesIntoTheBetterOfTheWorseNeighbours) {
   }
 }
 
+TEST_F(DowngradeDriver, RowsPastTheCountAreNoNeighbours) {
+  // Row 2 is left over from an earlier board: a worse usable grade, but not on this one.
+  // The last row's only worse neighbour is waste, so it stays.
+  SetGrades({9, 2, 3});
+  ws.board.SegmentCount = 2;
+  int32_t flags[kMaxPlanRows];
+  plan::ComputeNeighbourFlags(flags);
+  plan::MergeDowngradedRows(flags);
+  EXPECT_EQ(Grades(), (std::vector<int32_t>{9, 2}));
+  EXPECT_EQ(ws.board.Segments[1].length, 1000.0f);
+}
+
 TEST_F(DowngradeDriver, ReturnsRowsAfterTheDowngradePass) {
   SetGrades({9, 3, 1, 3, 9});
   const DowngradePass pass = PlanBoardWithDowngrade();
@@ -177,6 +189,19 @@ TEST_F(DowngradeDriverLongStock, RemainderGoesToAWorseOrderedNeighbourBeforeAnyS
   // The grade-1 row searches fixed pieces only and hands its 1000 to the grade-2 row,
   // which then holds three 500s and splits off 485 (waste, cut before its pieces).
   ExpectPieces({{1, 2000, 11}, {9, 480, 0}, {2, 500, 21}, {2, 500, 21}, {2, 500, 21}});
+}
+
+TEST_F(DowngradeDriverLongStock, ShortRemainderGoesToTheWorseNextRowPastABetterSplitOff) {
+  AddFixed(1, 2000, 11);
+  AddFixed(2, 500, 21);
+  AddFixed(3, 500, 31);
+  // Two grade-1 rows (kept apart) before a grade-3 row. The first splits its 95 off as a
+  // grade-2 row; the second then has that row before it and the grade-3 row after it,
+  // and its 25, too short to split, goes to the grade-3 row, not to waste.
+  SetSegments({{1, 2100}, {1, 2030}, {3, 1000}});
+  PlanBoardWithDowngrade();
+  // With the 25 the grade-3 row holds two 500s (1025 = 2 x 505 + 15).
+  ExpectPieces({{1, 2000, 11}, {9, 90, 0}, {1, 2000, 11}, {3, 500, 31}, {3, 500, 31}, {9, 15, 0}});
 }
 
 TEST_F(DowngradeDriverLongStock, PiecesComeOutInBoardOrderAfterSplitsMovePlannedRows) {
