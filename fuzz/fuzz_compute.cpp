@@ -105,14 +105,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   double feedSum = 0;
   for (int i = 0; i < count; ++i)
-    feedSum += result[sawline::result::kFeedLength + i];
+    feedSum += result[SAWLINE_RESULT_FEED_LENGTH + i];
   for (int i = count; i < sawline::kMaxTransferRecords; ++i) {
     for (int column = 200; column < 900; column += 100) {
       if (result[column + i] != 0.0f)
         Fail("piece column written past the count", column + i, result[column + i]);
     }
   }
-  const double boardLength = result[sawline::result::kBoardLength];
+  const double boardLength = result[SAWLINE_RESULT_BOARD_LENGTH];
   if (std::fabs(feedSum - boardLength) > 0.01 + 1e-5 * std::fabs(boardLength)) {
     Fail("feed lengths do not add up to the board length", count, static_cast<float>(feedSum));
   }

@@ -33,8 +33,8 @@ class Checker {
  public:
   Checker(const float* parameters, const float* marks, const BlockCheckOptions& options)
       : p_(parameters), marks_(marks), options_(options) {
-    mode_ = TruncToInt(p_[param::kOptimizeMode]);
-    kerf_ = static_cast<double>(p_[param::kKerfWidth]);
+    mode_ = TruncToInt(p_[SAWLINE_PARAM_OPTIMIZE_MODE]);
+    kerf_ = static_cast<double>(p_[SAWLINE_PARAM_KERF_WIDTH]);
   }
 
   std::vector<std::string> Run() {
@@ -103,7 +103,7 @@ class Checker {
                             "cannot hold every code this large, so it may not be the code meant");
       }
     };
-    checkCode("WasteKickerCode", At(param::kWasteKickerCode));
+    checkCode("WasteKickerCode", At(SAWLINE_PARAM_WASTE_KICKER_CODE));
     for (const OrderColumnInfo& column : kOrderColumns) {
       if (std::strcmp(column.unit, "code") != 0) continue;
       for (int row = 0; row < column.rows; ++row) {
@@ -167,11 +167,11 @@ class Checker {
         ++notInMode;
         continue;
       }
-      const int length = IntAt(param::kFixedOrderLength + row);
-      const float weight = At(param::kFixedOrderWeight + row);
-      const float value = At(param::kFixedOrderValue + row);
-      const int quantity = IntAt(param::kFixedOrderQuantity + row);
-      const int done = IntAt(param::kFixedOrderDone + row);
+      const int length = IntAt(SAWLINE_PARAM_FIXED_ORDER_LENGTH + row);
+      const float weight = At(SAWLINE_PARAM_FIXED_ORDER_WEIGHT + row);
+      const float value = At(SAWLINE_PARAM_FIXED_ORDER_VALUE + row);
+      const int quantity = IntAt(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + row);
+      const int done = IntAt(SAWLINE_PARAM_FIXED_ORDER_DONE + row);
       anyValue = anyValue || value > kLeastWeight;
       if (length < kShortestFixedLength) {
         RowWarning(OrderTable::kFixed, row,
@@ -196,11 +196,11 @@ class Checker {
     for (int row = 0; row < kVariableOrderRows; ++row) {
       if (!Enabled(OrderTable::kVariable, row)) continue;
       ++enabled;
-      const int grade = IntAt(param::kVariableOrderGrade + row);
-      const int minLength = IntAt(param::kVariableOrderMinLength + row);
-      const int maxLength = IntAt(param::kVariableOrderMaxLength + row);
-      const float weight = At(param::kVariableOrderWeight + row);
-      const float value = At(param::kVariableOrderValue + row);
+      const int grade = IntAt(SAWLINE_PARAM_VARIABLE_ORDER_GRADE + row);
+      const int minLength = IntAt(SAWLINE_PARAM_VARIABLE_ORDER_MIN_LENGTH + row);
+      const int maxLength = IntAt(SAWLINE_PARAM_VARIABLE_ORDER_MAX_LENGTH + row);
+      const float weight = At(SAWLINE_PARAM_VARIABLE_ORDER_WEIGHT + row);
+      const float value = At(SAWLINE_PARAM_VARIABLE_ORDER_VALUE + row);
       anyValue = anyValue || value >= kLeastWeight;
       if (mode_ == 4 && grade != 1) {
         ++notInMode;
@@ -227,8 +227,8 @@ class Checker {
     for (int row = 0; row < kUncutOrderRows; ++row) {
       if (!Enabled(OrderTable::kUncut, row)) continue;
       ++enabled;
-      const int minLength = IntAt(param::kUncutOrderMinLength + row);
-      const int maxLength = IntAt(param::kUncutOrderMaxLength + row);
+      const int minLength = IntAt(SAWLINE_PARAM_UNCUT_ORDER_MIN_LENGTH + row);
+      const int maxLength = IntAt(SAWLINE_PARAM_UNCUT_ORDER_MAX_LENGTH + row);
       if (mode_ == 4) {
         ++notInMode;
       } else if (minLength < kShortestVariableLength) {

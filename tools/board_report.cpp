@@ -695,12 +695,15 @@ void WriteRunFacts(std::ostream& out, const Board& board, const BoardReportInput
                          (input.returned > kMaxTransferRecords ? " (the block holds 100)" : ""));
   facts.emplace_back("optimization mode", Number(view.mode) + " " + ModeName(view.mode));
   facts.emplace_back("kerf", html::ExactFloat(view.kerf));
-  facts.emplace_back("longest waste piece", html::ExactFloat(parameters[param::kWasteMaxLength]));
-  facts.emplace_back("waste kicker code", html::ExactFloat(parameters[param::kWasteKickerCode]));
-  facts.emplace_back("waste gate selected",
-                     TruncToInt(static_cast<double>(parameters[param::kWasteGateSelect])) == 1
-                         ? "yes (waste of 70 to 140 stays whole)"
-                         : "no (waste of 70 to 140 is cut in two)");
+  facts.emplace_back("longest waste piece",
+                     html::ExactFloat(parameters[SAWLINE_PARAM_WASTE_MAX_LENGTH]));
+  facts.emplace_back("waste kicker code",
+                     html::ExactFloat(parameters[SAWLINE_PARAM_WASTE_KICKER_CODE]));
+  facts.emplace_back(
+      "waste gate selected",
+      TruncToInt(static_cast<double>(parameters[SAWLINE_PARAM_WASTE_GATE_SELECT])) == 1
+          ? "yes (waste of 70 to 140 stays whole)"
+          : "no (waste of 70 to 140 is cut in two)");
   if (!board.fromMarks) {
     const double boardLength = static_cast<double>(view.boardLength);
     facts.emplace_back("board length", html::ExactFloat(view.boardLength));
@@ -997,13 +1000,13 @@ TrimView ReadTrims(const float* parameters, const std::vector<ZoneView>& zones) 
     grade = static_cast<float>(kWasteGrade);
     return 0;
   };
-  trims.head = trim(firstGrade, firstLength, param::kCT);
+  trims.head = trim(firstGrade, firstLength, SAWLINE_PARAM_CT);
   if (zones.size() == 1) {
-    trims.tail = trim(firstGrade, firstLength, param::kCB);
+    trims.tail = trim(firstGrade, firstLength, SAWLINE_PARAM_CB);
   } else {
     float lastGrade = zones.back().grade;
     float lastLength = zones.back().length;
-    trims.tail = trim(lastGrade, lastLength, param::kCB);
+    trims.tail = trim(lastGrade, lastLength, SAWLINE_PARAM_CB);
   }
   return trims;
 }

@@ -19,41 +19,41 @@ bool JobBlocks::SetSetting(std::string_view name, float value) {
 int JobBlocks::AddFixedOrder(const FixedOrder& order) {
   if (fixedRows >= kFixedOrderRows) return -1;
   const int row = fixedRows++;
-  Set(param::kFixedOrderEnabled + row, 1.0f);
-  Set(param::kFixedOrderGrade + row, static_cast<float>(order.grade));
-  Set(param::kFixedOrderLength + row, static_cast<float>(order.length));
-  Set(param::kFixedOrderWeight + row, order.weight);
-  Set(param::kFixedOrderStartWeight + row, order.startWeight);
-  Set(param::kFixedOrderValue + row, order.value);
-  Set(param::kFixedOrderQuantity + row, static_cast<float>(order.quantity));
-  Set(param::kFixedOrderDone + row, static_cast<float>(order.done));
-  Set(param::kFixedOrderCode + row, static_cast<float>(order.code));
+  Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + row, 1.0f);
+  Set(SAWLINE_PARAM_FIXED_ORDER_GRADE + row, static_cast<float>(order.grade));
+  Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + row, static_cast<float>(order.length));
+  Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT + row, order.weight);
+  Set(SAWLINE_PARAM_FIXED_ORDER_START_WEIGHT + row, order.startWeight);
+  Set(SAWLINE_PARAM_FIXED_ORDER_VALUE + row, order.value);
+  Set(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + row, static_cast<float>(order.quantity));
+  Set(SAWLINE_PARAM_FIXED_ORDER_DONE + row, static_cast<float>(order.done));
+  Set(SAWLINE_PARAM_FIXED_ORDER_CODE + row, static_cast<float>(order.code));
   return row;
 }
 
 int JobBlocks::AddVariableOrder(const VariableOrder& order) {
   if (variableRows >= kVariableOrderRows) return -1;
   const int row = variableRows++;
-  Set(param::kVariableOrderEnabled + row, 1.0f);
-  Set(param::kVariableOrderGrade + row, static_cast<float>(order.grade));
-  Set(param::kVariableOrderMinLength + row, static_cast<float>(order.minLength));
-  Set(param::kVariableOrderMaxLength + row, static_cast<float>(order.maxLength));
-  Set(param::kVariableOrderWeight + row, order.weight);
-  Set(param::kVariableOrderValue + row, order.value);
-  Set(param::kVariableOrderCode + row, static_cast<float>(order.code));
+  Set(SAWLINE_PARAM_VARIABLE_ORDER_ENABLED + row, 1.0f);
+  Set(SAWLINE_PARAM_VARIABLE_ORDER_GRADE + row, static_cast<float>(order.grade));
+  Set(SAWLINE_PARAM_VARIABLE_ORDER_MIN_LENGTH + row, static_cast<float>(order.minLength));
+  Set(SAWLINE_PARAM_VARIABLE_ORDER_MAX_LENGTH + row, static_cast<float>(order.maxLength));
+  Set(SAWLINE_PARAM_VARIABLE_ORDER_WEIGHT + row, order.weight);
+  Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE + row, order.value);
+  Set(SAWLINE_PARAM_VARIABLE_ORDER_CODE + row, static_cast<float>(order.code));
   return row;
 }
 
 void JobBlocks::SetUncutOrder(int row, int minLength, int maxLength, int code) {
-  Set(param::kUncutOrderEnabled + row, 1.0f);
-  Set(param::kUncutOrderMinLength + row, static_cast<float>(minLength));
-  Set(param::kUncutOrderMaxLength + row, static_cast<float>(maxLength));
-  Set(param::kUncutOrderCode + row, static_cast<float>(code));
+  Set(SAWLINE_PARAM_UNCUT_ORDER_ENABLED + row, 1.0f);
+  Set(SAWLINE_PARAM_UNCUT_ORDER_MIN_LENGTH + row, static_cast<float>(minLength));
+  Set(SAWLINE_PARAM_UNCUT_ORDER_MAX_LENGTH + row, static_cast<float>(maxLength));
+  Set(SAWLINE_PARAM_UNCUT_ORDER_CODE + row, static_cast<float>(code));
 }
 
 void JobBlocks::SetHeadTail(int grade, int headCut, int tailCut) {
-  Set(param::kCT + grade, static_cast<float>(headCut));
-  Set(param::kCB + grade, static_cast<float>(tailCut));
+  Set(SAWLINE_PARAM_CT + grade, static_cast<float>(headCut));
+  Set(SAWLINE_PARAM_CB + grade, static_cast<float>(tailCut));
 }
 
 void JobBlocks::SetPairs(const std::vector<std::pair<float, float>>& gradeLengths) {

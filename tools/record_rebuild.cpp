@@ -314,9 +314,9 @@ class Rebuilder {
     for (int row = 0; row < kFixedOrderRows; ++row) {
       const auto r = static_cast<size_t>(row);
       if (!placeholder[r]) continue;
-      out_.job.Set(param::kFixedOrderEnabled + row, 0.0f);
-      out_.job.Set(param::kFixedOrderGrade + row, static_cast<float>(rowGrade[r]));
-      out_.job.Set(param::kFixedOrderLength + row, static_cast<float>(rowLength[r]));
+      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + row, 0.0f);
+      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_GRADE + row, static_cast<float>(rowGrade[r]));
+      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + row, static_cast<float>(rowLength[r]));
       lastRow = std::max(lastRow, row);
     }
     out_.job.fixedRows = lastRow + 1;
@@ -351,15 +351,15 @@ class Rebuilder {
       value = ValueLike(entry.weight, entry.length, fixedPasses)
                   .value_or(static_cast<float>(entry.weight * entry.length));
     }
-    job.Set(param::kFixedOrderEnabled + row, 1.0f);
-    job.Set(param::kFixedOrderGrade + row, static_cast<float>(entry.grade));
-    job.Set(param::kFixedOrderLength + row, static_cast<float>(entry.length));
-    job.Set(param::kFixedOrderWeight + row, weight);
-    job.Set(param::kFixedOrderStartWeight + row, startWeight);
-    job.Set(param::kFixedOrderValue + row, value);
-    job.Set(param::kFixedOrderQuantity + row, static_cast<float>(entry.quantity));
-    job.Set(param::kFixedOrderDone + row, static_cast<float>(entry.done));
-    job.Set(param::kFixedOrderCode + row, static_cast<float>(entry.code));
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + row, 1.0f);
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_GRADE + row, static_cast<float>(entry.grade));
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + row, static_cast<float>(entry.length));
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT + row, weight);
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_START_WEIGHT + row, startWeight);
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_VALUE + row, value);
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + row, static_cast<float>(entry.quantity));
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_DONE + row, static_cast<float>(entry.done));
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_CODE + row, static_cast<float>(entry.code));
   }
 
   void VariableRows() {

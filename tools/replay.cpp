@@ -456,49 +456,49 @@ std::array<float, kResultBlockFloats> RecordResultBlock(const Record& record) {
   auto f = [](double value) { return static_cast<float>(value); };
   for (size_t i = 0; i < record.converted.size() && i < static_cast<size_t>(kMaxSegments); ++i) {
     const int index = static_cast<int>(i);
-    at(result::kSegmentGrade + index) = static_cast<float>(record.converted[i].grade);
-    at(result::kSegmentLength + index) = f(record.converted[i].length);
+    at(SAWLINE_RESULT_SEGMENT_GRADE + index) = static_cast<float>(record.converted[i].grade);
+    at(SAWLINE_RESULT_SEGMENT_LENGTH + index) = f(record.converted[i].length);
   }
   for (size_t i = 0; i < record.cutList.size() && i < static_cast<size_t>(kMaxTransferRecords);
        ++i) {
     const int index = static_cast<int>(i);
-    at(result::kPieceGradeCode + index) = static_cast<float>(record.cutList[i].gradeCode);
-    at(result::kPieceLength + index) = f(record.cutList[i].length);
+    at(SAWLINE_RESULT_PIECE_GRADE_CODE + index) = static_cast<float>(record.cutList[i].gradeCode);
+    at(SAWLINE_RESULT_PIECE_LENGTH + index) = f(record.cutList[i].length);
   }
   for (size_t i = 0; i < record.transfers.size(); ++i) {
     const int index = static_cast<int>(i);
-    at(result::kFeedLength + index) = f(record.transfers[i].feedLength);
+    at(SAWLINE_RESULT_FEED_LENGTH + index) = f(record.transfers[i].feedLength);
     for (int k = 0; k < 4; ++k) {
-      at(result::kCodeField1 + 100 * k + index) =
+      at(SAWLINE_RESULT_CODE_FIELD_1 + 100 * k + index) =
           static_cast<float>(record.transfers[i].fields[static_cast<size_t>(k)]);
     }
   }
   const RecordStatistics& s = record.statistics;
   for (const RecordOrderCount& count : s.orderCounts)
-    at(result::kFixedOrderPieces + count.row) = static_cast<float>(count.pieces);
+    at(SAWLINE_RESULT_FIXED_ORDER_PIECES + count.row) = static_cast<float>(count.pieces);
   for (int g = 1; g <= kMaxOrderGrade; ++g) {
     const auto grade = static_cast<size_t>(g);
-    at(result::kGradeTotalLength + g) = f(s.total[grade]);
-    at(result::kGradeSpecLength + g) = f(s.spec[grade]);
-    at(result::kGradeVarLength + g) = f(s.variable[grade]);
-    at(result::kGradeUncutLength + g) = f(s.uncut[grade]);
-    at(result::kTotalUsefulLength + g) = f(s.useful[grade]);
-    at(result::kTotalValue + g) = f(s.value[grade]);
-    at(result::kTotalFixedValue + g) = f(s.fixedValue[grade]);
-    at(result::kTotalVarValue + g) = f(s.variableValue[grade]);
+    at(SAWLINE_RESULT_GRADE_TOTAL_LENGTH + g) = f(s.total[grade]);
+    at(SAWLINE_RESULT_GRADE_SPEC_LENGTH + g) = f(s.spec[grade]);
+    at(SAWLINE_RESULT_GRADE_VAR_LENGTH + g) = f(s.variable[grade]);
+    at(SAWLINE_RESULT_GRADE_UNCUT_LENGTH + g) = f(s.uncut[grade]);
+    at(SAWLINE_RESULT_TOTAL_USEFUL_LENGTH + g) = f(s.useful[grade]);
+    at(SAWLINE_RESULT_TOTAL_VALUE + g) = f(s.value[grade]);
+    at(SAWLINE_RESULT_TOTAL_FIXED_VALUE + g) = f(s.fixedValue[grade]);
+    at(SAWLINE_RESULT_TOTAL_VAR_VALUE + g) = f(s.variableValue[grade]);
   }
-  at(result::kTotalUsefulLength) = f(s.totalUseful);
-  at(result::kTotalValue) = f(s.totalValue);
+  at(SAWLINE_RESULT_TOTAL_USEFUL_LENGTH) = f(s.totalUseful);
+  at(SAWLINE_RESULT_TOTAL_VALUE) = f(s.totalValue);
   // The totals of the two value tables are not printed; they add up the grades.
   double fixedValue = 0.0;
   double variableValue = 0.0;
   for (int g = 1; g <= kMaxOrderGrade; ++g) {
-    fixedValue += static_cast<double>(at(result::kTotalFixedValue + g));
-    variableValue += static_cast<double>(at(result::kTotalVarValue + g));
+    fixedValue += static_cast<double>(at(SAWLINE_RESULT_TOTAL_FIXED_VALUE + g));
+    variableValue += static_cast<double>(at(SAWLINE_RESULT_TOTAL_VAR_VALUE + g));
   }
-  at(result::kTotalFixedValue) = f(fixedValue);
-  at(result::kTotalVarValue) = f(variableValue);
-  at(result::kBoardLength) = f(s.boardLength);
+  at(SAWLINE_RESULT_TOTAL_FIXED_VALUE) = f(fixedValue);
+  at(SAWLINE_RESULT_TOTAL_VAR_VALUE) = f(variableValue);
+  at(SAWLINE_RESULT_BOARD_LENGTH) = f(s.boardLength);
   return block;
 }
 

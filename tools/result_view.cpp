@@ -52,18 +52,18 @@ const char* PieceKindName(PieceKind kind) {
 ResultView DecodeResult(const float* parameters, const float* result, int32_t returned) {
   ResultView view;
   view.returned = returned;
-  view.mode = TruncToInt(parameters[param::kOptimizeMode]);
-  view.kerf = parameters[param::kKerfWidth];
+  view.mode = TruncToInt(parameters[SAWLINE_PARAM_OPTIMIZE_MODE]);
+  view.kerf = parameters[SAWLINE_PARAM_KERF_WIDTH];
   if (returned <= 0) return view;
   view.delivered = std::min<int>(returned, kMaxTransferRecords);
-  view.boardLength = result[result::kBoardLength];
+  view.boardLength = result[SAWLINE_RESULT_BOARD_LENGTH];
 
   // Converted zones end at the first slot without a grade (every zone has one).
   double start = 0.0;
   for (int i = 0; i < kMaxSegments; ++i) {
-    const float grade = result[result::kSegmentGrade + i];
+    const float grade = result[SAWLINE_RESULT_SEGMENT_GRADE + i];
     if (grade == 0.0f) break;
-    const float length = result[result::kSegmentLength + i];
+    const float length = result[SAWLINE_RESULT_SEGMENT_LENGTH + i];
     view.zones.push_back({grade, length, start});
     start += static_cast<double>(length);
   }
@@ -71,14 +71,14 @@ ResultView DecodeResult(const float* parameters, const float* result, int32_t re
   start = 0.0;
   for (int i = 0; i < view.delivered; ++i) {
     PieceView piece{};
-    piece.gradeCode = result[result::kPieceGradeCode + i];
+    piece.gradeCode = result[SAWLINE_RESULT_PIECE_GRADE_CODE + i];
     piece.kind = KindOf(TruncToInt(piece.gradeCode), view.mode, &piece.grade);
-    piece.length = result[result::kPieceLength + i];
-    piece.feedLength = result[result::kFeedLength + i];
+    piece.length = result[SAWLINE_RESULT_PIECE_LENGTH + i];
+    piece.feedLength = result[SAWLINE_RESULT_FEED_LENGTH + i];
     piece.code = 0;
     for (int k = 0; k < 4; ++k) {
       piece.codeFields[static_cast<size_t>(k)] =
-          TruncToInt(result[result::kCodeField1 + k * kCodeFieldStride + i]);
+          TruncToInt(result[SAWLINE_RESULT_CODE_FIELD_1 + k * kCodeFieldStride + i]);
       piece.code = piece.code * 100 + piece.codeFields[static_cast<size_t>(k)];
     }
     piece.kicked = piece.kind == PieceKind::kWaste && piece.code != 0;
@@ -90,34 +90,35 @@ ResultView DecodeResult(const float* parameters, const float* result, int32_t re
   }
 
   for (int j = 0; j < kFixedOrderRows; ++j) {
-    const int pieces = TruncToInt(result[result::kFixedOrderPieces + j]);
+    const int pieces = TruncToInt(result[SAWLINE_RESULT_FIXED_ORDER_PIECES + j]);
     if (pieces <= 0) continue;
-    view.orderCounts.push_back({j, TruncToInt(parameters[param::kFixedOrderGrade + j]),
-                                TruncToInt(parameters[param::kFixedOrderLength + j]),
-                                TruncToInt(parameters[param::kFixedOrderCode + j]),
-                                TruncToInt(parameters[param::kFixedOrderQuantity + j]),
-                                TruncToInt(parameters[param::kFixedOrderDone + j]), pieces});
+    view.orderCounts.push_back({j, TruncToInt(parameters[SAWLINE_PARAM_FIXED_ORDER_GRADE + j]),
+                                TruncToInt(parameters[SAWLINE_PARAM_FIXED_ORDER_LENGTH + j]),
+                                TruncToInt(parameters[SAWLINE_PARAM_FIXED_ORDER_CODE + j]),
+                                TruncToInt(parameters[SAWLINE_PARAM_FIXED_ORDER_QUANTITY + j]),
+                                TruncToInt(parameters[SAWLINE_PARAM_FIXED_ORDER_DONE + j]),
+                                pieces});
   }
 
   for (int g = 1; g <= kMaxOrderGrade; ++g) {
     GradeYieldView grade{};
     grade.grade = g;
-    grade.total = result[result::kGradeTotalLength + g];
-    grade.fixed = result[result::kGradeSpecLength + g];
-    grade.variable = result[result::kGradeVarLength + g];
-    grade.uncut = result[result::kGradeUncutLength + g];
-    grade.useful = result[result::kTotalUsefulLength + g];
-    grade.value = result[result::kTotalValue + g];
-    grade.fixedValue = result[result::kTotalFixedValue + g];
-    grade.variableValue = result[result::kTotalVarValue + g];
+    grade.total = result[SAWLINE_RESULT_GRADE_TOTAL_LENGTH + g];
+    grade.fixed = result[SAWLINE_RESULT_GRADE_SPEC_LENGTH + g];
+    grade.variable = result[SAWLINE_RESULT_GRADE_VAR_LENGTH + g];
+    grade.uncut = result[SAWLINE_RESULT_GRADE_UNCUT_LENGTH + g];
+    grade.useful = result[SAWLINE_RESULT_TOTAL_USEFUL_LENGTH + g];
+    grade.value = result[SAWLINE_RESULT_TOTAL_VALUE + g];
+    grade.fixedValue = result[SAWLINE_RESULT_TOTAL_FIXED_VALUE + g];
+    grade.variableValue = result[SAWLINE_RESULT_TOTAL_VAR_VALUE + g];
     view.usedLength += static_cast<double>(grade.fixed) + static_cast<double>(grade.variable) +
                        static_cast<double>(grade.uncut);
     view.grades.push_back(grade);
   }
-  view.usefulLength = result[result::kTotalUsefulLength];
-  view.totalValue = result[result::kTotalValue];
-  view.fixedValue = result[result::kTotalFixedValue];
-  view.variableValue = result[result::kTotalVarValue];
+  view.usefulLength = result[SAWLINE_RESULT_TOTAL_USEFUL_LENGTH];
+  view.totalValue = result[SAWLINE_RESULT_TOTAL_VALUE];
+  view.fixedValue = result[SAWLINE_RESULT_TOTAL_FIXED_VALUE];
+  view.variableValue = result[SAWLINE_RESULT_TOTAL_VAR_VALUE];
   return view;
 }
 

@@ -115,8 +115,8 @@ bool IsSettingUsed(const SettingInfo& setting) {
   const bool linesGraded = !IsPairMarks() &&
                            ws.settings.OptimizeMode != OptimizeMode::kDefectSawing &&
                            ws.marks.FirstHalfCount > 0;
-  if (setting.index == param::kUnmarkedGrade) return linesGraded;
-  if (setting.index == param::kTopWasteSideGradeLines) {
+  if (setting.index == SAWLINE_PARAM_UNMARKED_GRADE) return linesGraded;
+  if (setting.index == SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES) {
     return linesGraded && ws.settings.FrontMarkingMode == 1;
   }
   return true;

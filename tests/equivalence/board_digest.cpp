@@ -61,36 +61,39 @@ void AddOrders(BoardRandom& r, Blocks& b, bool longCutList) {
   float* p = b.parameters.data();
   const int fixedRows = r.Chance(15) ? r.Between(60, 200) : r.Between(0, 30);
   for (int row = 0; row < fixedRows; ++row) {
-    p[param::kFixedOrderEnabled + row] = r.Chance(92) ? 1.0f : static_cast<float>(r.Between(0, 2));
-    p[param::kFixedOrderGrade + row] = static_cast<float>(OrderGrade(r));
-    p[param::kFixedOrderLength + row] = static_cast<float>(r.Between(60, 3200));
-    p[param::kFixedOrderWeight + row] = r.Weight();
-    p[param::kFixedOrderStartWeight + row] = r.Weight();
-    p[param::kFixedOrderValue + row] = static_cast<float>(r.Between(0, 5000)) / 100.0f;
+    p[SAWLINE_PARAM_FIXED_ORDER_ENABLED + row] =
+        r.Chance(92) ? 1.0f : static_cast<float>(r.Between(0, 2));
+    p[SAWLINE_PARAM_FIXED_ORDER_GRADE + row] = static_cast<float>(OrderGrade(r));
+    p[SAWLINE_PARAM_FIXED_ORDER_LENGTH + row] = static_cast<float>(r.Between(60, 3200));
+    p[SAWLINE_PARAM_FIXED_ORDER_WEIGHT + row] = r.Weight();
+    p[SAWLINE_PARAM_FIXED_ORDER_START_WEIGHT + row] = r.Weight();
+    p[SAWLINE_PARAM_FIXED_ORDER_VALUE + row] = static_cast<float>(r.Between(0, 5000)) / 100.0f;
     const int quantity = r.Chance(40) ? 0 : r.Between(1, 12);
-    p[param::kFixedOrderQuantity + row] = static_cast<float>(quantity);
-    p[param::kFixedOrderDone + row] = static_cast<float>(r.Between(0, quantity + 1));
-    p[param::kFixedOrderCode + row] = r.Code();
+    p[SAWLINE_PARAM_FIXED_ORDER_QUANTITY + row] = static_cast<float>(quantity);
+    p[SAWLINE_PARAM_FIXED_ORDER_DONE + row] = static_cast<float>(r.Between(0, quantity + 1));
+    p[SAWLINE_PARAM_FIXED_ORDER_CODE + row] = r.Code();
   }
   const int variableRows = longCutList ? r.Between(1, 4) : r.Between(0, 24);
   for (int row = 0; row < variableRows; ++row) {
     const int minLength = longCutList ? r.Between(50, 70) : r.Between(40, 900);
-    p[param::kVariableOrderEnabled + row] = r.Chance(92) ? 1.0f : 0.0f;
-    p[param::kVariableOrderGrade + row] = static_cast<float>(longCutList ? 1 : OrderGrade(r));
-    p[param::kVariableOrderMinLength + row] = static_cast<float>(minLength);
-    p[param::kVariableOrderMaxLength + row] =
+    p[SAWLINE_PARAM_VARIABLE_ORDER_ENABLED + row] = r.Chance(92) ? 1.0f : 0.0f;
+    p[SAWLINE_PARAM_VARIABLE_ORDER_GRADE + row] =
+        static_cast<float>(longCutList ? 1 : OrderGrade(r));
+    p[SAWLINE_PARAM_VARIABLE_ORDER_MIN_LENGTH + row] = static_cast<float>(minLength);
+    p[SAWLINE_PARAM_VARIABLE_ORDER_MAX_LENGTH + row] =
         static_cast<float>(minLength + (longCutList ? r.Between(0, 20) : r.Between(-20, 1500)));
-    p[param::kVariableOrderWeight + row] = r.Weight();
-    p[param::kVariableOrderValue + row] = static_cast<float>(r.Between(0, 9000)) / 100.0f;
-    p[param::kVariableOrderCode + row] = r.Code();
+    p[SAWLINE_PARAM_VARIABLE_ORDER_WEIGHT + row] = r.Weight();
+    p[SAWLINE_PARAM_VARIABLE_ORDER_VALUE + row] = static_cast<float>(r.Between(0, 9000)) / 100.0f;
+    p[SAWLINE_PARAM_VARIABLE_ORDER_CODE + row] = r.Code();
   }
   for (int row = 0; row < kUncutOrderRows; ++row) {
     if (!r.Chance(12)) continue;
     const int minLength = r.Between(40, 2500);
-    p[param::kUncutOrderEnabled + row] = 1.0f;
-    p[param::kUncutOrderMinLength + row] = static_cast<float>(minLength);
-    p[param::kUncutOrderMaxLength + row] = static_cast<float>(minLength + r.Between(-10, 600));
-    p[param::kUncutOrderCode + row] = r.Code();
+    p[SAWLINE_PARAM_UNCUT_ORDER_ENABLED + row] = 1.0f;
+    p[SAWLINE_PARAM_UNCUT_ORDER_MIN_LENGTH + row] = static_cast<float>(minLength);
+    p[SAWLINE_PARAM_UNCUT_ORDER_MAX_LENGTH + row] =
+        static_cast<float>(minLength + r.Between(-10, 600));
+    p[SAWLINE_PARAM_UNCUT_ORDER_CODE + row] = r.Code();
   }
 }
 
@@ -98,26 +101,26 @@ void AddSettings(BoardRandom& r, Blocks& b, int mode) {
   float* p = b.parameters.data();
   static const float kKerfs[] = {0.0f, 3.0f, 4.0f, 4.5f, 5.0f, 2.25f};
   static const float kWasteMax[] = {0.0f, 40.0f, 49.0f, 300.0f, 600.0f, 1000.0f};
-  p[param::kWasteGateSelect] = static_cast<float>(r.Between(0, r.Chance(10) ? 2 : 1));
-  p[param::kWasteKickerCode] = r.Chance(20) ? 0.0f : r.Code();
-  p[param::kWasteMaxLength] = kWasteMax[r.Between(0, 5)];
-  p[param::kRemnantCentering] = static_cast<float>(r.Between(0, 1));
-  p[param::kUnusedTimeLimit] = static_cast<float>(r.Between(0, 9));
-  p[param::kWasteMarkCount] = static_cast<float>(r.Between(1, r.Chance(10) ? 12 : 9));
-  p[param::kTailUnmarkedLength] = static_cast<float>(r.Between(0, 300));
-  p[param::kGradeMarkLength] = static_cast<float>(r.Between(20, 40));
-  p[param::kGradeAMinLength] = static_cast<float>(r.Between(100, 300));
-  p[param::kUnmarkedGrade] = static_cast<float>(r.Between(1, 9));
-  p[param::kOptimizeMode] = static_cast<float>(mode) + (r.Chance(10) ? 0.5f : 0.0f);
-  p[param::kPriorityDowngrade] = static_cast<float>(r.Chance(45) ? 1 : r.Between(0, 2) & 2);
-  p[param::kKerfWidth] = kKerfs[r.Between(0, 5)];
-  p[param::kFluorescentLineWidth] = static_cast<float>(r.Chance(50) ? 0 : r.Between(1, 6));
-  p[param::kFrontMarkingMode] = static_cast<float>(r.Chance(30) ? 1 : 0);
-  p[param::kTopWasteSideGradeLines] = static_cast<float>(r.Chance(40) ? 1 : 0);
-  p[param::kSeparateAdjacentSameGrade] = static_cast<float>(r.Between(0, 1));
+  p[SAWLINE_PARAM_WASTE_GATE_SELECT] = static_cast<float>(r.Between(0, r.Chance(10) ? 2 : 1));
+  p[SAWLINE_PARAM_WASTE_KICKER_CODE] = r.Chance(20) ? 0.0f : r.Code();
+  p[SAWLINE_PARAM_WASTE_MAX_LENGTH] = kWasteMax[r.Between(0, 5)];
+  p[SAWLINE_PARAM_REMNANT_CENTERING] = static_cast<float>(r.Between(0, 1));
+  p[SAWLINE_PARAM_UNUSED_TIME_LIMIT] = static_cast<float>(r.Between(0, 9));
+  p[SAWLINE_PARAM_WASTE_MARK_COUNT] = static_cast<float>(r.Between(1, r.Chance(10) ? 12 : 9));
+  p[SAWLINE_PARAM_TAIL_UNMARKED_LENGTH] = static_cast<float>(r.Between(0, 300));
+  p[SAWLINE_PARAM_GRADE_MARK_LENGTH] = static_cast<float>(r.Between(20, 40));
+  p[SAWLINE_PARAM_GRADE_A_MIN_LENGTH] = static_cast<float>(r.Between(100, 300));
+  p[SAWLINE_PARAM_UNMARKED_GRADE] = static_cast<float>(r.Between(1, 9));
+  p[SAWLINE_PARAM_OPTIMIZE_MODE] = static_cast<float>(mode) + (r.Chance(10) ? 0.5f : 0.0f);
+  p[SAWLINE_PARAM_PRIORITY_DOWNGRADE] = static_cast<float>(r.Chance(45) ? 1 : r.Between(0, 2) & 2);
+  p[SAWLINE_PARAM_KERF_WIDTH] = kKerfs[r.Between(0, 5)];
+  p[SAWLINE_PARAM_FLUORESCENT_LINE_WIDTH] = static_cast<float>(r.Chance(50) ? 0 : r.Between(1, 6));
+  p[SAWLINE_PARAM_FRONT_MARKING_MODE] = static_cast<float>(r.Chance(30) ? 1 : 0);
+  p[SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES] = static_cast<float>(r.Chance(40) ? 1 : 0);
+  p[SAWLINE_PARAM_SEPARATE_ADJACENT_SAME_GRADE] = static_cast<float>(r.Between(0, 1));
   for (int g = 1; g <= 8; ++g) {
-    p[param::kCT + g] = r.Chance(60) ? 0.0f : static_cast<float>(r.Between(1, 150));
-    p[param::kCB + g] = r.Chance(60) ? 0.0f : static_cast<float>(r.Between(1, 150));
+    p[SAWLINE_PARAM_CT + g] = r.Chance(60) ? 0.0f : static_cast<float>(r.Between(1, 150));
+    p[SAWLINE_PARAM_CB + g] = r.Chance(60) ? 0.0f : static_cast<float>(r.Between(1, 150));
   }
 }
 
@@ -157,7 +160,7 @@ int AddIntervals(BoardRandom& r, float* half, int most) {
 
 void AddMarkingLines(BoardRandom& r, Blocks& b) {
   AddIntervals(r, b.marks.data(), r.Chance(10) ? 60 : 12);
-  if (b.parameters[param::kTopWasteSideGradeLines] != 0.0f && r.Chance(85)) {
+  if (b.parameters[SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES] != 0.0f && r.Chance(85)) {
     AddIntervals(r, b.marks.data() + kMarkHalf, r.Chance(10) ? 40 : 10);
   }
   static const float kKinds[] = {0.0f, 2.0f, 1.5f};
@@ -169,10 +172,10 @@ void AddMarkingLines(BoardRandom& r, Blocks& b) {
 void MakeRefused(BoardRandom& r, Blocks& b) {
   switch (r.Between(0, 2)) {
     case 0:
-      b.parameters[param::kGradeMarkLength] = NAN;
+      b.parameters[SAWLINE_PARAM_GRADE_MARK_LENGTH] = NAN;
       break;
     case 1:
-      b.parameters[param::kKerfWidth] = -2.0f;
+      b.parameters[SAWLINE_PARAM_KERF_WIDTH] = -2.0f;
       break;
     default:
       b.marks[kMarkHalf] = -100.0f;

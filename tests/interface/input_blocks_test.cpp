@@ -32,9 +32,9 @@ TEST_F(InputBlocks, IntegerEntriesAreTruncatedTowardZero) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     std::array<float, kParameterBlockFloats> block{};
-    block[param::kOptimizeMode] = c.entry;
-    block[param::kFixedOrderLength + 17] = c.entry;
-    block[param::kCB + 8] = c.entry;
+    block[SAWLINE_PARAM_OPTIMIZE_MODE] = c.entry;
+    block[SAWLINE_PARAM_FIXED_ORDER_LENGTH + 17] = c.entry;
+    block[SAWLINE_PARAM_CB + 8] = c.entry;
     UnpackParameterBlock(block.data());
     EXPECT_EQ(static_cast<int32_t>(ws.settings.OptimizeMode), c.value);
     EXPECT_EQ(ws.orderRows.FixedOrderLength[17], c.value);
@@ -44,20 +44,20 @@ TEST_F(InputBlocks, IntegerEntriesAreTruncatedTowardZero) {
 
 TEST_F(InputBlocks, FloatEntriesAreCopiedBitForBit) {
   std::array<float, kParameterBlockFloats> block{};
-  block[param::kKerfWidth] = 4.5f;
-  block[param::kFixedOrderWeight + 3] = -0.0f;
-  block[param::kVariableOrderValue + 23] = 1e-40f;  // subnormal
+  block[SAWLINE_PARAM_KERF_WIDTH] = 4.5f;
+  block[SAWLINE_PARAM_FIXED_ORDER_WEIGHT + 3] = -0.0f;
+  block[SAWLINE_PARAM_VARIABLE_ORDER_VALUE + 23] = 1e-40f;  // subnormal
   UnpackParameterBlock(block.data());
   EXPECT_EQ(ws.settings.KerfWidth, 4.5f);
   EXPECT_TRUE(std::signbit(ws.orderRows.FixedOrderWeight[3]));
   EXPECT_EQ(std::memcmp(&ws.orderRows.VariableOrderValue[23],
-                        &block[param::kVariableOrderValue + 23], sizeof(float)),
+                        &block[SAWLINE_PARAM_VARIABLE_ORDER_VALUE + 23], sizeof(float)),
             0);
 }
 
 TEST_F(InputBlocks, TimeLimitIsFixedWhateverIndex2089Holds) {
   std::array<float, kParameterBlockFloats> block{};
-  block[param::kUnusedTimeLimit] = 5.0f;
+  block[SAWLINE_PARAM_UNUSED_TIME_LIMIT] = 5.0f;
   UnpackParameterBlock(block.data());
   EXPECT_EQ(ws.settings.OptimizeTimeLimit, 0.35f);
 }

@@ -56,64 +56,69 @@ TEST_F(InputScreening, UsedValuesDecideWhetherTheBoardIsRefused) {
   const ScreeningCase cases[] = {
       {"a clean board", [](tools::JobBlocks&) {}, kAccepted},
       // Scalar settings.
-      {"NaN kerf", [](auto& j) { j.Set(param::kKerfWidth, kNaN); }, kRefusedNonFinite},
-      {"infinite kerf", [](auto& j) { j.Set(param::kKerfWidth, kInf); }, kRefusedNonFinite},
-      {"negative kerf", [](auto& j) { j.Set(param::kKerfWidth, -0.5f); }, kRefusedNegativeKerf},
-      {"kerf -0.0 is not negative", [](auto& j) { j.Set(param::kKerfWidth, -0.0f); }, kAccepted},
-      {"kerf as long as the board", [](auto& j) { j.Set(param::kKerfWidth, 4800.0f); },
-       kRefusedKerfTooWide},
-      {"huge finite kerf", [](auto& j) { j.Set(param::kKerfWidth, 1e30f); }, kRefusedKerfTooWide},
-      {"kerf just shorter than the board", [](auto& j) { j.Set(param::kKerfWidth, 4799.0f); },
+      {"NaN kerf", [](auto& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, kNaN); }, kRefusedNonFinite},
+      {"infinite kerf", [](auto& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, kInf); }, kRefusedNonFinite},
+      {"negative kerf", [](auto& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, -0.5f); },
+       kRefusedNegativeKerf},
+      {"kerf -0.0 is not negative", [](auto& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, -0.0f); },
        kAccepted},
-      {"NaN mode", [](auto& j) { j.Set(param::kOptimizeMode, kNaN); }, kRefusedNonFinite},
-      {"infinite waste kicker code", [](auto& j) { j.Set(param::kWasteKickerCode, -kInf); },
+      {"kerf as long as the board", [](auto& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, 4800.0f); },
+       kRefusedKerfTooWide},
+      {"huge finite kerf", [](auto& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, 1e30f); },
+       kRefusedKerfTooWide},
+      {"kerf just shorter than the board",
+       [](auto& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, 4799.0f); }, kAccepted},
+      {"NaN mode", [](auto& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, kNaN); }, kRefusedNonFinite},
+      {"infinite waste kicker code", [](auto& j) { j.Set(SAWLINE_PARAM_WASTE_KICKER_CODE, -kInf); },
        kRefusedNonFinite},
-      {"NaN waste gate", [](auto& j) { j.Set(param::kWasteGateSelect, kNaN); }, kRefusedNonFinite},
-      {"NaN logged-only setting", [](auto& j) { j.Set(param::kTailUnmarkedLength, kNaN); },
+      {"NaN waste gate", [](auto& j) { j.Set(SAWLINE_PARAM_WASTE_GATE_SELECT, kNaN); },
        kRefusedNonFinite},
-      {"index 2089 is never read", [](auto& j) { j.Set(param::kUnusedTimeLimit, kNaN); },
+      {"NaN logged-only setting", [](auto& j) { j.Set(SAWLINE_PARAM_TAIL_UNMARKED_LENGTH, kNaN); },
+       kRefusedNonFinite},
+      {"index 2089 is never read", [](auto& j) { j.Set(SAWLINE_PARAM_UNUSED_TIME_LIMIT, kNaN); },
        kAccepted},
       {"indices 0 to 4 are never read", [](auto& j) { j.Set(2, kInf); }, kAccepted},
-      {"NaN head cut of grade 3", [](auto& j) { j.Set(param::kCT + 3, kNaN); }, kRefusedNonFinite},
-      {"infinite tail cut of grade 8", [](auto& j) { j.Set(param::kCB + 8, kInf); },
+      {"NaN head cut of grade 3", [](auto& j) { j.Set(SAWLINE_PARAM_CT + 3, kNaN); },
        kRefusedNonFinite},
-      {"index 2070 belongs to a disabled uncut row", [](auto& j) { j.Set(param::kCT, kNaN); },
+      {"infinite tail cut of grade 8", [](auto& j) { j.Set(SAWLINE_PARAM_CB + 8, kInf); },
+       kRefusedNonFinite},
+      {"index 2070 belongs to a disabled uncut row", [](auto& j) { j.Set(SAWLINE_PARAM_CT, kNaN); },
        kAccepted},
       // Order rows: every column of an enabled row counts, integer columns included.
       {"infinite weight of an enabled fixed row",
-       [](auto& j) { j.Set(param::kFixedOrderWeight + 1, kInf); }, kRefusedNonFinite},
+       [](auto& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT + 1, kInf); }, kRefusedNonFinite},
       {"NaN length of an enabled fixed row",
-       [](auto& j) { j.Set(param::kFixedOrderLength + 0, kNaN); }, kRefusedNonFinite},
+       [](auto& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + 0, kNaN); }, kRefusedNonFinite},
       {"NaN start weight of an enabled fixed row, unused in this mode",
-       [](auto& j) { j.Set(param::kFixedOrderStartWeight + 0, kNaN); }, kRefusedNonFinite},
+       [](auto& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_START_WEIGHT + 0, kNaN); }, kRefusedNonFinite},
       {"infinite code of an enabled fixed row",
-       [](auto& j) { j.Set(param::kFixedOrderCode + 1, kInf); }, kRefusedNonFinite},
+       [](auto& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_CODE + 1, kInf); }, kRefusedNonFinite},
       {"NaN in a disabled fixed row",
        [](auto& j) {
-         j.Set(param::kFixedOrderEnabled + 1, 0);
-         j.Set(param::kFixedOrderWeight + 1, kNaN);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + 1, 0);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT + 1, kNaN);
        },
        kAccepted},
-      {"NaN in an unused fixed row", [](auto& j) { j.Set(param::kFixedOrderValue + 150, kNaN); },
-       kAccepted},
+      {"NaN in an unused fixed row",
+       [](auto& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_VALUE + 150, kNaN); }, kAccepted},
       {"NaN enabled flag disables the row",
        [](auto& j) {
-         j.Set(param::kFixedOrderEnabled + 1, kNaN);
-         j.Set(param::kFixedOrderLength + 1, kNaN);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + 1, kNaN);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + 1, kNaN);
        },
        kAccepted},
       {"NaN value of an enabled variable row",
-       [](auto& j) { j.Set(param::kVariableOrderValue + 0, kNaN); }, kRefusedNonFinite},
+       [](auto& j) { j.Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE + 0, kNaN); }, kRefusedNonFinite},
       {"infinite code of an enabled variable row",
-       [](auto& j) { j.Set(param::kVariableOrderCode + 0, kInf); }, kRefusedNonFinite},
+       [](auto& j) { j.Set(SAWLINE_PARAM_VARIABLE_ORDER_CODE + 0, kInf); }, kRefusedNonFinite},
       {"NaN in a disabled variable row",
-       [](auto& j) { j.Set(param::kVariableOrderMaxLength + 5, kNaN); }, kAccepted},
+       [](auto& j) { j.Set(SAWLINE_PARAM_VARIABLE_ORDER_MAX_LENGTH + 5, kNaN); }, kAccepted},
       {"NaN minimum of an enabled uncut row",
-       [](auto& j) { j.Set(param::kUncutOrderMinLength + 3, kNaN); }, kRefusedNonFinite},
+       [](auto& j) { j.Set(SAWLINE_PARAM_UNCUT_ORDER_MIN_LENGTH + 3, kNaN); }, kRefusedNonFinite},
       {"infinite code of an enabled uncut row",
-       [](auto& j) { j.Set(param::kUncutOrderCode + 3, kInf); }, kRefusedNonFinite},
-      {"NaN code of a disabled uncut row", [](auto& j) { j.Set(param::kUncutOrderCode + 4, kNaN); },
-       kAccepted},
+       [](auto& j) { j.Set(SAWLINE_PARAM_UNCUT_ORDER_CODE + 3, kInf); }, kRefusedNonFinite},
+      {"NaN code of a disabled uncut row",
+       [](auto& j) { j.Set(SAWLINE_PARAM_UNCUT_ORDER_CODE + 4, kNaN); }, kAccepted},
       // Board marks: only the entries the conversion reads.
       {"NaN grade of a pair", [](auto& j) { SetMark(j, 1, kNaN); }, kRefusedNonFinite},
       {"infinite length of a pair", [](auto& j) { SetMark(j, kMarkHalf + 4, kInf); },
@@ -160,13 +165,13 @@ TEST_F(InputScreening, UsedValuesDecideWhetherTheBoardIsRefused) {
        kRefusedNonFinite},
       {"non-finite comes before a negative kerf",
        [](auto& j) {
-         j.Set(param::kKerfWidth, -1);
+         j.Set(SAWLINE_PARAM_KERF_WIDTH, -1);
          SetMark(j, 0, kNaN);
        },
        kRefusedNonFinite},
       {"negative kerf comes before a negative mark",
        [](auto& j) {
-         j.Set(param::kKerfWidth, -1);
+         j.Set(SAWLINE_PARAM_KERF_WIDTH, -1);
          SetMark(j, kMarkHalf, -850);
        },
        kRefusedNegativeKerf},
@@ -193,60 +198,61 @@ TEST_F(InputScreening, UsedValuesDecideWhetherTheBoardIsRefused) {
 TEST_F(InputScreening, SettingsOutsideTheirRangeAreRefusedWhereTheyWouldSpoilThePlan) {
   const auto lines = [](tools::JobBlocks& j) { j.SetIntervals({1500, 20, 800, 600}, {}); };
   const ScreeningCase cases[] = {
-      {"mode 5", [](auto& j) { j.Set(param::kOptimizeMode, 5); }, kRefusedSetting},
-      {"mode -1", [](auto& j) { j.Set(param::kOptimizeMode, -1); }, kRefusedSetting},
-      {"mode 4.9 reads as 4", [](auto& j) { j.Set(param::kOptimizeMode, 4.9f); }, kAccepted},
-      {"mode -0.9 reads as 0", [](auto& j) { j.Set(param::kOptimizeMode, -0.9f); }, kAccepted},
-      {"unmarked grade 0 with pairs is not used", [](auto& j) { j.Set(param::kUnmarkedGrade, 0); },
+      {"mode 5", [](auto& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 5); }, kRefusedSetting},
+      {"mode -1", [](auto& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, -1); }, kRefusedSetting},
+      {"mode 4.9 reads as 4", [](auto& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 4.9f); }, kAccepted},
+      {"mode -0.9 reads as 0", [](auto& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, -0.9f); },
        kAccepted},
+      {"unmarked grade 0 with pairs is not used",
+       [](auto& j) { j.Set(SAWLINE_PARAM_UNMARKED_GRADE, 0); }, kAccepted},
       {"unmarked grade 0 with marking lines",
        [&](auto& j) {
          lines(j);
-         j.Set(param::kUnmarkedGrade, 0);
+         j.Set(SAWLINE_PARAM_UNMARKED_GRADE, 0);
        },
        kRefusedSetting},
       {"unmarked grade 10 with marking lines",
        [&](auto& j) {
          lines(j);
-         j.Set(param::kUnmarkedGrade, 10);
+         j.Set(SAWLINE_PARAM_UNMARKED_GRADE, 10);
        },
        kRefusedSetting},
       {"unmarked grade 9 (waste) with marking lines",
        [&](auto& j) {
          lines(j);
-         j.Set(param::kUnmarkedGrade, 9);
+         j.Set(SAWLINE_PARAM_UNMARKED_GRADE, 9);
        },
        kAccepted},
       {"unmarked grade 0 in defect sawing is not used",
        [&](auto& j) {
          lines(j);
-         j.Set(param::kUnmarkedGrade, 0);
-         j.Set(param::kOptimizeMode, 4);
+         j.Set(SAWLINE_PARAM_UNMARKED_GRADE, 0);
+         j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 4);
        },
        kAccepted},
       {"two-face switch 2 with front marking",
        [&](auto& j) {
          lines(j);
-         j.Set(param::kTopWasteSideGradeLines, 2);
-         j.Set(param::kFrontMarkingMode, 1);
+         j.Set(SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES, 2);
+         j.Set(SAWLINE_PARAM_FRONT_MARKING_MODE, 1);
        },
        kRefusedSetting},
       {"two-face switch 2 without front marking reads as two-face",
        [&](auto& j) {
          lines(j);
-         j.Set(param::kTopWasteSideGradeLines, 2);
+         j.Set(SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES, 2);
        },
        kAccepted},
       {"two-face switch 2 with front marking and pairs is not used",
        [](auto& j) {
-         j.Set(param::kTopWasteSideGradeLines, 2);
-         j.Set(param::kFrontMarkingMode, 1);
+         j.Set(SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES, 2);
+         j.Set(SAWLINE_PARAM_FRONT_MARKING_MODE, 1);
        },
        kAccepted},
       {"kerf beyond the largest exact length on a longer board",
        [](auto& j) {
          j.SetPairs({{1, 4e7f}});
-         j.Set(param::kKerfWidth, 2e7f);
+         j.Set(SAWLINE_PARAM_KERF_WIDTH, 2e7f);
        },
        kRefusedSetting},
       {"pair grade 0.5 reads as 0", [](auto& j) { SetMark(j, 1, 0.5f); }, kRefusedMarkGrade},
@@ -260,14 +266,16 @@ TEST_F(InputScreening, SettingsOutsideTheirRangeAreRefusedWhereTheyWouldSpoilThe
          SetMark(j, 1, 10);
        },
        kAccepted},
-      {"waste gate 7", [](auto& j) { j.Set(param::kWasteGateSelect, 7); }, kAccepted},
-      {"priority downgrade 3", [](auto& j) { j.Set(param::kPriorityDowngrade, 3); }, kAccepted},
-      {"waste mark count 0", [](auto& j) { j.Set(param::kWasteMarkCount, 0); }, kAccepted},
-      {"negative line width", [](auto& j) { j.Set(param::kFluorescentLineWidth, -4); }, kAccepted},
+      {"waste gate 7", [](auto& j) { j.Set(SAWLINE_PARAM_WASTE_GATE_SELECT, 7); }, kAccepted},
+      {"priority downgrade 3", [](auto& j) { j.Set(SAWLINE_PARAM_PRIORITY_DOWNGRADE, 3); },
+       kAccepted},
+      {"waste mark count 0", [](auto& j) { j.Set(SAWLINE_PARAM_WASTE_MARK_COUNT, 0); }, kAccepted},
+      {"negative line width", [](auto& j) { j.Set(SAWLINE_PARAM_FLUORESCENT_LINE_WIDTH, -4); },
+       kAccepted},
       {"a negative kerf keeps its own reason",
        [](auto& j) {
-         j.Set(param::kKerfWidth, -1);
-         j.Set(param::kOptimizeMode, 7);
+         j.Set(SAWLINE_PARAM_KERF_WIDTH, -1);
+         j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 7);
        },
        kRefusedNegativeKerf},
   };
@@ -291,7 +299,7 @@ TEST_F(InputScreening, SettingsOutsideTheirRangeAreRefusedWhereTheyWouldSpoilThe
 
 TEST_F(InputScreening, AcceptanceIsDecidedAfreshOnEveryCall) {
   tools::JobBlocks job = BaseJob();
-  job.Set(param::kKerfWidth, kNaN);
+  job.Set(SAWLINE_PARAM_KERF_WIDTH, kNaN);
   std::array<float, kResultBlockFloats> result{};
   EXPECT_EQ(test::RunJob(job, result), 0);
   EXPECT_GT(test::RunJob(BaseJob(), result), 0);

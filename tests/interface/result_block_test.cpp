@@ -48,7 +48,7 @@ TEST_F(ResultBlock, ThreeSegmentsFillOnlyTheirSlots) {
     ASSERT_EQ(block_[i], 0.0f) << i;
     ASSERT_EQ(block_[100 + i], 0.0f) << 100 + i;
   }
-  EXPECT_EQ(block_[result::kBoardLength], 3130.0f);
+  EXPECT_EQ(block_[SAWLINE_RESULT_BOARD_LENGTH], 3130.0f);
 }
 
 // Waste shows grade code 9 and, when it is long enough to be kicked, the kicker
@@ -73,16 +73,16 @@ TEST_F(ResultBlock, WasteShowsItsTagFields) {
     ws.cut.PieceList[0] = {1, 600, 11020304};
     ws.cut.PieceList[1] = {9, c.length, 0};
     Finish();
-    EXPECT_EQ(block_[result::kPieceGradeCode + 1], 9.0f);
-    EXPECT_EQ(block_[result::kPieceLength + 1], c.length);
-    EXPECT_EQ(block_[result::kFeedLength + 0], 605.0f);
-    EXPECT_EQ(block_[result::kFeedLength + 1], c.length);
+    EXPECT_EQ(block_[SAWLINE_RESULT_PIECE_GRADE_CODE + 1], 9.0f);
+    EXPECT_EQ(block_[SAWLINE_RESULT_PIECE_LENGTH + 1], c.length);
+    EXPECT_EQ(block_[SAWLINE_RESULT_FEED_LENGTH + 0], 605.0f);
+    EXPECT_EQ(block_[SAWLINE_RESULT_FEED_LENGTH + 1], c.length);
     for (int k = 0; k < 4; ++k) {
-      EXPECT_EQ(block_[result::kCodeField1 + 100 * k + 1], c.fields[k])
+      EXPECT_EQ(block_[SAWLINE_RESULT_CODE_FIELD_1 + 100 * k + 1], c.fields[k])
           << "kicker " << c.kicker << " length " << c.length;
     }
-    EXPECT_EQ(block_[result::kCodeField1], 11.0f);
-    EXPECT_EQ(block_[result::kCodeField1 + 300], 4.0f);
+    EXPECT_EQ(block_[SAWLINE_RESULT_CODE_FIELD_1], 11.0f);
+    EXPECT_EQ(block_[SAWLINE_RESULT_CODE_FIELD_1 + 300], 4.0f);
   }
 }
 
@@ -101,19 +101,19 @@ TEST_F(ResultBlock, ValueSlotsAreZeroOutsideValueMode) {
     ws.cut.PieceList[0] = {1, 1200, 0};
     ws.cut.PieceList[1] = {12, 500, 0};
     Finish();
-    EXPECT_EQ(block_[result::kFixedOrderPieces + 4], 1.0f) << "mode " << mode;
-    EXPECT_EQ(block_[result::kGradeSpecLength + 1], 1200.0f);
-    EXPECT_EQ(block_[result::kGradeVarLength + 1], 500.0f);
-    EXPECT_EQ(block_[result::kGradeTotalLength + 1], 1700.0f);
+    EXPECT_EQ(block_[SAWLINE_RESULT_FIXED_ORDER_PIECES + 4], 1.0f) << "mode " << mode;
+    EXPECT_EQ(block_[SAWLINE_RESULT_GRADE_SPEC_LENGTH + 1], 1200.0f);
+    EXPECT_EQ(block_[SAWLINE_RESULT_GRADE_VAR_LENGTH + 1], 500.0f);
+    EXPECT_EQ(block_[SAWLINE_RESULT_GRADE_TOTAL_LENGTH + 1], 1700.0f);
     if (mode == 1) {
-      EXPECT_EQ(block_[result::kTotalValue], 11.5f);
-      EXPECT_EQ(block_[result::kTotalValue + 1], 11.5f);
-      EXPECT_EQ(block_[result::kTotalFixedValue], 9.0f);
-      EXPECT_EQ(block_[result::kTotalFixedValue + 1], 9.0f);
-      EXPECT_EQ(block_[result::kTotalVarValue], 2.5f);
-      EXPECT_EQ(block_[result::kTotalVarValue + 1], 2.5f);
+      EXPECT_EQ(block_[SAWLINE_RESULT_TOTAL_VALUE], 11.5f);
+      EXPECT_EQ(block_[SAWLINE_RESULT_TOTAL_VALUE + 1], 11.5f);
+      EXPECT_EQ(block_[SAWLINE_RESULT_TOTAL_FIXED_VALUE], 9.0f);
+      EXPECT_EQ(block_[SAWLINE_RESULT_TOTAL_FIXED_VALUE + 1], 9.0f);
+      EXPECT_EQ(block_[SAWLINE_RESULT_TOTAL_VAR_VALUE], 2.5f);
+      EXPECT_EQ(block_[SAWLINE_RESULT_TOTAL_VAR_VALUE + 1], 2.5f);
     } else {
-      for (int i = result::kTotalValue; i < result::kBoardLength; ++i)
+      for (int i = SAWLINE_RESULT_TOTAL_VALUE; i < SAWLINE_RESULT_BOARD_LENGTH; ++i)
         ASSERT_EQ(block_[i], 0.0f) << "mode " << mode << " index " << i;
     }
   }
@@ -137,15 +137,15 @@ TEST_F(ResultBlock, LongCutListArrivesComplete) {
   ASSERT_EQ(ws.cut.PieceCount, 100);
   double feedSum = 0.0;
   for (int i = 0; i < 100; ++i)
-    feedSum += block_[result::kFeedLength + i];
-  EXPECT_NEAR(feedSum, block_[result::kBoardLength], test::kLengthTolerance);
-  EXPECT_EQ(block_[result::kPieceGradeCode + 98], 1.0f);
-  EXPECT_EQ(block_[result::kCodeField1 + 300 + 98], 98.0f);
-  EXPECT_EQ(block_[result::kPieceGradeCode + 99], 9.0f);
-  EXPECT_EQ(block_[result::kPieceLength + 99], 81 * 100.0f - 4.0f);
-  EXPECT_EQ(block_[result::kCodeField1 + 99], 1.0f);  // long: kicked
+    feedSum += block_[SAWLINE_RESULT_FEED_LENGTH + i];
+  EXPECT_NEAR(feedSum, block_[SAWLINE_RESULT_BOARD_LENGTH], test::kLengthTolerance);
+  EXPECT_EQ(block_[SAWLINE_RESULT_PIECE_GRADE_CODE + 98], 1.0f);
+  EXPECT_EQ(block_[SAWLINE_RESULT_CODE_FIELD_1 + 300 + 98], 98.0f);
+  EXPECT_EQ(block_[SAWLINE_RESULT_PIECE_GRADE_CODE + 99], 9.0f);
+  EXPECT_EQ(block_[SAWLINE_RESULT_PIECE_LENGTH + 99], 81 * 100.0f - 4.0f);
+  EXPECT_EQ(block_[SAWLINE_RESULT_CODE_FIELD_1 + 99], 1.0f);  // long: kicked
   // Only the 99 delivered pieces count for their order and their grade.
-  EXPECT_EQ(block_[result::kGradeSpecLength + 1], 99 * 96.0f);
+  EXPECT_EQ(block_[SAWLINE_RESULT_GRADE_SPEC_LENGTH + 1], 99 * 96.0f);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST_F(RunSequence, BoardWithoutPiecesLeavesResultBlockUntouched) {
 
 TEST_F(RunSequence, TimeLimitIgnoresIndex2089) {
   tools::JobBlocks job;
-  job.Set(param::kUnusedTimeLimit, 5.0f);
+  job.Set(SAWLINE_PARAM_UNUSED_TIME_LIMIT, 5.0f);
   std::array<float, kResultBlockFloats> result{};
   test::RunJob(job, result);
   EXPECT_EQ(ws.settings.OptimizeTimeLimit, 0.35f);  // no segments: nothing divides it

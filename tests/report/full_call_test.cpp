@@ -73,7 +73,7 @@ void PrintTo(const ModeCase& c, std::ostream* os) {
 int32_t PackedCode(const Block& block, int32_t i) {
   int32_t code = 0;
   for (int k = 0; k < 4; ++k)
-    code = code * 100 + static_cast<int32_t>(block[result::kCodeField1 + 100 * k + i]);
+    code = code * 100 + static_cast<int32_t>(block[SAWLINE_RESULT_CODE_FIELD_1 + 100 * k + i]);
   return code;
 }
 
@@ -94,15 +94,15 @@ TEST_P(ModeOutcome, CutListReachesTheHost) {
   ASSERT_EQ(count, static_cast<int32_t>(c.pieces.size()));
   for (int32_t i = 0; i < count; ++i) {
     const Piece& want = c.pieces[static_cast<size_t>(i)];
-    EXPECT_EQ(block_[result::kPieceGradeCode + i], want.gradeCode) << "piece " << i;
-    EXPECT_NEAR(block_[result::kPieceLength + i], want.length, test::kLengthTolerance)
+    EXPECT_EQ(block_[SAWLINE_RESULT_PIECE_GRADE_CODE + i], want.gradeCode) << "piece " << i;
+    EXPECT_NEAR(block_[SAWLINE_RESULT_PIECE_LENGTH + i], want.length, test::kLengthTolerance)
         << "piece " << i;
-    EXPECT_NEAR(block_[result::kFeedLength + i], want.feed, test::kLengthTolerance)
+    EXPECT_NEAR(block_[SAWLINE_RESULT_FEED_LENGTH + i], want.feed, test::kLengthTolerance)
         << "piece " << i;
     EXPECT_EQ(PackedCode(block_, i), want.code) << "piece " << i;
   }
-  EXPECT_EQ(block_[result::kBoardLength], 3900.0f);
-  EXPECT_NEAR(block_[result::kTotalValue], c.totalValue, 1e-3);
+  EXPECT_EQ(block_[SAWLINE_RESULT_BOARD_LENGTH], 3900.0f);
+  EXPECT_NEAR(block_[SAWLINE_RESULT_TOTAL_VALUE], c.totalValue, 1e-3);
   const std::string log = test::GbkToUtf8(LogBytes());
   EXPECT_NE(log.find("优化结果中废料段处理(加去头去尾)：共" + std::to_string(count) + "段\n"),
             std::string::npos);
@@ -192,10 +192,10 @@ TEST_F(FullCall, CutListLongerThanTheHostSlotsArrivesComplete) {
   ASSERT_EQ(Run(job), kMaxTransferRecords);
   double feedSum = 0.0;
   for (int i = 0; i < kMaxTransferRecords; ++i)
-    feedSum += block_[result::kFeedLength + i];
-  EXPECT_EQ(block_[result::kBoardLength], 75000.0f);
+    feedSum += block_[SAWLINE_RESULT_FEED_LENGTH + i];
+  EXPECT_EQ(block_[SAWLINE_RESULT_BOARD_LENGTH], 75000.0f);
   EXPECT_NEAR(feedSum, 75000.0, test::kLengthTolerance);
-  EXPECT_EQ(block_[result::kPieceGradeCode + 99], 9.0f);
+  EXPECT_EQ(block_[SAWLINE_RESULT_PIECE_GRADE_CODE + 99], 9.0f);
   EXPECT_EQ(PackedCode(block_, 99), 1020304);
 }
 
@@ -291,18 +291,18 @@ TEST_F(FullCall, FeedLengthsAddUpToTheBoardOverRandomBoards) {
     double feedSum = 0.0;
     double pieceLength = 0.0;
     for (int32_t i = 0; i < count; ++i) {
-      feedSum += block_[result::kFeedLength + i];
-      if (block_[result::kPieceGradeCode + i] != 9.0f)
-        pieceLength += block_[result::kPieceLength + i];
+      feedSum += block_[SAWLINE_RESULT_FEED_LENGTH + i];
+      if (block_[SAWLINE_RESULT_PIECE_GRADE_CODE + i] != 9.0f)
+        pieceLength += block_[SAWLINE_RESULT_PIECE_LENGTH + i];
     }
-    EXPECT_NEAR(feedSum, block_[result::kBoardLength], kSumTolerance) << "round " << round;
+    EXPECT_NEAR(feedSum, block_[SAWLINE_RESULT_BOARD_LENGTH], kSumTolerance) << "round " << round;
     double kindTotal = 0.0;
     for (int32_t g = 1; g <= kMaxOrderGrade; ++g)
-      kindTotal += block_[result::kGradeTotalLength + g];
+      kindTotal += block_[SAWLINE_RESULT_GRADE_TOTAL_LENGTH + g];
     EXPECT_NEAR(kindTotal, pieceLength, kSumTolerance) << "round " << round;
     for (int32_t i = count; i < kMaxTransferRecords; ++i) {
-      for (int32_t column = result::kPieceGradeCode; column < result::kFixedOrderPieces;
-           column += 100)
+      for (int32_t column = SAWLINE_RESULT_PIECE_GRADE_CODE;
+           column < SAWLINE_RESULT_FIXED_ORDER_PIECES; column += 100)
         ASSERT_EQ(block_[column + i], 0.0f) << "round " << round << " slot " << i;
     }
   }

@@ -285,11 +285,13 @@ TEST_F(RunLogSettings, RefusedBoardAddsOneLineToTheSettingsRecord) {
     const char* line;
   };
   const Case cases[] = {
-      {"NaN kerf", param::kKerfWidth, nan, "Board refused: a value it uses is not a finite number"},
-      {"negative kerf", param::kKerfWidth, -1.0f, "Board refused: the kerf width is negative"},
+      {"NaN kerf", SAWLINE_PARAM_KERF_WIDTH, nan,
+       "Board refused: a value it uses is not a finite number"},
+      {"negative kerf", SAWLINE_PARAM_KERF_WIDTH, -1.0f,
+       "Board refused: the kerf width is negative"},
       {"negative mark length", kParameterBlockFloats + kMarkHalf + 2, -50.0f,
        "Board refused: a board mark length is negative"},
-      {"infinite weight of an enabled order", param::kFixedOrderWeight + 1, inf,
+      {"infinite weight of an enabled order", SAWLINE_PARAM_FIXED_ORDER_WEIGHT + 1, inf,
        "Board refused: a value it uses is not a finite number"},
   };
   for (const Case& c : cases) {
@@ -323,8 +325,9 @@ TEST_F(RunLogSettings, RefusalNamesTheSettingItsValueAndItsRange) {
     const char* line;
   };
   const Case cases[] = {
-      {"mode 5", param::kOptimizeMode, 5.0f, "Board refused: OptimizeMode 5 is outside 0 to 4"},
-      {"mode -1.5", param::kOptimizeMode, -1.5f,
+      {"mode 5", SAWLINE_PARAM_OPTIMIZE_MODE, 5.0f,
+       "Board refused: OptimizeMode 5 is outside 0 to 4"},
+      {"mode -1.5", SAWLINE_PARAM_OPTIMIZE_MODE, -1.5f,
        "Board refused: OptimizeMode -1 is outside 0 to 4"},
       {"mark grade 0.5", kParameterBlockFloats + 2, 0.5f,
        "Board refused: grade 0 of mark 2 is outside 1 to 9"},

@@ -41,61 +41,67 @@ TEST(BlockChecks, WarnAboutWhatIsLegalButLikelyAMistake) {
        "the board has no marks"},
       {"no orders",
        [](JobBlocks& j) {
-         j.Set(param::kFixedOrderEnabled, 0.0f);
-         j.Set(param::kVariableOrderEnabled, 0.0f);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED, 0.0f);
+         j.Set(SAWLINE_PARAM_VARIABLE_ORDER_ENABLED, 0.0f);
        },
        "no order row is switched on: the board can only become waste"},
       {"value mode without values",
        [](JobBlocks& j) {
-         j.Set(param::kOptimizeMode, 1.0f);
-         j.Set(param::kFixedOrderValue, 0.0f);
-         j.Set(param::kVariableOrderValue, 0.0f);
+         j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 1.0f);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_VALUE, 0.0f);
+         j.Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE, 0.0f);
        },
        "OptimizeMode 1 plans by value, but no fixed-length or variable-length row has a value"},
       {"value mode with one valueless row",
        [](JobBlocks& j) {
-         j.Set(param::kOptimizeMode, 1.0f);
-         j.Set(param::kVariableOrderValue, 0.0005f);
+         j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 1.0f);
+         j.Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE, 0.0005f);
        },
        "1 order rows have no value above 0.001 (0 fixed-length, 1 variable-length)"},
-      {"a short fixed row", [](JobBlocks& j) { j.Set(param::kFixedOrderLength, 79.0f); },
+      {"a short fixed row", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH, 79.0f); },
        "fixed-length row 0: length 79 is 79 or shorter: the row is never used"},
-      {"a weightless fixed row", [](JobBlocks& j) { j.Set(param::kFixedOrderWeight, 0.001f); },
+      {"a weightless fixed row",
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT, 0.001f); },
        "fixed-length row 0: weight 0.001 is 0.001 or less: in OptimizeMode 0 the row is never "
        "used"},
       {"weights do not matter in long stock",
        [](JobBlocks& j) {
-         j.Set(param::kOptimizeMode, 3.0f);
-         j.Set(param::kFixedOrderWeight, 0.0f);
+         j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 3.0f);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT, 0.0f);
        },
        ""},
       {"a complete row",
        [](JobBlocks& j) {
-         j.Set(param::kFixedOrderQuantity, 10.0f);
-         j.Set(param::kFixedOrderDone, 10.0f);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_QUANTITY, 10.0f);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_DONE, 10.0f);
        },
        "fixed-length row 0: done 10 of quantity 10: the row is complete and not used"},
       {"an order longer than the board",
-       [](JobBlocks& j) { j.Set(param::kFixedOrderLength, 4497.0f); },
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH, 4497.0f); },
        "fixed-length row 0: length 4497 is longer than the board (4500): it can never be cut"},
       {"a variable row with max not above min",
-       [](JobBlocks& j) { j.Set(param::kVariableOrderMaxLength, 300.0f); },
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_VARIABLE_ORDER_MAX_LENGTH, 300.0f); },
        "variable-length row 0: max_length 300 is not above min_length 300: the row is never used"},
       {"an uncut row of 49", [](JobBlocks& j) { j.SetUncutOrder(4, 49, 900, 1); },
        "uncut row 4: min_length 49 is 49 or shorter"},
-      {"defect sawing ignores fixed rows", [](JobBlocks& j) { j.Set(param::kOptimizeMode, 4.0f); },
+      {"defect sawing ignores fixed rows",
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 4.0f); },
        "defect sawing (OptimizeMode 4) uses only the grade-1 variable-length rows, for their "
        "codes: 1 other order rows are not used"},
-      {"mode 5", [](JobBlocks& j) { j.Set(param::kOptimizeMode, 5.0f); },
+      {"mode 5", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 5.0f); },
        "OptimizeMode is 5, outside 0 to 4 (the library refuses such a board)"},
-      {"a fraction in a setting", [](JobBlocks& j) { j.Set(param::kOptimizeMode, 0.5f); },
+      {"a fraction in a setting", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 0.5f); },
        "OptimizeMode is 0.5, not a whole number: the library reads 0"},
       {"NaN kerf",
-       [](JobBlocks& j) { j.Set(param::kKerfWidth, std::numeric_limits<float>::quiet_NaN()); },
+       [](JobBlocks& j) {
+         j.Set(SAWLINE_PARAM_KERF_WIDTH, std::numeric_limits<float>::quiet_NaN());
+       },
        "KerfWidth is NaN (the library refuses such a board)"},
-      {"an order grade out of range", [](JobBlocks& j) { j.Set(param::kFixedOrderGrade, 9.0f); },
+      {"an order grade out of range",
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_GRADE, 9.0f); },
        "fixed-length row 0: grade is 9, outside 1 to 8"},
-      {"a code above 2^24", [](JobBlocks& j) { j.Set(param::kVariableOrderCode, 21010100.0f); },
+      {"a code above 2^24",
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_VARIABLE_ORDER_CODE, 21010100.0f); },
        "variable-length row 0: code 21010100 is above 16777216"},
       {"an odd mark kind", [](JobBlocks& j) { j.marks[kMarkKindIndex] = 2.0f; },
        "the mark kind (entry 200 of the board-mark block) is 2: only exactly 1 means grade/length "
@@ -120,7 +126,7 @@ TEST(BlockChecks, WarnAboutWhatIsLegalButLikelyAMistake) {
 
 TEST(BlockChecks, RangesAreLeftToTheJobReaderWhenAsked) {
   JobBlocks job = UsableJob();
-  job.Set(param::kOptimizeMode, 5.0f);
+  job.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 5.0f);
   EXPECT_TRUE(CheckBlocks(job.parameters.data(), job.marks.data(), {false}).empty());
 }
 

@@ -205,23 +205,23 @@ TEST(BoardReportHostile, BrokenBlocksStillGiveAFiniteDrawing) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
   std::array<float, kParameterBlockFloats> parameters{};
-  parameters[param::kCT + 2] = 1e9f;
+  parameters[SAWLINE_PARAM_CT + 2] = 1e9f;
   std::array<float, kBoardMarkBlockFloats> marks{};
   marks[0] = 2.0f;
   marks[100] = nan;
   marks[kMarkKindIndex] = 1.0f;
   std::array<float, kResultBlockFloats> result{};
   for (int i = 0; i < 100; ++i) {
-    result[static_cast<size_t>(result::kPieceGradeCode + i)] = i % 2 == 0 ? 2.0f : 9.0f;
+    result[static_cast<size_t>(SAWLINE_RESULT_PIECE_GRADE_CODE + i)] = i % 2 == 0 ? 2.0f : 9.0f;
     const float odd[] = {nan, -50.0f, inf, 120.0f};
-    result[static_cast<size_t>(result::kPieceLength + i)] = odd[i % 4];
-    result[static_cast<size_t>(result::kFeedLength + i)] = odd[(i + 1) % 4];
+    result[static_cast<size_t>(SAWLINE_RESULT_PIECE_LENGTH + i)] = odd[i % 4];
+    result[static_cast<size_t>(SAWLINE_RESULT_FEED_LENGTH + i)] = odd[(i + 1) % 4];
   }
-  result[result::kSegmentGrade] = 2.0f;
-  result[result::kSegmentLength] = -inf;
-  result[result::kBoardLength] = nan;
+  result[SAWLINE_RESULT_SEGMENT_GRADE] = 2.0f;
+  result[SAWLINE_RESULT_SEGMENT_LENGTH] = -inf;
+  result[SAWLINE_RESULT_BOARD_LENGTH] = nan;
   std::array<float, kResultBlockFloats> huge = result;
-  huge[result::kBoardLength] = 3e38f;
+  huge[SAWLINE_RESULT_BOARD_LENGTH] = 3e38f;
   const std::pair<const float*, int32_t> results[] = {
       {result.data(), 150}, {huge.data(), 3}, {result.data(), 0}, {nullptr, 5}};
   for (const auto& [block, returned] : results) {

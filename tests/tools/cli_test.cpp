@@ -356,12 +356,14 @@ TEST(CommittedFiles, ExamplesAreCleanAndCoverEveryModeAndMarkForm) {
     const std::vector<std::string> warnings =
         CheckBlocks(job.parameters.data(), job.marks.data(), {true});
     EXPECT_TRUE(warnings.empty()) << warnings.front();
-    modes.insert(static_cast<int>(job.parameters[param::kOptimizeMode]));
-    downgrade = downgrade || job.parameters[param::kPriorityDowngrade] == 1.0f;
+    modes.insert(static_cast<int>(job.parameters[SAWLINE_PARAM_OPTIMIZE_MODE]));
+    downgrade = downgrade || job.parameters[SAWLINE_PARAM_PRIORITY_DOWNGRADE] == 1.0f;
     const bool isPairs = job.marks[kMarkKindIndex] == 1.0f;
     pairs = pairs || isPairs;
-    oneFace = oneFace || (!isPairs && job.parameters[param::kTopWasteSideGradeLines] == 0.0f);
-    twoFace = twoFace || (!isPairs && job.parameters[param::kTopWasteSideGradeLines] != 0.0f);
+    oneFace =
+        oneFace || (!isPairs && job.parameters[SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES] == 0.0f);
+    twoFace =
+        twoFace || (!isPairs && job.parameters[SAWLINE_PARAM_TOP_WASTE_SIDE_GRADE_LINES] != 0.0f);
   }
   EXPECT_EQ(modes, (std::set<int>{0, 1, 2, 3, 4}));
   EXPECT_TRUE(downgrade);
@@ -493,7 +495,8 @@ TEST_F(Cli, ReplayedJobRunsToTheLinesAnswer) {
   // the line's where the line's values are whole.
   const nlohmann::json& recorded = replayed["replay"]["record_result_block"];
   EXPECT_EQ(recorded.size(), fromRun.size());
-  EXPECT_EQ(JsonFloat(recorded[result::kPieceLength]), written.result[result::kPieceLength]);
+  EXPECT_EQ(JsonFloat(recorded[SAWLINE_RESULT_PIECE_LENGTH]),
+            written.result[SAWLINE_RESULT_PIECE_LENGTH]);
   const std::string job = ReadFileText("rebuilt.json");
   EXPECT_NE(job.find("Rebuilt by sawline replay from record.txt"), std::string::npos) << job;
 }

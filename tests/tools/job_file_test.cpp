@@ -45,33 +45,33 @@ TEST(JobFile, ReadsEveryPartIntoTheBlocks) {
   ASSERT_TRUE(ReadJob(text, "job.json", job, &diagnostics)) << diagnostics.errors[0];
   EXPECT_TRUE(diagnostics.warnings.empty());
   const auto& p = job.parameters;
-  EXPECT_EQ(p[param::kKerfWidth], 4.5f);
-  EXPECT_EQ(p[param::kOptimizeMode], 2.0f);
-  EXPECT_EQ(p[param::kUnmarkedGrade], 5.0f);
-  EXPECT_EQ(p[param::kCT + 2], 50.0f);
-  EXPECT_EQ(p[param::kCB + 2], 60.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_KERF_WIDTH], 4.5f);
+  EXPECT_EQ(p[SAWLINE_PARAM_OPTIMIZE_MODE], 2.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_UNMARKED_GRADE], 5.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_CT + 2], 50.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_CB + 2], 60.0f);
   // Rows without "row" follow the previous entry of their table.
-  EXPECT_EQ(p[param::kFixedOrderEnabled + 0], 1.0f);
-  EXPECT_EQ(p[param::kFixedOrderCode + 0], 12345678.0f);
-  EXPECT_EQ(p[param::kFixedOrderWeight + 0], 0.5f);
-  EXPECT_EQ(p[param::kFixedOrderEnabled + 7], 1.0f);
-  EXPECT_EQ(p[param::kFixedOrderStartWeight + 7], 1.5f);
-  EXPECT_EQ(p[param::kFixedOrderWeight + 7], 0.0f);  // an omitted field is 0
-  EXPECT_EQ(p[param::kFixedOrderDone + 7], 2.0f);
-  EXPECT_EQ(p[param::kFixedOrderEnabled + 8], 0.0f);  // listed, switched off
-  EXPECT_EQ(p[param::kFixedOrderLength + 8], 600.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_ENABLED + 0], 1.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_CODE + 0], 12345678.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_WEIGHT + 0], 0.5f);
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_ENABLED + 7], 1.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_START_WEIGHT + 7], 1.5f);
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_WEIGHT + 7], 0.0f);  // an omitted field is 0
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_DONE + 7], 2.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_ENABLED + 8], 0.0f);  // listed, switched off
+  EXPECT_EQ(p[SAWLINE_PARAM_FIXED_ORDER_LENGTH + 8], 600.0f);
   EXPECT_EQ(job.fixedRows, 9);
-  EXPECT_EQ(p[param::kVariableOrderValue + 0], 7.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_VARIABLE_ORDER_VALUE + 0], 7.0f);
   // An uncut row given by grade takes the grade's first free row; rows 3 to 5 are grade 2.
-  EXPECT_EQ(p[param::kUncutOrderEnabled + 3], 1.0f);
-  EXPECT_EQ(p[param::kUncutOrderCode + 3], 44.0f);
-  EXPECT_EQ(p[param::kUncutOrderMinLength + 4], 100.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_UNCUT_ORDER_ENABLED + 3], 1.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_UNCUT_ORDER_CODE + 3], 44.0f);
+  EXPECT_EQ(p[SAWLINE_PARAM_UNCUT_ORDER_MIN_LENGTH + 4], 100.0f);
   EXPECT_EQ(job.marks[0], 3.0f);
   EXPECT_EQ(job.marks[100], 1200.25f);
   EXPECT_EQ(job.marks[kMarkKindIndex], 1.0f);
   // Raw entries come last, exactly as given.
   EXPECT_EQ(p[0], 7.0f);
-  EXPECT_EQ(Bits(p[param::kUnusedTimeLimit]), 0x7FC00000u);
+  EXPECT_EQ(Bits(p[SAWLINE_PARAM_UNUSED_TIME_LIMIT]), 0x7FC00000u);
   EXPECT_EQ(Bits(job.marks[150]), 0x80000000u);
 }
 
@@ -94,8 +94,8 @@ TEST(JobFile, FloatsAreRoundedOnceFromTheirText) {
                       R"("orders": {"fixed": [{"grade": 1, "length": 900, "code": 16777217}]},
   "marks": {"pairs": [[1, 1000.1]]})"),
               "job.json", job, &diagnostics));
-  EXPECT_EQ(job.parameters[param::kKerfWidth], 0.1f);
-  EXPECT_EQ(job.parameters[param::kFixedOrderCode], 16777216.0f);
+  EXPECT_EQ(job.parameters[SAWLINE_PARAM_KERF_WIDTH], 0.1f);
+  EXPECT_EQ(job.parameters[SAWLINE_PARAM_FIXED_ORDER_CODE], 16777216.0f);
   EXPECT_EQ(job.marks[kMarkHalf], 1000.1f);
   ASSERT_EQ(diagnostics.warnings.size(), 1u);
   EXPECT_NE(diagnostics.warnings[0].find("job.json:3: /orders/fixed/0/code: 16777217 cannot be "

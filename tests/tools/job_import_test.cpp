@@ -70,34 +70,36 @@ TEST(JobImport, RecordedBlocksComeBackByteForByte) {
   const float infinity = std::numeric_limits<float>::infinity();
   const Recorded cases[] = {
       {"a plain job", [](JobBlocks&) {}, 0},
-      {"NaN kerf", [&](JobBlocks& j) { j.Set(param::kKerfWidth, nan); }, 1},
-      {"NaN with a payload", [](JobBlocks& j) { j.Set(param::kKerfWidth, FromBits(0xFFC01234u)); },
-       1},
-      {"negative kerf", [](JobBlocks& j) { j.Set(param::kKerfWidth, -4.0f); }, 1},
-      {"mode 5", [](JobBlocks& j) { j.Set(param::kOptimizeMode, 5.0f); }, 1},
+      {"NaN kerf", [&](JobBlocks& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, nan); }, 1},
+      {"NaN with a payload",
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, FromBits(0xFFC01234u)); }, 1},
+      {"negative kerf", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_KERF_WIDTH, -4.0f); }, 1},
+      {"mode 5", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 5.0f); }, 1},
       {"a fraction in a whole-number setting",
-       [](JobBlocks& j) { j.Set(param::kOptimizeMode, 2.999f); }, 1},
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 2.999f); }, 1},
       {"a fraction in an order length",
-       [](JobBlocks& j) { j.Set(param::kFixedOrderLength, 1200.7f); }, 1},
-      {"-0.0 weight", [](JobBlocks& j) { j.Set(param::kFixedOrderWeight, -0.0f); }, 0},
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH, 1200.7f); }, 1},
+      {"-0.0 weight", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT, -0.0f); }, 0},
       {"enabled 1.5 reads as switched on",
-       [](JobBlocks& j) { j.Set(param::kFixedOrderEnabled, 1.5f); }, 1},
-      {"order grade 0", [](JobBlocks& j) { j.Set(param::kVariableOrderGrade, 0.0f); }, 1},
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED, 1.5f); }, 1},
+      {"order grade 0", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_VARIABLE_ORDER_GRADE, 0.0f); }, 1},
       {"a code no float holds exactly",
-       [](JobBlocks& j) { j.Set(param::kFixedOrderCode, 99999999.0f); }, 0},
-      {"a code above the largest", [](JobBlocks& j) { j.Set(param::kFixedOrderCode, 3e9f); }, 1},
-      {"infinite weight", [&](JobBlocks& j) { j.Set(param::kVariableOrderWeight, infinity); }, 1},
-      {"a huge trim", [](JobBlocks& j) { j.Set(param::kCB + 8, 1e30f); }, 1},
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_CODE, 99999999.0f); }, 0},
+      {"a code above the largest",
+       [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_CODE, 3e9f); }, 1},
+      {"infinite weight",
+       [&](JobBlocks& j) { j.Set(SAWLINE_PARAM_VARIABLE_ORDER_WEIGHT, infinity); }, 1},
+      {"a huge trim", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_CB + 8, 1e30f); }, 1},
       {"a switched-off row with junk",
        [&](JobBlocks& j) {
-         j.Set(param::kFixedOrderEnabled + 5, 2.0f);
-         j.Set(param::kFixedOrderLength + 5, nan);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + 5, 2.0f);
+         j.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + 5, nan);
        },
        0},
       {"unread entries",
        [](JobBlocks& j) {
          j.Set(0, 12.0f);
-         j.Set(param::kUnusedTimeLimit, 0.35f);
+         j.Set(SAWLINE_PARAM_UNUSED_TIME_LIMIT, 0.35f);
        },
        0},
       {"pairs with junk after their end",
@@ -143,9 +145,9 @@ TEST(JobImport, RecordedBlocksComeBackByteForByte) {
 TEST(JobImport, SaysWhatItLeavesOut) {
   JobBlocks job = PlainJob();
   job.Set(2, 1.0f);
-  job.Set(param::kUnusedTimeLimit, 0.35f);
-  job.Set(param::kFixedOrderEnabled + 9, 0.5f);  // switched off, holds something
-  job.Set(param::kVariableOrderCode + 3, 7.0f);  // switched off, holds something
+  job.Set(SAWLINE_PARAM_UNUSED_TIME_LIMIT, 0.35f);
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + 9, 0.5f);  // switched off, holds something
+  job.Set(SAWLINE_PARAM_VARIABLE_ORDER_CODE + 3, 7.0f);  // switched off, holds something
   ImportNotes notes;
   WriteJob(job.parameters.data(), job.marks.data(), "", &notes);
   EXPECT_EQ(notes.unreadEntries, 2);

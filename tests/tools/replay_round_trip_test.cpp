@@ -58,14 +58,14 @@ struct Board {
 };
 
 void SetFixedRow(JobBlocks& job, int row, const tools::FixedOrder& order, bool enabled) {
-  job.Set(param::kFixedOrderEnabled + row, enabled ? 1.0f : 0.0f);
-  job.Set(param::kFixedOrderGrade + row, static_cast<float>(order.grade));
-  job.Set(param::kFixedOrderLength + row, static_cast<float>(order.length));
-  job.Set(param::kFixedOrderWeight + row, order.weight);
-  job.Set(param::kFixedOrderStartWeight + row, order.startWeight);
-  job.Set(param::kFixedOrderQuantity + row, static_cast<float>(order.quantity));
-  job.Set(param::kFixedOrderDone + row, static_cast<float>(order.done));
-  job.Set(param::kFixedOrderCode + row, static_cast<float>(order.code));
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + row, enabled ? 1.0f : 0.0f);
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_GRADE + row, static_cast<float>(order.grade));
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + row, static_cast<float>(order.length));
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT + row, order.weight);
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_START_WEIGHT + row, order.startWeight);
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + row, static_cast<float>(order.quantity));
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_DONE + row, static_cast<float>(order.done));
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_CODE + row, static_cast<float>(order.code));
 }
 
 float Weight(Dice& dice) {

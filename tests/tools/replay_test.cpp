@@ -269,9 +269,9 @@ TEST_F(Replay, ValueOptimizationGivesTheSameListsAndSaysValuesAreApproximate) {
   job.SetSetting("OptimizeMode", 1);
   const float values[] = {31.7f, 20.9f, 12.3f, 18.1f, 7.77f};
   for (int row = 0; row < 5; ++row)
-    job.Set(param::kFixedOrderValue + row, values[row]);
-  job.Set(param::kVariableOrderValue, 15.3f);
-  job.Set(param::kVariableOrderValue + 1, 11.2f);
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_VALUE + row, values[row]);
+  job.Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE, 15.3f);
+  job.Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE + 1, 11.2f);
   const ReplayOutcome outcome = ReplayBytes(WriteRecord(job, logPath_).log);
   if (!outcome.reproduced) {
     EXPECT_FALSE(outcome.difference->inSettings) << outcome.difference->what;
@@ -289,9 +289,9 @@ TEST_F(Replay, RebuildChoicesGiveTheLinesAnswer) {
   {
     SCOPED_TRACE("a fixed-length weight of 0.0012 prints as 0.001, which is no longer taken");
     tools::JobBlocks job = ExampleJob();
-    job.Set(param::kFixedOrderWeight + 2, 0.0012f);
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_WEIGHT + 2, 0.0012f);
     const ReplayOutcome outcome = RoundTrip(job);
-    EXPECT_GT(outcome.rebuilt.job.parameters[param::kFixedOrderWeight + 2], 0.001f);
+    EXPECT_GT(outcome.rebuilt.job.parameters[SAWLINE_PARAM_FIXED_ORDER_WEIGHT + 2], 0.001f);
   }
   {
     SCOPED_TRACE("a pair grade of 0.5 prints as 0, which would end the marks");
@@ -310,18 +310,18 @@ TEST_F(Replay, RebuildChoicesGiveTheLinesAnswer) {
   {
     SCOPED_TRACE("a switched-off row of the same grade and length takes the count");
     tools::JobBlocks job = ExampleJob();
-    job.Set(param::kFixedOrderEnabled + 0, 0.0f);  // row 0 (1200) stays, switched off
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + 0, 0.0f);  // row 0 (1200) stays, switched off
     job.AddFixedOrder({1, 1200, 1.2f, 0.0f, 0.0f, 20, 0, 11010199});
     const ReplayOutcome outcome = RoundTrip(job);
-    EXPECT_EQ(outcome.rebuilt.job.parameters[param::kFixedOrderLength + 0], 1200.0f);
-    EXPECT_EQ(outcome.rebuilt.job.parameters[param::kFixedOrderCode + 0], 11010199.0f);
+    EXPECT_EQ(outcome.rebuilt.job.parameters[SAWLINE_PARAM_FIXED_ORDER_LENGTH + 0], 1200.0f);
+    EXPECT_EQ(outcome.rebuilt.job.parameters[SAWLINE_PARAM_FIXED_ORDER_CODE + 0], 11010199.0f);
   }
   {
     SCOPED_TRACE("host rows shorter first, with equal lengths of other codes");
     tools::JobBlocks job;
     job = ExampleJob();
     for (int row = 0; row < 5; ++row)
-      job.Set(param::kFixedOrderEnabled + row, 0.0f);
+      job.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + row, 0.0f);
     job.fixedRows = 5;
     job.AddFixedOrder({1, 600, 1.0f, 0.0f, 0.0f, 0, 0, 11010301});
     job.AddFixedOrder({1, 900, 1.1f, 0.0f, 0.0f, 0, 0, 11010302});

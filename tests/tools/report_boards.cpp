@@ -103,9 +103,9 @@ ReportBoard ValueBoard() {
   job.SetSetting("OptimizeMode", 1.0f);
   const float pieceValues[] = {30.0f, 21.0f, 12.0f, 18.0f, 7.5f};
   for (int row = 0; row < 5; ++row)
-    job.Set(param::kFixedOrderValue + row, pieceValues[row]);
-  job.Set(param::kVariableOrderValue, 15.0f);
-  job.Set(param::kVariableOrderValue + 1, 11.0f);
+    job.Set(SAWLINE_PARAM_FIXED_ORDER_VALUE + row, pieceValues[row]);
+  job.Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE, 15.0f);
+  job.Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE + 1, 11.0f);
   return board;
 }
 
