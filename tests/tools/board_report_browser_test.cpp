@@ -17,13 +17,12 @@
 #include <vector>
 
 #include "board_report.h"
+#include "browser_shot.h"
 #include "html_page.h"
 #include "report_boards.h"
 #include "support/test_support.h"
 
-#if defined(SAWLINE_HAVE_PNG) && !defined(_WIN32)
-#include <png.h>
-#include <unistd.h>
+#if !defined(_WIN32)
 #define SAWLINE_BROWSER_CHECKS 1
 #endif
 
@@ -33,23 +32,12 @@ namespace {
 using tools::BoardLayout;
 using tools::Box;
 using tools::html::Colour;
+using Screenshot = browser::Shot;
 
 // Per-channel difference tolerated between a drawn colour and the screenshot.
 constexpr int kColourTolerance = 6;
 
 #if defined(SAWLINE_BROWSER_CHECKS)
-
-struct Screenshot {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-
-  Colour At(int x, int y) const {
-    const size_t at =
-        (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
-    return {rgb[at], rgb[at + 1], rgb[at + 2]};
-  }
-};
 
 bool Near(Colour a, Colour b, int tolerance = kColourTolerance) {
   return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
@@ -58,26 +46,6 @@ bool Near(Colour a, Colour b, int tolerance = kColourTolerance) {
 
 std::string Describe(Colour c) {
   return c.Hex();
-}
-
-bool ReadPng(const std::string& path, Screenshot* shot) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGB;
-  shot->width = static_cast<int>(image.width);
-  shot->height = static_cast<int>(image.height);
-  shot->rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, shot->rgb.data(), 0, nullptr)) {
-    png_image_free(&image);
-    return false;
-  }
-  return true;
-}
-
-std::string Browser() {
-  const char* chosen = std::getenv("SAWLINE_CHROMIUM");
-  return chosen != nullptr && *chosen != '\0' ? chosen : "/usr/bin/chromium";
 }
 
 // Counts the pixels of a box (drawing coordinates, shifted to the page) that match one
@@ -114,8 +82,8 @@ class BoardReportBrowser : public WorkspaceTest, public ::testing::WithParamInte
  protected:
   void SetUp() override {
     WorkspaceTest::SetUp();
-    if (access(Browser().c_str(), X_OK) != 0)
-      GTEST_SKIP() << "no Chromium at " << Browser() << ": the browser checks need it";
+    std::string why;
+    if (!browser::Available(&why)) GTEST_SKIP() << why << ": the browser checks need it";
     const char* keep = std::getenv("SAWLINE_REPORT_KEEP");
     if (keep != nullptr && *keep != '\0') {
       directory_ = keep;
@@ -139,7 +107,6 @@ class BoardReportBrowser : public WorkspaceTest, public ::testing::WithParamInte
               const BoardLayout& layout, Screenshot* shot) {
     const std::filesystem::path page = directory_ / (name + ".html");
     const std::filesystem::path png = directory_ / (name + ".png");
-    const std::filesystem::path log = directory_ / (name + ".chromium.log");
     {
       std::ofstream out(page, std::ios::binary);
       tools::WriteBoardReport(input, out);
@@ -148,25 +115,11 @@ class BoardReportBrowser : public WorkspaceTest, public ::testing::WithParamInte
         static_cast<int>(std::ceil(layout.left + layout.width)) + tools::html::kPageMargin;
     const int height =
         static_cast<int>(std::ceil(layout.top + layout.height)) + tools::html::kPageMargin;
-    std::ostringstream command;
-    command << "timeout 120 '" << Browser()
-            << "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
-               " --disable-background-networking --disable-component-update --disable-sync"
-               " --hide-scrollbars --force-device-scale-factor=1"
-               // Paint every tile before the screenshot is taken, not only the first.
-               " --run-all-compositor-stages-before-draw --virtual-time-budget=5000"
-               " --user-data-dir='"
-            << (directory_ / (name + ".profile")).string() << "' --window-size=" << width << ','
-            << height << " --screenshot='" << png.string() << "' 'file://" << page.string()
-            << "' >'" << log.string() << "' 2>&1";
-    const int status = std::system(command.str().c_str());
-    std::filesystem::remove_all(directory_ / (name + ".profile"));
-    if (status != 0 || !ReadPng(png.string(), shot)) {
-      ADD_FAILURE() << "Chromium gave no screenshot (status " << status << "); its output:\n"
-                    << ReadFileBytes(log.string()).substr(0, 4000);
+    std::string error;
+    if (!browser::TakeShot(page.string(), png.string(), width, height, shot, &error)) {
+      ADD_FAILURE() << error;
       return false;
     }
-    if (!keep_) std::filesystem::remove(log);
     EXPECT_EQ(shot->width, width);
     EXPECT_EQ(shot->height, height);
     return shot->width == width && shot->height == height;
@@ -287,8 +240,7 @@ INSTANTIATE_TEST_SUITE_P(ReportBoards, BoardReportBrowser, ::testing::ValuesIn(R
 #else
 
 TEST(BoardReportBrowser, ScreenshotShowsZonesWasteAndCutsWhereTheLayoutPutsThem) {
-  GTEST_SKIP() << "built without libpng (or for Windows): the browser checks cannot read "
-                  "screenshots";
+  GTEST_SKIP() << "Windows build: the browser checks need Chromium and a POSIX temporary folder";
 }
 
 #endif
