@@ -36,15 +36,6 @@ struct RunArguments {
   std::string logDirectory;
 };
 
-bool WriteText(const std::string& path, const std::string& text, std::ostream& err) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << text;
-  file.close();
-  if (file) return true;
-  err << "sawline: " << path << ": cannot be written\n";
-  return false;
-}
-
 void PrintDiagnostics(const JobDiagnostics& diagnostics, std::ostream& err) {
   for (const std::string& error : diagnostics.errors)
     err << error << '\n';
@@ -347,6 +338,15 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
 }
 
 }  // namespace
+
+bool WriteText(const std::string& path, const std::string& text, std::ostream& err) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << text;
+  file.close();
+  if (file) return true;
+  err << "sawline: " << path << ": cannot be written\n";
+  return false;
+}
 
 int RunSawline(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   try {

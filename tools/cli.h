@@ -4,6 +4,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 namespace sawline::tools {
 
@@ -14,6 +15,10 @@ enum ExitStatus : int {
   kExitBadInput = 2,       // bad input or usage: nothing was run
   kExitReplayDiffers = 3,  // replay: the rebuilt job ran, but the desk's answer differs
 };
+
+// Writes `text` to the file `path` (replacing it); false, with a message on `err`, when
+// it cannot be written.
+bool WriteText(const std::string& path, const std::string& text, std::ostream& err);
 
 // Runs the command line `argv` (argv[0] is the program); writes to `out` and `err`.
 int RunSawline(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

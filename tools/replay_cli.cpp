@@ -22,15 +22,6 @@ constexpr const char* kReplayExitText =
     "Exit status: 0 the desk reproduced the record exactly (with --show: the record reads); "
     "3 the rebuilt job ran but the desk's answer differs; 2 not a readable record, or bad usage.";
 
-bool WriteFile(const std::string& path, const std::string& text, std::ostream& err) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << text;
-  file.close();
-  if (file) return true;
-  err << "sawline: " << path << ": cannot be written\n";
-  return false;
-}
-
 std::string NoteText(const RebuildNote& note) {
   return note.line > 0 ? "line " + std::to_string(note.line) + ": " + note.text : note.text;
 }
@@ -170,7 +161,7 @@ bool WriteReport(const std::string& path, const std::string& name, const Record&
   }
   std::ostringstream page;
   WriteBoardReport(input, page);
-  return WriteFile(path, page.str(), err);
+  return WriteText(path, page.str(), err);
 }
 
 }  // namespace
@@ -241,11 +232,11 @@ int ReplayCommand(const ReplayArguments& arguments, std::ostream& out, std::ostr
   const ReplayOutcome outcome = Replay(record, options);
   PrintReplay(out, name, record, outcome);
   if (!arguments.job.empty()) {
-    if (!WriteFile(arguments.job, JobJson(name, record, outcome), err)) return kExitBadInput;
+    if (!WriteText(arguments.job, JobJson(name, record, outcome), err)) return kExitBadInput;
     out << "rebuilt job: " << arguments.job << '\n';
   }
   if (!arguments.json.empty()) {
-    if (!WriteFile(arguments.json, ReplayJson(name, record, outcome), err)) return kExitBadInput;
+    if (!WriteText(arguments.json, ReplayJson(name, record, outcome), err)) return kExitBadInput;
     out << "json: " << arguments.json << '\n';
   }
   if (!arguments.report.empty()) {

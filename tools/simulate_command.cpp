@@ -146,15 +146,6 @@ void AddInput(const std::string& input, std::vector<SimulationBoard>& boards) {
     AddInput(path.string(), boards);
 }
 
-bool WriteText(const std::string& path, const std::string& text, std::ostream& err) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << text;
-  file.close();
-  if (file) return true;
-  err << "sawline: " << path << ": cannot be written\n";
-  return false;
-}
-
 }  // namespace
 
 void AddSimulateCommand(CLI::App& app, SimulateArguments& arguments) {
