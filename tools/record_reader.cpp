@@ -106,7 +106,7 @@ const LineFormat kFormats[] = {
     {RecordLineKind::kUsefulByGrade, "        1-8等级有用长度:", "GradeUsefulLength by grade"},
     {RecordLineKind::kPieceStatisticsHeading, "优化结果统计：", "piece statistics heading"},
     {RecordLineKind::kTotalByGrade, "    1-8等级总长:", "GradeTotalLength by grade"},
-    {RecordLineKind::kSpecByGrade, "    1-8等级规格长:", "GradeSpecLength by grade"},
+    {RecordLineKind::kFixedLengthByGrade, "    1-8等级规格长:", "GradeSpecLength by grade"},
     {RecordLineKind::kVariableByGrade, "    1-8等级不定长长:", "GradeVarLength by grade"},
     {RecordLineKind::kUncutByGrade, "    1-8等级固定不锯切长:", "GradeUncutLength by grade"},
     {RecordLineKind::kValueHeading, "价值优化结果统计：", "value statistics heading"},
@@ -138,7 +138,7 @@ bool GradeGroupLine(RecordLineKind kind) {
   switch (kind) {
     case RecordLineKind::kUsefulByGrade:
     case RecordLineKind::kTotalByGrade:
-    case RecordLineKind::kSpecByGrade:
+    case RecordLineKind::kFixedLengthByGrade:
     case RecordLineKind::kVariableByGrade:
     case RecordLineKind::kUncutByGrade:
     case RecordLineKind::kValueByGrade:
@@ -855,7 +855,7 @@ class Reader {
     if (!Grades(RecordLineKind::kUsefulByGrade, &s.useful) ||
         !Expect(RecordLineKind::kPieceStatisticsHeading) ||
         !Grades(RecordLineKind::kTotalByGrade, &s.total) ||
-        !Grades(RecordLineKind::kSpecByGrade, &s.spec) ||
+        !Grades(RecordLineKind::kFixedLengthByGrade, &s.fixedLength) ||
         !Grades(RecordLineKind::kVariableByGrade, &s.variable) ||
         !Grades(RecordLineKind::kUncutByGrade, &s.uncut) ||
         !Expect(RecordLineKind::kValueHeading)) {

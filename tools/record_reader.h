@@ -73,7 +73,7 @@ enum class RecordLineKind {
   kUsefulByGrade,  // grades 1 to 8, each: grade, value
   kPieceStatisticsHeading,
   kTotalByGrade,
-  kSpecByGrade,
+  kFixedLengthByGrade,
   kVariableByGrade,
   kUncutByGrade,
   kValueHeading,
@@ -216,7 +216,7 @@ struct RecordStatistics {
   int orderCountsLine = 0;
   double boardLength = 0.0;
   double totalUseful = 0.0;
-  RecordGrades useful{}, total{}, spec{}, variable{}, uncut{};
+  RecordGrades useful{}, total{}, fixedLength{}, variable{}, uncut{};
   bool values = false;  // value optimization: the value lines are present
   double totalValue = 0.0;
   RecordGrades value{}, fixedValue{}, variableValue{};

@@ -479,7 +479,7 @@ std::array<float, kResultBlockFloats> RecordResultBlock(const Record& record) {
   for (int g = 1; g <= kMaxOrderGrade; ++g) {
     const auto grade = static_cast<size_t>(g);
     at(SAWLINE_RESULT_GRADE_TOTAL_LENGTH + g) = f(s.total[grade]);
-    at(SAWLINE_RESULT_GRADE_SPEC_LENGTH + g) = f(s.spec[grade]);
+    at(SAWLINE_RESULT_GRADE_SPEC_LENGTH + g) = f(s.fixedLength[grade]);
     at(SAWLINE_RESULT_GRADE_VAR_LENGTH + g) = f(s.variable[grade]);
     at(SAWLINE_RESULT_GRADE_UNCUT_LENGTH + g) = f(s.uncut[grade]);
     at(SAWLINE_RESULT_TOTAL_USEFUL_LENGTH + g) = f(s.useful[grade]);
