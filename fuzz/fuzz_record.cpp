@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "input_names.h"
 #include "record_reader.h"
 #include "record_rebuild.h"
 #include "record_text.h"
@@ -53,4 +54,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(byte == '\n' || (byte >= 0x20 && byte != 0x7F), "no control byte is shown raw");
   }
   return 0;
+}
+
+// "accepted-record", or "refused-" and what the reader's reason says before any quote,
+// colon or parenthesis: "refused-at-plan-heading" for "expected the plan heading: ...".
+std::string DescribeFuzzInput(const uint8_t* data, size_t size) {
+  if (size > kMaxInputBytes) return "oversized";
+  sawline::tools::Record record;
+  sawline::tools::RecordError error;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  if (sawline::tools::ReadRecord(bytes, &record, &error)) return "accepted-record";
+  constexpr std::string_view kExpected = "expected the ";
+  std::string reason = error.message.substr(0, error.message.find_first_of(":(\""));
+  if (reason.rfind(kExpected, 0) == 0) reason.replace(0, kExpected.size(), "at ");
+  return "refused-" + sawline::fuzz::Slug(reason);
 }
