@@ -13,7 +13,6 @@
 #include "workspace/workspace.h"
 
 namespace sawline {
-namespace {}  // namespace
 
 void LoadOrders(int32_t grade, OrderView& view) {
   view.count = ListCount(grade, ws.orders.VariableCount, kMaxVariableOrders);
