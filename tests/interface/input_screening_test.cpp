@@ -133,6 +133,8 @@ TEST_F(InputScreening, UsedValuesDecideWhetherTheBoardIsRefused) {
          SetMark(j, kMarkHalf + 3, -1300);
        },
        kRefusedNegativeMark},
+      {"a pair of length 0 is not negative", [](auto& j) { SetMark(j, kMarkHalf + 2, 0); },
+       kAccepted},
       {"NaN after the first half's end", [](auto& j) { SetMark(j, 6, kNaN); }, kAccepted},
       {"negative entry after both halves end", [](auto& j) { SetMark(j, kMarkHalf + 7, -5); },
        kAccepted},

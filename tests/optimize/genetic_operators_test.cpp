@@ -126,22 +126,29 @@ TEST_F(GeneticOperators, MutationBudgetRejectedDrawsAndUndoneMutations) {
   const struct {
     const char* name;
     float searchLength;
+    float kerf;
     std::vector<std::pair<int32_t, int32_t>> draws;
     std::vector<int32_t> rows;  // gene 0 of rows 0..9 afterwards
   } cases[] = {
-      {"three mutations", 100000.0f, {}, {0, 5, 5, 5, 0, 0, 0, 0, 0, 0}},
-      {"row 200 rejected", 100000.0f, {{70, kRow200}}, {0, 0, 5, 5, 0, 0, 0, 0, 0, 5}},
-      {"gene n rejected", 100000.0f, {{90, 16384}}, {0, 0, 5, 5, 0, 0, 0, 0, 0, 5}},
+      {"three mutations", 100000.0f, 0.0f, {}, {0, 5, 5, 5, 0, 0, 0, 0, 0, 0}},
+      {"row 200 rejected", 100000.0f, 0.0f, {{70, kRow200}}, {0, 0, 5, 5, 0, 0, 0, 0, 0, 5}},
+      {"gene n rejected", 100000.0f, 0.0f, {{90, 16384}}, {0, 0, 5, 5, 0, 0, 0, 0, 0, 5}},
       // 5 pieces of 100 do not fit into 300: undone, the budget grows to 4 and mutation 1
       // follows; mutations 1 to 3 set 2 pieces.
       {"undone mutation",
        300.0f,
+       0.0f,
        {{113, 13107}, {116, 13107}, {119, 13107}, {122, 13107}},
        {0, 0, 2, 2, 2, 0, 0, 0, 0, 0}},
+      // A row that fills the segment exactly fits, whether its length is kept whole or
+      // (with a kerf of 0.5) summed in single precision.
+      {"exact fit stands", 500.0f, 0.0f, {}, {0, 5, 5, 5, 0, 0, 0, 0, 0, 0}},
+      {"exact fit with a fractional kerf stands", 502.5f, 0.5f, {}, {0, 5, 5, 5, 0, 0, 0, 0, 0, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetGenes({100}, {5}, c.searchLength);
+    ws.settings.KerfWidth = c.kerf;
     for (auto& row : ws.search.NextPopulation)
       row[0] = 0;
     for (int32_t m = 0; m < 5; ++m)  // mutation m picks row m + 1 and 5 pieces

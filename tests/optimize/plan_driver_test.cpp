@@ -91,6 +91,17 @@ TEST_F(PlanDriver, GradesOutsideOrderRangeArePlannedAsWasteWithoutLooping) {
   }
 }
 
+TEST_F(PlanDriver, ASegmentPastTheCountIsNoNeighbour) {
+  // Segment 1 is left over from an earlier board, of the grade that the last segment is
+  // downgraded to. The last segment must become waste itself, not merge into it.
+  SetSegments({{2, 1000}, {3, 500}});
+  ws.board.SegmentCount = 1;
+  PlanBoard();
+  ASSERT_EQ(ws.cut.PieceCount, 1);
+  EXPECT_EQ(ws.cut.PieceList[0].gradeCode, 9.0f);
+  EXPECT_NEAR(CoveredLength(), 1000.0, kLengthTolerance);
+}
+
 TEST_F(PlanDriver, CenteringHalvesTrailingWasteOfAnUnsplitRow) {
   SetPlanRow(0, {{2, 1, 1000, 11}, {1, 9, 305, 0}});
   plan::CenterWasteInRow(0);

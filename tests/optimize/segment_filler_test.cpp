@@ -183,6 +183,19 @@ TEST_F(SegmentFiller, WeightShiftNeverCutsAPieceBelowItsOwnOrdersMinimum) {
   ExpectRows({{2, 1030, 22}});
 }
 
+// One order 300..400, K = 10. Below 310 no piece fits with its kerf: the equal division
+// (one piece of L - 10) is too short, and so is the room for the fallback's one shortest
+// piece. From 310 one minimum piece fits.
+TEST_F(SegmentFiller, ShortestPieceFallbackNeedsRoomForItsKerf) {
+  SetOrders({{300, 400, 1.0f, 11}}, 10.0f);
+  for (float length : {295.0f, 305.0f, 309.9f}) {
+    EXPECT_EQ(Fill(length), 0.0f) << length;
+    EXPECT_EQ(ws.filler.FillRowCount, 0) << length;
+  }
+  EXPECT_EQ(Fill(310.0f), 300.0f);
+  ExpectRows({{1, 300, 11}});
+}
+
 TEST_F(SegmentFiller, OddInputsGiveNoPlanWithoutFault) {
   SetOrders({{150, 400, 1.0f, 11}}, 5.0f);
   for (int32_t grade : {0, 9, -3, 77}) {

@@ -289,7 +289,7 @@ TEST_F(OrderLists, GradeLimitIsOneAboveTheWorstGradeWithFixedOrVariableOrders) {
   const Case cases[] = {
       {"grades 1 and 3", {1}, {3}, false, 4},         {"fixed only", {5, 2}, {}, false, 6},
       {"variable grade 8", {}, {8}, false, 9},        {"none", {}, {}, false, 1},
-      {"uncut orders do not count", {}, {}, true, 1},
+      {"uncut orders do not count", {}, {}, true, 1}, {"grade 1 alone", {1}, {1}, false, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
