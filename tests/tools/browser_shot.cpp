@@ -53,24 +53,20 @@ bool Available(std::string* why) {
   return false;
 }
 
-bool TakeShot(const std::string& page, const std::string& png, int width, int height, Shot* shot,
-              std::string* error) {
-  const std::string profile = png + ".profile";
-  const std::string log = png + ".chromium.log";
-  std::ostringstream command;
-  command << "timeout 120 '" << Browser()
-          << "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
-             " --disable-background-networking --disable-component-update --disable-sync"
-             " --hide-scrollbars --force-device-scale-factor=1"
-             " --run-all-compositor-stages-before-draw --virtual-time-budget=5000"
-             " --user-data-dir='"
-          << profile << "' --window-size=" << width << ',' << height << " --screenshot='" << png
-          << "' 'file://" << page << "' >'" << log << "' 2>&1";
-  const int status = std::system(command.str().c_str());
+namespace {
+
+// One Chromium run; true when it left a PNG that reads in full. A browser that hangs
+// after writing its screenshot (seen now and then when the machine is busy) still counts:
+// the PNG is what matters, and a truncated one fails to read.
+bool TryShot(const std::string& command, const std::string& profile, const std::string& png,
+             const std::string& log, Shot* shot, std::string* error) {
+  std::filesystem::remove(png);
+  std::filesystem::remove_all(profile);
+  const int status = std::system(command.c_str());
   std::filesystem::remove_all(profile);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  if (status != 0 || !png_image_begin_read_from_file(&image, png.c_str())) {
+  if (!png_image_begin_read_from_file(&image, png.c_str())) {
     std::ifstream in(log, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -84,11 +80,41 @@ bool TakeShot(const std::string& page, const std::string& png, int width, int he
   shot->rgb.resize(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, shot->rgb.data(), 0, nullptr)) {
     png_image_free(&image);
-    *error = "the screenshot cannot be read";
+    *error = "the screenshot cannot be read (status " + std::to_string(status) + ")";
     return false;
   }
-  std::filesystem::remove(log);
   return true;
+}
+
+}  // namespace
+
+bool TakeShot(const std::string& page, const std::string& png, int width, int height, Shot* shot,
+              std::string* error) {
+  const std::string profile = png + ".profile";
+  const std::string log = png + ".chromium.log";
+  std::ostringstream command;
+  command << "timeout -k 5 45 '" << Browser()
+          << "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+             " --disable-background-networking --disable-component-update --disable-sync"
+             " --hide-scrollbars --force-device-scale-factor=1"
+             " --run-all-compositor-stages-before-draw --virtual-time-budget=5000"
+             " --user-data-dir='"
+          << profile << "' --window-size=" << width << ',' << height << " --screenshot='" << png
+          << "' 'file://" << page << "' >'" << log << "' 2>&1";
+  // Headless Chromium occasionally stalls before it draws; a fresh start draws the same
+  // page, so a stall costs a retry rather than a failed check.
+  constexpr int kAttempts = 3;
+  std::string failures;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    std::string why;
+    if (TryShot(command.str(), profile, png, log, shot, &why)) {
+      std::filesystem::remove(log);
+      return true;
+    }
+    failures += "attempt " + std::to_string(attempt) + ": " + why + "\n";
+  }
+  *error = failures;
+  return false;
 }
 
 #else
