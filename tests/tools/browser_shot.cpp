@@ -96,6 +96,7 @@ bool TakeShot(const std::string& page, const std::string& png, int width, int he
   command << "timeout -k 5 45 '" << Browser()
           << "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
              " --disable-background-networking --disable-component-update --disable-sync"
+             " --disable-dev-shm-usage"
              " --hide-scrollbars --force-device-scale-factor=1"
              " --run-all-compositor-stages-before-draw --virtual-time-budget=5000"
              " --user-data-dir='"
