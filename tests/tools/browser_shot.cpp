@@ -45,16 +45,6 @@ std::string Browser() {
   return chosen != nullptr && *chosen != '\0' ? chosen : "/usr/bin/chromium";
 }
 
-}  // namespace
-
-bool Available(std::string* why) {
-  if (access(Browser().c_str(), X_OK) == 0) return true;
-  *why = "no Chromium at " + Browser();
-  return false;
-}
-
-namespace {
-
 // One Chromium run; true when it left a PNG that reads in full. A browser that hangs
 // after writing its screenshot (seen now and then when the machine is busy) still counts:
 // the PNG is what matters, and a truncated one fails to read.
@@ -87,6 +77,12 @@ bool TryShot(const std::string& command, const std::string& profile, const std::
 }
 
 }  // namespace
+
+bool Available(std::string* why) {
+  if (access(Browser().c_str(), X_OK) == 0) return true;
+  *why = "no Chromium at " + Browser();
+  return false;
+}
 
 bool TakeShot(const std::string& page, const std::string& png, int width, int height, Shot* shot,
               std::string* error) {
