@@ -7,9 +7,9 @@
 #include <array>
 #include <cstdint>
 
+#include "desk/blocks.h"
 #include "interface/run_sequence.h"
 #include "interface/sawline.h"
-#include "job_file.h"
 #include "platform/platform.h"
 
 namespace {

@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "board_model.h"
-#include "job_file.h"
-#include "simulate.h"
+#include "jobfile/board_model.h"
+#include "jobfile/job_reader.h"
+#include "simulate/board_drawing.h"
+#include "simulate/simulate.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include <utility>
 #include <vector>
 
+#include "desk/blocks.h"
 #include "interface/sawline.h"
-#include "job_file.h"
 #include "platform/platform.h"
 
 namespace {

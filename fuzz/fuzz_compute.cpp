@@ -15,12 +15,12 @@
 #include <utility>
 #include <vector>
 
+#include "desk/blocks.h"
 #include "input_names.h"
 #include "interface/block_layout.h"
 #include "interface/input_blocks.h"
 #include "interface/sawline.h"
 #include "interface/settings_table.h"
-#include "job_file.h"
 #include "platform/platform.h"
 
 namespace {

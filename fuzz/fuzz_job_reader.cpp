@@ -12,7 +12,8 @@
 
 #include "input_names.h"
 #include "interface/block_layout.h"
-#include "job_file.h"
+#include "jobfile/job_reader.h"
+#include "jobfile/job_writer.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string_view>
 
 #include "input_names.h"
-#include "record_reader.h"
-#include "record_rebuild.h"
-#include "record_text.h"
-#include "replay.h"
+#include "record/record_reader.h"
+#include "record/record_rebuild.h"
+#include "record/record_text.h"
+#include "record/replay.h"
 #include "workspace/capacities.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // subcommands; with no arguments it runs the bundled example board.
 #include <iostream>
 
-#include "cli.h"
+#include "cli/command_line.h"
 
 int main(int argc, char** argv) {
   return sawline::tools::RunSawline(argc, argv, std::cout, std::cerr);

@@ -31,6 +31,19 @@
 #define SAWLINE_BOARD_MARK_BLOCK_FLOATS 201
 #define SAWLINE_RESULT_BLOCK_FLOATS 1169
 
+/* The tables the blocks hold: order-table rows, the grades that have orders (1 to 8;
+ * grade 9 is waste), the entries of each half of the board-mark block, and the converted
+ * segments and cut-list pieces the result block has room for. */
+#define SAWLINE_FIXED_ORDER_ROWS 200
+#define SAWLINE_VARIABLE_ORDER_ROWS 24
+#define SAWLINE_UNCUT_ORDER_ROWS 24
+#define SAWLINE_UNCUT_ROWS_PER_GRADE 3 /* uncut row r belongs to grade r / 3 + 1 */
+#define SAWLINE_ORDER_GRADES 8
+#define SAWLINE_WASTE_GRADE 9
+#define SAWLINE_MARK_HALF_ENTRIES 100
+#define SAWLINE_RESULT_SEGMENTS 100
+#define SAWLINE_RESULT_PIECES 100
+
 /* Parameter block: the index of each setting, and of row 0 of each order-table column
  * (row r at index + r). Integer settings are read truncated toward zero. CT and CB hold
  * grade g (1 to 8) at index + g. Indices 0 to 4 and 2089 are not read. */

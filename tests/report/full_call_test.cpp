@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "interface/block_layout.h"
+#include "jobfile/job_reader.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 #include "workspace/workspace.h"

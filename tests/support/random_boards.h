@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "job_file.h"
+#include "desk/blocks.h"
 
 namespace sawline::test {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "job_file.h"
+#include "desk/blocks.h"
 #include "workspace/capacities.h"
 
 namespace sawline::test {

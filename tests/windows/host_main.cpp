@@ -43,7 +43,7 @@
 #endif
 
 #include "interface/sawline.h"
-#include "job_file.h"
+#include "jobfile/job_reader.h"
 #include "support/random_boards.h"
 #if defined(SAWLINE_HOST_LINKED)
 #include "platform/platform.h"

@@ -1,0 +1,51 @@
+#include "desk/desk_run.h"
+
+#include <fstream>
+
+#include "interface/sawline.h"
+#include "platform/platform.h"
+
+namespace sawline::tools {
+
+constexpr const char* kRefusalLine = "Board refused: ";
+
+std::string ReadRefusal(const std::string& logPath) {
+  std::ifstream log(logPath, std::ios::binary);
+  std::string line;
+  while (std::getline(log, line)) {
+    if (line.rfind(kRefusalLine, 0) != 0) continue;
+    line.erase(0, std::char_traits<char>::length(kRefusalLine));
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+      line.pop_back();
+    return line;
+  }
+  return "";
+}
+
+RunOutcome RunBoard(const JobBlocks& job, const RunOptions& options) {
+  RunOutcome outcome;
+  platform::ReleaseFixes();
+  outcome.logPath = options.logDirectory.empty()
+                        ? std::string(platform::kLogFileName)
+                        : options.logDirectory + "/" + platform::kLogFileName;
+  platform::SetLogPath(outcome.logPath.c_str());
+  if (options.fixedTime) {
+    outcome.time = *options.fixedTime;
+    outcome.clockFixed = true;
+    platform::FixCalendar(outcome.time.seconds, outcome.time.utcOffsetSeconds);
+    platform::FixClock(0);
+  } else {
+    outcome.time = CurrentRunTime();
+  }
+  outcome.returned =
+      OptimizationCompute(job.parameters.data(), job.marks.data(), outcome.result.data());
+  platform::ReleaseFixes();
+  if (outcome.returned == 0) outcome.refusal = ReadRefusal(outcome.logPath);
+  return outcome;
+}
+
+int RunExitStatus(const RunOutcome& outcome) {
+  return outcome.returned > 0 ? 0 : 1;
+}
+
+}  // namespace sawline::tools
