@@ -1,5 +1,6 @@
 #include "desk/desk_run.h"
 
+#include <chrono>
 #include <fstream>
 
 #include "interface/sawline.h"
@@ -25,20 +26,30 @@ std::string ReadRefusal(const std::string& logPath) {
 RunOutcome RunBoard(const JobBlocks& job, const RunOptions& options) {
   RunOutcome outcome;
   platform::ReleaseFixes();
-  outcome.logPath = options.logDirectory.empty()
-                        ? std::string(platform::kLogFileName)
-                        : options.logDirectory + "/" + platform::kLogFileName;
+  if (!options.logPath.empty()) {
+    outcome.logPath = options.logPath;
+  } else {
+    outcome.logPath = options.logDirectory.empty()
+                          ? std::string(platform::kLogFileName)
+                          : options.logDirectory + "/" + platform::kLogFileName;
+  }
   platform::SetLogPath(outcome.logPath.c_str());
   if (options.fixedTime) {
     outcome.time = *options.fixedTime;
     outcome.clockFixed = true;
-    platform::FixCalendar(outcome.time.seconds, outcome.time.utcOffsetSeconds);
+    platform::FixCalendar(outcome.time.seconds, outcome.time.utcOffsetSeconds,
+                          options.advanceAfterSeeds);
     platform::FixClock(0);
   } else {
     outcome.time = CurrentRunTime();
   }
+  if (options.beforeCall != nullptr) options.beforeCall(options.callContext);
+  const auto start = std::chrono::steady_clock::now();
   outcome.returned =
       OptimizationCompute(job.parameters.data(), job.marks.data(), outcome.result.data());
+  outcome.callMilliseconds =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  if (options.afterCall != nullptr) options.afterCall(options.callContext);
   platform::ReleaseFixes();
   if (outcome.returned == 0) outcome.refusal = ReadRefusal(outcome.logPath);
   return outcome;

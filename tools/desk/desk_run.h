@@ -22,7 +22,16 @@ struct RunOptions {
   // and the millisecond clock stands still, so that every search runs all its
   // generations and two runs answer alike. Empty: live clocks, as on the line.
   std::optional<RunTime> fixedTime;
+  // With a fixed time: the calendar moves on one second once this many searches have
+  // read their seed (a line whose call spans a second boundary); -1 never.
+  int32_t advanceAfterSeeds = -1;
   std::string logDirectory;  // where BackupData.txt goes; empty: the current directory
+  std::string logPath;       // the run log's file itself; overrides logDirectory
+  // Called right before and right after the entry (with the clock and calendar already
+  // set, and still set), e.g. to watch the call's searches; nullptr for none.
+  void (*beforeCall)(void* context) = nullptr;
+  void (*afterCall)(void* context) = nullptr;
+  void* callContext = nullptr;
 };
 
 struct RunOutcome {
@@ -32,10 +41,13 @@ struct RunOutcome {
   std::array<float, kResultBlockFloats> result{};
   RunTime time;  // the calendar time the run used (read before the call if live)
   bool clockFixed = false;
-  std::string logPath;  // the run log the library wrote
-  std::string refusal;  // why the library refused the board ("" when it did not)
+  std::string logPath;            // the run log the library wrote
+  std::string refusal;            // why the library refused the board ("" when it did not)
+  double callMilliseconds = 0.0;  // the entry's wall time on the desk's steady clock
 };
 
+// Runs the board through the exported entry with the clock, calendar and log path of
+// `options`, and releases them again before it returns.
 RunOutcome RunBoard(const JobBlocks& job, const RunOptions& options);
 
 // 0 when the library planned pieces, 1 when it planned none or refused the board.
