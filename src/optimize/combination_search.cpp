@@ -94,38 +94,11 @@ void KeepBestOf(PopulationRows<Gene> rows, int32_t fixedOnly, int32_t n) {
   BreakTies(rows, 0, count, fixedOnly, genes);
 }
 
-SearchObserver searchObserver = nullptr;
-void* searchObserverContext = nullptr;
-
-// Tells the observer, if there is one, what the search chose.
-void Observe(int32_t fixedOnly, int32_t generations, const int32_t* genes, double fitness) {
-  if (searchObserver == nullptr) return;
-  const Search& search = ws.search;
-  SearchObservation seen{};
-  seen.grade = search.SearchGrade;
-  seen.length = search.SearchLength;
-  seen.fixedOnly = fixedOnly;
-  seen.mode = ws.settings.OptimizeMode;
-  seen.kerf = ws.settings.KerfWidth;
-  seen.firstEntry = search.SearchFirstEntry;
-  seen.geneCount = UsableGeneCount();
-  seen.generations = generations;
-  seen.cutShort = generations > 0 && generations < kMaxGenerations;
-  seen.bestFitness = fitness;
-  for (int32_t j = 0; j < seen.geneCount; ++j) {
-    seen.genes[j] = genes[j];
-    seen.geneLimit[j] = search.GeneLimit[j];
-    seen.pieceLength[j] = ws.orders.FixedLength[seen.grade][seen.firstEntry + j];
-    seen.weight[j] = search.SearchWeight[seen.firstEntry + j];
-  }
-  searchObserver(seen, searchObserverContext);
-}
-
 // Mode 3: no search, the greedy combination of the longest fitting pieces first.
 void TakeLongStockCombination(int32_t fixedOnly) {
   BuildGreedyCandidates(std::min(ws.search.GeneCount, 1));
   EvaluatePopulation(fixedOnly, 1);
-  Observe(fixedOnly, 0, ws.search.Population[0], ws.search.Fitness[0]);
+  ObserveSearch(fixedOnly, 0, ws.search.Population[0], ws.search.Fitness[0]);
   WriteBack(fixedOnly, ws.search.Population[0], ws.search.IndividualFillCount[0],
             ws.search.IndividualFillRows[0]);
 }
@@ -271,17 +244,12 @@ void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
   EvaluatePopulation(fixedOnly, ws.search.GeneCount);
   KeepBest(fixedOnly, ws.search.GeneCount);
   EndFillMemo();
-  Observe(fixedOnly, std::min(ws.search.Generation + 1, kMaxGenerations), ws.search.BestGenes,
-          ws.search.BestFitness);
+  ObserveSearch(fixedOnly, std::min(ws.search.Generation + 1, kMaxGenerations), ws.search.BestGenes,
+                ws.search.BestFitness);
   WriteBack(fixedOnly, ws.search.BestGenes, ws.search.BestFillCount, ws.search.BestFillRows);
 }
 
 }  // namespace
-
-void ObserveSearches(SearchObserver observer, void* context) {
-  searchObserver = observer;
-  searchObserverContext = context;
-}
 
 void LoadGeneTable(GeneTable& genes) {
   const int32_t grade = ws.search.SearchGrade;

@@ -240,9 +240,6 @@ struct GeneTable {
   int64_t wholeLengthWithKerf[kMaxGenes];  // lengthWithKerf when `whole`, else 0
 };
 
-// Largest whole number below which every integer is exact in single precision.
-inline constexpr int64_t kExactFloatIntegers = int64_t{1} << 24;
-
 // GeneCount clamped so that no gene reaches past a table: 0 for a grade outside 1..8.
 inline int32_t UsableGeneCount() {
   const int32_t first = ws.search.SearchFirstEntry;
@@ -338,6 +335,10 @@ inline float GiveUpUntilFits(Gene* row, const GeneTable& genes, int32_t from, in
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
                        const GeneTable* genes);
+
+// Tells the observer that ObserveSearches registered, if any, what the current search
+// chose (see search_probe.cpp).
+void ObserveSearch(int32_t fixedOnly, int32_t generations, const int32_t* genes, double fitness);
 
 // ---- Fill memos ----
 // While a search runs, FillSegment (and the FillRemainder calls inside it) is a pure

@@ -1,10 +1,12 @@
 // The combination search step by step: the steps RunGeneticSearch runs in order, and the
 // genetic operators on Population. Tests and the benchmark drive a search through them
-// generation by generation; the plan drivers only call SearchCombination.
+// generation by generation; the plan drivers only call SearchCombination. The observation
+// of a search and ObserveSearches come from search_probe.h.
 #pragma once
 
 #include <cstdint>
 
+#include "optimize/search_probe.h"
 #include "workspace/codes.h"
 #include "workspace/workspace.h"
 
@@ -40,30 +42,6 @@ void RunGeneration(int32_t fixedOnly);
 void BuildGreedyCandidates(int32_t count);
 // Leaves the result for the driver: SearchPieceCount, FillRows, RemainderLength.
 void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const FillRow* fills);
-
-// What one combination search was given and what it chose: everything that defines the
-// fitness it maximizes (apart from the grade's variable-length list, which a call never
-// changes), for the desk tool's simulation, which computes the exact optimum beside it.
-struct SearchObservation {
-  int32_t grade;
-  float length;  // SearchLength
-  int32_t fixedOnly;
-  OptimizeMode mode;
-  float kerf;
-  int32_t firstEntry;        // SearchFirstEntry: gene j stands for entry firstEntry + j
-  int32_t geneCount;         // genes the search used
-  int32_t generations;       // generations run; 0 for the long-stock combination
-  bool cutShort;             // the clock ended the generations before the last one
-  double bestFitness;        // fitness of the chosen genes
-  int32_t genes[kMaxGenes];  // the chosen piece counts
-  int32_t geneLimit[kMaxGenes];
-  int32_t pieceLength[kMaxGenes];  // FixedLength of the gene's entry
-  float weight[kMaxGenes];         // SearchWeight of the gene's entry
-};
-using SearchObserver = void (*)(const SearchObservation& observation, void* context);
-// Registers the observer that every search calls once it has chosen, before it writes its
-// result back; nullptr removes it. The observer must not change the workspace.
-void ObserveSearches(SearchObserver observer, void* context);
 
 // The genetic operators of one generation, from Population into NextPopulation.
 void SelectByRoulette();

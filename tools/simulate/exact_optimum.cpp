@@ -4,11 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "interface/settings_table.h"
-#include "optimize/search_steps.h"
-#include "optimize/segment_searches.h"
-#include "workspace/workspace.h"
-
 namespace sawline::tools {
 namespace {
 
@@ -24,9 +19,9 @@ double Rounding(double value) {
   return kRelativeRounding * std::max(1.0, std::fabs(value));
 }
 
-int32_t VariableOrders(int32_t grade) {
-  if (!IsOrderGrade(grade)) return 0;
-  return std::clamp(ws.orders.VariableCount[grade], 0, kMaxVariableOrders);
+int32_t VariableOrders(const SearchObservation& search) {
+  if (!IsOrderGrade(search.grade)) return 0;
+  return std::clamp(search.variableCount, 0, kMaxVariableOrders);
 }
 
 // One knapsack item: `count` pieces of one gene, a power of two of its limit or the rest.
@@ -161,6 +156,25 @@ bool MorePiecesOfLongerEntries(const std::vector<int32_t>& a, const std::vector<
 
 }  // namespace
 
+SearchCollector::~SearchCollector() {
+  Stop();
+}
+
+void SearchCollector::Listen() {
+  ObserveSearches(Collect, this);
+  listening_ = true;
+}
+
+void SearchCollector::Stop() {
+  if (!listening_) return;
+  ObserveSearches(nullptr, nullptr);
+  listening_ = false;
+}
+
+void SearchCollector::Collect(const SearchObservation& observation, void* context) {
+  static_cast<SearchCollector*>(context)->observed_.push_back(observation);
+}
+
 float RowLength(const SearchObservation& search, const int32_t* genes) {
   const double kerf = static_cast<double>(search.kerf);
   float length = 0.0f;
@@ -173,80 +187,44 @@ float RowLength(const SearchObservation& search, const int32_t* genes) {
 }
 
 double RestValue(const SearchObservation& search, double rest) {
-  if (search.fixedOnly == 1) return 0.0;
-  const int32_t grade = search.grade;
-  const int32_t orders = VariableOrders(grade);
-  const double kerf = static_cast<double>(search.kerf);
-  if (kShortestUsefulRest + kerf <= rest) {
-    for (int32_t k = 0; k < orders; ++k) {
-      if (ws.orders.VariableMinLength[grade][k] + kerf <= rest &&
-          rest <= ws.orders.VariableMaxLength[grade][k] + kerf) {
-        return (rest - kerf) * static_cast<double>(ws.orders.VariableWeight[grade][k]);
-      }
-    }
-  }
-  for (int32_t k = 0; k < orders; ++k) {
-    if (!(ws.orders.VariableMaxLength[grade][k] + kerf <= rest)) continue;
-    ws.filler.FillRowCount = 0;
-    const float value = FillSegment(grade, static_cast<float>(rest));
-    return value > 0.0f && ws.filler.FillRowCount > 0 ? static_cast<double>(value) : 0.0;
-  }
-  return 0.0;
+  return ValueObservedRest(search, rest);
 }
 
 double EvaluateWithSearch(const SearchObservation& search, const int32_t* genes) {
-  Search& s = ws.search;
-  ws.settings.KerfWidth = search.kerf;
-  s.SearchGrade = search.grade;
-  s.SearchLength = search.length;
-  s.SearchFirstEntry = search.firstEntry;
-  s.GeneCount = search.geneCount;
-  // Outside a search the fill memos and the cover table are not used: the evaluation
-  // fills every rest afresh.
-  s.FillMemoActive = 0;
-  ws.filler.CoverTableState = kCoverTableOff;
-  const int32_t genesUsed = UsableGeneCount();
-  for (int32_t j = 0; j < genesUsed; ++j) {
-    s.GeneLimit[j] = search.geneLimit[j];
-    s.SearchWeight[search.firstEntry + j] = search.weight[j];
-    ws.orders.FixedLength[search.grade][search.firstEntry + j] = search.pieceLength[j];
-    s.Population[0][j] = genes[j];
-  }
-  EvaluatePopulation(search.fixedOnly, 1);
-  return s.Fitness[0];
+  return EvaluateObservedGenes(search, genes);
 }
 
 bool WithinOptimum(double searchFitness, double optimumFitness) {
   return searchFitness <= optimumFitness + Rounding(optimumFitness);
 }
 
-ExactOptimum FindExactOptimum(const SearchObservation& search, const OptimumLimits& limits) {
-  ExactOptimum result;
+namespace {
+
+// Why the optimum of `search` cannot be computed, or "" when it can.
+std::string UnsearchableZone(const SearchObservation& search) {
   const double length = static_cast<double>(search.length);
   const double kerf = static_cast<double>(search.kerf);
   if (!IsOrderGrade(search.grade) || search.geneCount < 0 || search.geneCount > kMaxGenes ||
       search.firstEntry < 0 || search.firstEntry + search.geneCount > kMaxFixedOrders) {
-    result.skipped = "the search has no genes of an order grade";
-    return result;
+    return "the search has no genes of an order grade";
   }
-  if (!(length >= 0.0 && length < static_cast<double>(kExactFloatIntegers)) || !(kerf >= 0.0)) {
-    result.skipped = "the zone length or the kerf is out of range";
-    return result;
+  if (!(length >= 0.0 && length < static_cast<double>(kExactFloatIntegers)) || !(kerf >= 0.0))
+    return "the zone length or the kerf is out of range";
+  for (int32_t j = 0; j < search.geneCount; ++j) {
+    if (search.geneLimit[j] < 0 || search.pieceLength[j] <= 0)
+      return "a gene has a negative limit or no length";
   }
-  if (ws.settings.KerfWidth != search.kerf) {
-    result.skipped = "the workspace holds another call's settings";
-    return result;
-  }
+  return "";
+}
 
-  Knapsack sack;
+// The knapsack's states for the zone (its items not split yet).
+void SizeKnapsack(const SearchObservation& search, Knapsack& sack) {
+  const double length = static_cast<double>(search.length);
+  const double kerf = static_cast<double>(search.kerf);
   sack.whole = WholeKerf(kerf);
   int64_t pieces = 0;
   int32_t shortest = INT32_MAX;
   for (int32_t j = 0; j < search.geneCount; ++j) {
-    if (search.geneLimit[j] < 0 || search.pieceLength[j] <= 0) {
-      result.skipped = "a gene has a negative limit or no length";
-      return result;
-    }
     pieces += search.geneLimit[j];
     if (search.geneLimit[j] > 0) shortest = std::min(shortest, search.pieceLength[j]);
   }
@@ -263,70 +241,83 @@ ExactOptimum FindExactOptimum(const SearchObservation& search, const OptimumLimi
     sack.countCap = static_cast<int32_t>(std::min<double>(static_cast<double>(pieces), fit));
   }
   sack.stride = sack.lengthCap + 1;
-  SplitLimits(search, sack);
-  result.cells = static_cast<int64_t>(sack.items.size() + 1) * sack.States();
-  if (result.cells > limits.maxCells) {
-    result.skipped = "the zone needs " + std::to_string(result.cells) +
-                     " knapsack cells, more than the limit of " + std::to_string(limits.maxCells);
-    return result;
-  }
-  FillKnapsack(search, sack);
+}
 
-  double largestWeight = 0.0;
-  for (int32_t k = 0; k < VariableOrders(search.grade); ++k)
-    largestWeight =
-        std::max(largestWeight, static_cast<double>(ws.orders.VariableWeight[search.grade][k]));
+double LargestVariableWeight(const SearchObservation& search) {
+  double largest = 0.0;
+  for (int32_t k = 0; k < VariableOrders(search); ++k)
+    largest = std::max(largest, static_cast<double>(search.variable[k].weight));
+  return largest;
+}
 
-  // Every reachable state that fits. A state whose exact used length lies within the
-  // slack over the zone (fractional kerf) fits only if its row does, measured as the
-  // search measures it.
-  auto fits = [&](int64_t state) {
-    if (sack.whole) return true;
-    const double used = UsedLength(sack, search, state);
-    if (used <= length - sack.slack) return true;
-    const std::vector<int32_t> genes = Reconstruct(sack, search, state);
-    return RowLength(search, genes.data()) <= search.length;
-  };
-  // The rest is never worth less than 0, so the best fixed-length fitness alone is a
-  // first incumbent; only states whose bound reaches it are candidates.
+// Whether a reachable state fits into the zone. A state whose exact used length lies
+// within the slack over the zone (fractional kerf) fits only if its row does, measured as
+// the search measures it.
+bool StateFits(const Knapsack& sack, const SearchObservation& search, int64_t state) {
+  if (sack.whole) return true;
+  const double used = UsedLength(sack, search, state);
+  if (used <= static_cast<double>(search.length) - sack.slack) return true;
+  const std::vector<int32_t> genes = Reconstruct(sack, search, state);
+  return RowLength(search, genes.data()) <= search.length;
+}
+
+// The best fixed-length fitness of a state that fits: the rest is never worth less than
+// 0, so this is a first incumbent.
+double BestFixedFitness(const Knapsack& sack, const SearchObservation& search) {
   double floorValue = kUnreached;
   for (int64_t state = 0; state < sack.States(); ++state) {
-    if (sack.best[static_cast<size_t>(state)] > floorValue && fits(state))
+    if (sack.best[static_cast<size_t>(state)] > floorValue && StateFits(sack, search, state))
       floorValue = sack.best[static_cast<size_t>(state)];
   }
+  return floorValue;
+}
+
+// The states that fit and whose bound reaches the first incumbent, highest bound first.
+std::vector<Candidate> RankCandidates(const Knapsack& sack, const SearchObservation& search) {
+  const double length = static_cast<double>(search.length);
+  const double largestWeight = LargestVariableWeight(search);
+  const double floorValue = BestFixedFitness(sack, search);
   std::vector<Candidate> candidates;
   for (int64_t state = 0; state < sack.States(); ++state) {
     const double fixed = sack.best[static_cast<size_t>(state)];
     if (fixed == kUnreached) continue;
     const double rest = length - UsedLength(sack, search, state);
     const double bound = fixed + RestBound(search, rest, largestWeight);
-    if (bound >= floorValue - Rounding(floorValue) && fits(state))
+    if (bound >= floorValue - Rounding(floorValue) && StateFits(sack, search, state))
       candidates.push_back({bound, state});
   }
   std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
     return a.bound > b.bound || (a.bound == b.bound && a.state < b.state);
   });
+  return candidates;
+}
 
-  struct Valued {
-    double value;
-    int64_t state;
-  };
+struct Valued {
+  double value;  // the state's fixed-length fitness plus its rest's value
+  int64_t state;
+};
+
+// Values the rests of the candidates in the order of their bounds, until no bound can
+// reach the best value found any more; `incumbent` becomes that best value.
+std::vector<Valued> ValueRests(const Knapsack& sack, const SearchObservation& search,
+                               const std::vector<Candidate>& candidates, double& incumbent) {
+  const double length = static_cast<double>(search.length);
   std::vector<Valued> valued;
-  double incumbent = kUnreached;
+  incumbent = kUnreached;
   for (const Candidate& c : candidates) {
     if (incumbent != kUnreached && c.bound < incumbent - Rounding(incumbent)) break;
     const double rest = length - UsedLength(sack, search, c.state);
     const double value = sack.best[static_cast<size_t>(c.state)] + RestValue(search, rest);
-    ++result.restsValued;
     valued.push_back({value, c.state});
     incumbent = std::max(incumbent, value);
   }
-  if (valued.empty()) {
-    result.skipped = "no combination fits";  // cannot happen: no pieces always fit
-    return result;
-  }
+  return valued;
+}
 
-  // Every candidate within a rounding of the best is evaluated by the search's own code.
+// Every valued state within a rounding of the best is evaluated by the search's own code;
+// the best evaluated one wins, ties going to more pieces of the longer entries.
+void ChooseByEvaluation(const Knapsack& sack, const SearchObservation& search,
+                        const std::vector<Valued>& valued, double incumbent, ExactOptimum& result) {
   bool chosen = false;
   for (const Valued& v : valued) {
     if (v.value < incumbent - Rounding(incumbent)) continue;
@@ -340,6 +331,33 @@ ExactOptimum FindExactOptimum(const SearchObservation& search, const OptimumLimi
       chosen = true;
     }
   }
+}
+
+}  // namespace
+
+ExactOptimum FindExactOptimum(const SearchObservation& search, const OptimumLimits& limits) {
+  ExactOptimum result;
+  result.skipped = UnsearchableZone(search);
+  if (!result.skipped.empty()) return result;
+  Knapsack sack;
+  SizeKnapsack(search, sack);
+  SplitLimits(search, sack);
+  result.cells = static_cast<int64_t>(sack.items.size() + 1) * sack.States();
+  if (result.cells > limits.maxCells) {
+    result.skipped = "the zone needs " + std::to_string(result.cells) +
+                     " knapsack cells, more than the limit of " + std::to_string(limits.maxCells);
+    return result;
+  }
+  FillKnapsack(search, sack);
+  double incumbent = kUnreached;
+  const std::vector<Valued> valued =
+      ValueRests(sack, search, RankCandidates(sack, search), incumbent);
+  result.restsValued = static_cast<int32_t>(valued.size());
+  if (valued.empty()) {
+    result.skipped = "no combination fits";  // cannot happen: no pieces always fit
+    return result;
+  }
+  ChooseByEvaluation(sack, search, valued, incumbent, result);
   result.computed = true;
   return result;
 }

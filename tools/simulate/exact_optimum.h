@@ -24,17 +24,16 @@
 // the best evaluated one winning; among equal fitness values the combination with more
 // pieces of the longer entries wins, as in the search.
 //
-// Preconditions: the workspace holds the order lists of the call the search belonged to
-// (the variable-length list of its grade and its kerf; a call never changes them), as it
-// does after the call until the next one. The evaluation writes the search's working
-// tables, which the next call rewrites before reading.
+// Everything the optimum reads comes from the search's observation, the grade's
+// variable-length list included, so an optimum may be computed after any number of later
+// calls. The library's probe does the evaluations (between calls, never during one).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "optimize/search_testing.h"
+#include "optimize/search_probe.h"
 
 namespace sawline::tools {
 
@@ -51,6 +50,26 @@ struct ExactOptimum {
   std::vector<int32_t> genes;  // piece count per gene (geneCount entries)
   int32_t restsValued = 0;     // used lengths whose rest was valued
   int64_t cells = 0;           // knapsack cells filled
+};
+
+// Collects what the searches of the calls made while it listens chose: a board's
+// searches, when it listens around the board's call. Listening waits for a running call
+// to end; one collector listens at a time (a later Listen replaces the observer).
+class SearchCollector {
+ public:
+  SearchCollector() = default;
+  SearchCollector(const SearchCollector&) = delete;
+  SearchCollector& operator=(const SearchCollector&) = delete;
+  ~SearchCollector();
+
+  void Listen();
+  void Stop();
+  const std::vector<SearchObservation>& Observed() const { return observed_; }
+
+ private:
+  static void Collect(const SearchObservation& observation, void* context);
+  std::vector<SearchObservation> observed_;
+  bool listening_ = false;
 };
 
 ExactOptimum FindExactOptimum(const SearchObservation& search,

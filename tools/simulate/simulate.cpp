@@ -11,9 +11,6 @@
 
 #include "desk/desk_run.h"
 #include "desk/result_view.h"
-#include "interface/sawline.h"
-#include "optimize/search_testing.h"
-#include "platform/platform.h"
 
 #if !defined(_WIN32)
 #define SAWLINE_SIMULATE_FORK 1
@@ -32,11 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The library says why it refused a board in one line of its run log.
-void CollectSearch(const SearchObservation& observation, void* context) {
-  static_cast<std::vector<SearchObservation>*>(context)->push_back(observation);
 }
 
 SearchRecord RecordSearch(const SearchObservation& search, const SimulationOptions& options) {
@@ -62,6 +54,81 @@ SearchRecord RecordSearch(const SearchObservation& search, const SimulationOptio
   record.optimumFitness = optimum.fitness;
   record.optimumGenes = optimum.genes;
   return record;
+}
+
+// What the hooks around a board's call need: the caller's own hook, with the board's
+// number, and the collector that listens to the call's searches.
+struct BoardCall {
+  const SimulationOptions& options;
+  int64_t number;
+  SearchCollector& searches;
+};
+
+void BeforeBoardCall(void* context) {
+  BoardCall& call = *static_cast<BoardCall*>(context);
+  if (call.options.beforeCall) call.options.beforeCall(call.number);
+  call.searches.Listen();
+}
+
+void AfterBoardCall(void* context) {
+  static_cast<BoardCall*>(context)->searches.Stop();
+}
+
+// The figures of the board's result block.
+void TakeResultFigures(const JobBlocks& job, const RunOutcome& outcome, BoardRun& run) {
+  const ResultView view = DecodeResult(job.parameters.data(), outcome.result.data(), run.returned);
+  run.mode = view.mode;
+  run.pieces = view.delivered;
+  run.boardLength = static_cast<double>(view.boardLength);
+  run.useful = static_cast<double>(view.usefulLength);
+  run.used = view.usedLength;
+  run.waste = view.wasteLength;
+  run.value = static_cast<double>(view.totalValue);
+  for (const GradeYieldView& grade : view.grades) {
+    if (grade.grade < 1 || grade.grade > kMaxOrderGrade) continue;
+    GradeFigures& figures = run.grades[static_cast<size_t>(grade.grade - 1)];
+    figures.used = static_cast<double>(grade.total);
+    figures.useful = static_cast<double>(grade.useful);
+    figures.value = static_cast<double>(grade.value);
+  }
+  for (const OrderCountView& order : view.orderCounts)
+    run.orders.push_back(
+        {order.row, order.grade, order.length, order.code, order.quantity, order.pieces});
+}
+
+// One board through the desk's run helper, its searches observed, with the exact optimum
+// of each; the run log goes where `call` puts it. A fixed clock runs board `number` at
+// the calendar second startSeconds + number.
+BoardRun RunBoardWithOptima(const SimulationBoard& board, int64_t number,
+                            const SimulationOptions& options, RunOptions call) {
+  BoardRun run;
+  run.index = number;
+  run.source = board.source;
+  if (!board.problem.empty()) {
+    run.problem = board.problem;
+    return run;
+  }
+  if (!options.liveClock)
+    call.fixedTime = RunTime{options.startSeconds + number, options.utcOffsetSeconds};
+  SearchCollector searches;
+  BoardCall hooks{options, number, searches};
+  call.beforeCall = BeforeBoardCall;
+  call.afterCall = AfterBoardCall;
+  call.callContext = &hooks;
+  const RunOutcome outcome = RunBoard(board.job, call);
+  run.returned = outcome.returned;
+  run.callMs = outcome.callMilliseconds;
+  // The observations carry the call's order lists: the optima need nothing else.
+  for (const SearchObservation& search : searches.Observed())
+    run.searches.push_back(RecordSearch(search, options));
+  if (run.returned <= 0) {
+    run.refused = true;
+    run.problem = outcome.refusal.empty() ? "the library planned no piece"
+                                          : "the library refused the board: " + outcome.refusal;
+    return run;
+  }
+  TakeResultFigures(board.job, outcome, run);
+  return run;
 }
 
 // ---- The byte form of a board's result ----
@@ -263,116 +330,162 @@ std::string WorkerDeath(int status) {
   return "the worker process running the board ended during the call";
 }
 
-// Boards handed out one at a time to whichever worker is free; a worker that dies takes
-// only its board with it (named in the result) and a new one takes its place.
+BoardRun FailedRun(const std::vector<SimulationBoard>& boards, size_t position,
+                   std::string problem) {
+  BoardRun run;
+  run.index = NumberOf(boards, position);
+  run.source = boards[position].source;
+  run.problem = std::move(problem);
+  return run;
+}
+
+// The workers of one simulation. Boards are handed out one at a time to whichever worker
+// is free; a worker that dies takes only its board with it (named in the result) and a
+// new one takes its place.
+class WorkerPool {
+ public:
+  WorkerPool(const std::vector<SimulationBoard>& boards, const SimulationOptions& options,
+             const std::string& logDirectory, std::vector<BoardRun>& runs)
+      : boards_(boards),
+        options_(options),
+        logDirectory_(logDirectory),
+        runs_(runs),
+        finished_(boards.size(), false) {}
+
+  // Starts the workers (options.jobs, at most one per board) and hands each a board;
+  // false when not one could start.
+  bool Start() {
+    workers_.resize(static_cast<size_t>(
+        std::clamp<int64_t>(options_.jobs, 1, static_cast<int64_t>(boards_.size()))));
+    int started = 0;
+    for (Worker& worker : workers_) {
+      if (!StartWorker(worker, started, workers_, boards_, options_, logDirectory_)) break;
+      ++started;
+    }
+    if (started == 0) return false;
+    workers_.resize(static_cast<size_t>(started));
+    nextNumber_ = started;
+    for (Worker& worker : workers_)
+      Hand(worker);
+    return true;
+  }
+
+  // Serves the workers until every board is done or no worker is left.
+  void Run() {
+    while (done_ < boards_.size()) {
+      std::vector<pollfd> fds;
+      for (const Worker& worker : workers_)
+        fds.push_back({worker.fromWorker, POLLIN, 0});
+      if (poll(fds.data(), static_cast<nfds_t>(fds.size()), -1) < 0) {
+        if (errno == EINTR) continue;
+        break;
+      }
+      for (size_t w = 0; w < workers_.size(); ++w) {
+        if (fds[w].revents != 0 && workers_[w].pid >= 0) Serve(workers_[w]);
+      }
+      if (std::all_of(workers_.begin(), workers_.end(), [](const Worker& w) { return w.pid < 0; }))
+        break;
+    }
+  }
+
+  // Stops every worker; boards no worker could take (every worker failed to start
+  // again) are named too.
+  void Stop() {
+    for (Worker& worker : workers_) {
+      int status = 0;
+      StopWorker(worker, &status);
+    }
+    for (size_t i = 0; i < boards_.size(); ++i) {
+      if (!finished_[i]) runs_[i] = FailedRun(boards_, i, "no worker process could run the board");
+    }
+  }
+
+ private:
+  void Hand(Worker& worker) {
+    if (next_ >= boards_.size() || worker.pid < 0) return;
+    const int64_t index = static_cast<int64_t>(next_);
+    if (WriteAll(worker.toWorker, reinterpret_cast<const char*>(&index), sizeof index)) {
+      worker.current = index;
+      ++next_;
+    }
+  }
+
+  void Finish(int64_t index, BoardRun run) {
+    runs_[static_cast<size_t>(index)] = std::move(run);
+    finished_[static_cast<size_t>(index)] = true;
+    ++done_;
+    if (options_.progress) options_.progress(done_, boards_.size());
+  }
+
+  // Reads what the worker sent; the end of its pipe means it is gone.
+  void Serve(Worker& worker) {
+    char chunk[65536];
+    const ssize_t got = read(worker.fromWorker, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) return;
+    if (got <= 0) {
+      Replace(worker);
+      return;
+    }
+    worker.buffer.append(chunk, static_cast<size_t>(got));
+    TakeResults(worker);
+  }
+
+  // Every whole result in the worker's buffer finishes its board, and the worker gets
+  // the next one.
+  void TakeResults(Worker& worker) {
+    uint64_t size = 0;
+    while (worker.buffer.size() >= sizeof size) {
+      std::memcpy(&size, worker.buffer.data(), sizeof size);
+      if (worker.buffer.size() - sizeof size < size) break;
+      const std::string bytes = worker.buffer.substr(sizeof size, static_cast<size_t>(size));
+      worker.buffer.erase(0, sizeof size + static_cast<size_t>(size));
+      const size_t position = static_cast<size_t>(worker.current);
+      worker.current = -1;
+      BoardRun run;
+      if (!DecodeBoardRun(bytes, &run) || run.index != NumberOf(boards_, position))
+        run = FailedRun(boards_, position, "the worker process sent a damaged result");
+      Finish(static_cast<int64_t>(position), std::move(run));
+      Hand(worker);
+    }
+  }
+
+  // The worker is gone: its board (if any) is named, and a new worker takes its place.
+  void Replace(Worker& worker) {
+    int status = 0;
+    const int64_t lost = worker.current;
+    StopWorker(worker, &status);
+    if (lost >= 0) Finish(lost, FailedRun(boards_, static_cast<size_t>(lost), WorkerDeath(status)));
+    if (next_ < boards_.size() &&
+        StartWorker(worker, nextNumber_++, workers_, boards_, options_, logDirectory_)) {
+      Hand(worker);
+    }
+  }
+
+  const std::vector<SimulationBoard>& boards_;
+  const SimulationOptions& options_;
+  const std::string& logDirectory_;
+  std::vector<BoardRun>& runs_;
+  std::vector<bool> finished_;  // the board's result is in runs_
+  std::vector<Worker> workers_;
+  size_t next_ = 0;  // the next board to hand out
+  size_t done_ = 0;
+  int nextNumber_ = 0;  // of the next worker started (its run log's name)
+};
+
 bool RunInWorkers(const std::vector<SimulationBoard>& boards, const SimulationOptions& options,
                   const std::string& logDirectory, std::vector<BoardRun>& runs) {
-  const size_t total = boards.size();
-  std::vector<Worker> workers(
-      static_cast<size_t>(std::clamp<int64_t>(options.jobs, 1, static_cast<int64_t>(total))));
   struct sigaction ignore {};
   struct sigaction previous {};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGPIPE, &ignore, &previous);
-  int started = 0;
-  for (Worker& worker : workers) {
-    if (!StartWorker(worker, started, workers, boards, options, logDirectory)) break;
-    ++started;
-  }
-  if (started == 0) {
-    sigaction(SIGPIPE, &previous, nullptr);
-    return false;
-  }
-  workers.resize(static_cast<size_t>(started));
-
-  size_t next = 0;
-  size_t done = 0;
-  auto hand = [&](Worker& worker) {
-    if (next >= total || worker.pid < 0) return;
-    const int64_t index = static_cast<int64_t>(next);
-    if (WriteAll(worker.toWorker, reinterpret_cast<const char*>(&index), sizeof index)) {
-      worker.current = index;
-      ++next;
-    }
-  };
-  auto finish = [&](int64_t index, BoardRun run) {
-    runs[static_cast<size_t>(index)] = std::move(run);
-    ++done;
-    if (options.progress) options.progress(done, total);
-  };
-  for (Worker& worker : workers)
-    hand(worker);
-
-  int nextNumber = started;
-  while (done < total) {
-    std::vector<pollfd> fds;
-    for (const Worker& worker : workers)
-      fds.push_back({worker.fromWorker, POLLIN, 0});
-    if (poll(fds.data(), static_cast<nfds_t>(fds.size()), -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    for (size_t w = 0; w < workers.size(); ++w) {
-      Worker& worker = workers[w];
-      if (fds[w].revents == 0 || worker.pid < 0) continue;
-      char chunk[65536];
-      const ssize_t got = read(worker.fromWorker, chunk, sizeof chunk);
-      if (got < 0 && errno == EINTR) continue;
-      if (got > 0) {
-        worker.buffer.append(chunk, static_cast<size_t>(got));
-        uint64_t size = 0;
-        while (worker.buffer.size() >= sizeof size) {
-          std::memcpy(&size, worker.buffer.data(), sizeof size);
-          if (worker.buffer.size() - sizeof size < size) break;
-          BoardRun run;
-          const std::string bytes = worker.buffer.substr(sizeof size, static_cast<size_t>(size));
-          worker.buffer.erase(0, sizeof size + static_cast<size_t>(size));
-          const int64_t index = worker.current;
-          worker.current = -1;
-          const int64_t number = NumberOf(boards, static_cast<size_t>(index));
-          if (!DecodeBoardRun(bytes, &run) || run.index != number) {
-            run = BoardRun();
-            run.index = number;
-            run.source = boards[static_cast<size_t>(index)].source;
-            run.problem = "the worker process sent a damaged result";
-          }
-          finish(index, std::move(run));
-          hand(worker);
-        }
-        continue;
-      }
-      // The worker is gone: its board (if any) is named, and a new worker takes its place.
-      int status = 0;
-      const int64_t lost = worker.current;
-      StopWorker(worker, &status);
-      if (lost >= 0) {
-        BoardRun run;
-        run.index = NumberOf(boards, static_cast<size_t>(lost));
-        run.source = boards[static_cast<size_t>(lost)].source;
-        run.problem = WorkerDeath(status);
-        finish(lost, std::move(run));
-      }
-      if (next < total &&
-          StartWorker(worker, nextNumber++, workers, boards, options, logDirectory)) {
-        hand(worker);
-      }
-    }
-    if (std::all_of(workers.begin(), workers.end(), [](const Worker& w) { return w.pid < 0; }))
-      break;
-  }
-  for (Worker& worker : workers) {
-    int status = 0;
-    StopWorker(worker, &status);
+  WorkerPool pool(boards, options, logDirectory, runs);
+  const bool started = pool.Start();
+  if (started) {
+    pool.Run();
+    pool.Stop();
   }
   sigaction(SIGPIPE, &previous, nullptr);
-  // Boards no worker could take (every worker failed to start again) are named too.
-  for (size_t i = 0; i < total; ++i) {
-    if (!runs[i].source.empty() || !runs[i].problem.empty()) continue;
-    runs[i].index = NumberOf(boards, i);
-    runs[i].source = boards[i].source;
-    runs[i].problem = "no worker process could run the board";
-  }
-  return true;
+  return started;
 }
 
 #endif  // SAWLINE_SIMULATE_FORK
@@ -422,62 +535,9 @@ bool DecodeBoardRun(const std::string& bytes, BoardRun* run) {
 
 BoardRun RunSimulationBoard(const SimulationBoard& board, int64_t number,
                             const SimulationOptions& options, const std::string& logPath) {
-  BoardRun run;
-  run.index = number;
-  run.source = board.source;
-  if (!board.problem.empty()) {
-    run.problem = board.problem;
-    return run;
-  }
-  const JobBlocks& job = board.job;
-  std::array<float, kResultBlockFloats> result{};
-  std::vector<SearchObservation> searches;
-
-  platform::ReleaseFixes();
-  platform::SetLogPath(logPath.c_str());
-  if (!options.liveClock) {
-    platform::FixCalendar(options.startSeconds + number, options.utcOffsetSeconds);
-    platform::FixClock(0);
-  }
-  if (options.beforeCall) options.beforeCall(number);
-  ObserveSearches(CollectSearch, &searches);
-  const Clock::time_point start = Clock::now();
-  run.returned = OptimizationCompute(job.parameters.data(), job.marks.data(), result.data());
-  run.callMs = MillisecondsSince(start);
-  ObserveSearches(nullptr, nullptr);
-  platform::ReleaseFixes();
-
-  // The call's order lists stay in the workspace until the next call: the optima are
-  // computed from them now.
-  for (const SearchObservation& search : searches)
-    run.searches.push_back(RecordSearch(search, options));
-
-  if (run.returned <= 0) {
-    const std::string refusal = ReadRefusal(logPath);
-    run.refused = true;
-    run.problem = refusal.empty() ? "the library planned no piece"
-                                  : "the library refused the board: " + refusal;
-    return run;
-  }
-  const ResultView view = DecodeResult(job.parameters.data(), result.data(), run.returned);
-  run.mode = view.mode;
-  run.pieces = view.delivered;
-  run.boardLength = static_cast<double>(view.boardLength);
-  run.useful = static_cast<double>(view.usefulLength);
-  run.used = view.usedLength;
-  run.waste = view.wasteLength;
-  run.value = static_cast<double>(view.totalValue);
-  for (const GradeYieldView& grade : view.grades) {
-    if (grade.grade < 1 || grade.grade > kMaxOrderGrade) continue;
-    GradeFigures& figures = run.grades[static_cast<size_t>(grade.grade - 1)];
-    figures.used = static_cast<double>(grade.total);
-    figures.useful = static_cast<double>(grade.useful);
-    figures.value = static_cast<double>(grade.value);
-  }
-  for (const OrderCountView& order : view.orderCounts)
-    run.orders.push_back(
-        {order.row, order.grade, order.length, order.code, order.quantity, order.pieces});
-  return run;
+  RunOptions call;
+  call.logPath = logPath;
+  return RunBoardWithOptima(board, number, options, call);
 }
 
 std::vector<BoardRun> RunSimulation(const std::vector<SimulationBoard>& boards,
@@ -505,9 +565,10 @@ std::vector<BoardRun> RunSimulation(const std::vector<SimulationBoard>& boards,
   if (options.jobs > 1 && boards.size() > 1) ran = RunInWorkers(boards, options, logFolder, runs);
 #endif
   if (!ran) {
-    const std::string logPath = logFolder + "/" + platform::kLogFileName;
+    RunOptions call;
+    call.logDirectory = logFolder;
     for (size_t i = 0; i < boards.size(); ++i) {
-      runs[i] = RunSimulationBoard(boards[i], NumberOf(boards, i), options, logPath);
+      runs[i] = RunBoardWithOptima(boards[i], NumberOf(boards, i), options, call);
       if (options.progress) options.progress(i + 1, boards.size());
     }
   }

@@ -178,23 +178,29 @@ SimulationCharts LayoutSimulationCharts(const SimulationSummary& summary,
   return charts;
 }
 
-void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
-                           const SimulationSummary& summary, const std::vector<BoardRun>& runs) {
-  using html::Fixed;
-  std::string subtitle = std::to_string(summary.boards) + " boards";
-  if (header.generated) subtitle += " drawn with seed " + std::to_string(header.seed);
-  subtitle += header.liveClock ? "; live clocks, as on the line"
-                               : "; clock standing still: every search ran all its generations";
-  html::BeginPage(out, "Shift simulation: " + header.book, "Shift simulation: " + header.book,
-                  subtitle, kCss);
+namespace {
 
+// Values are figures of value optimization only.
+bool Valued(const SimulationSummary& summary) {
+  return summary.value != 0.0;
+}
+
+// The three charts, one inline SVG.
+void WriteCharts(std::ostream& out, const SimulationSummary& summary,
+                 const std::vector<BoardRun>& runs) {
   const SimulationCharts charts = LayoutSimulationCharts(summary, runs);
   html::BeginSvg(out, charts.width, charts.height, "charts",
                  "Yield per grade, search against exact optimum, time of a call");
   for (const ChartPanel* panel : {&charts.yield, &charts.gap, &charts.callTime})
     DrawPanel(out, *panel);
   html::EndSvg(out);
+}
 
+// The shift's figures; values only for value optimization, the optimum's only when it
+// was computed.
+void WriteShiftFacts(std::ostream& out, const SimulationHeader& header,
+                     const SimulationSummary& summary) {
+  using html::Fixed;
   html::Heading(out, "summary", "The shift in figures");
   std::vector<std::pair<std::string, std::string>> facts = {
       {"Boards", std::to_string(summary.boards) + " (" + std::to_string(summary.ran) +
@@ -211,9 +217,7 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
       {"Combination searches", std::to_string(summary.searches) + ", " +
                                    std::to_string(summary.cutShort) + " cut short by the clock"},
   };
-  // Values are figures of value optimization only.
-  const bool valued = summary.value != 0.0;
-  if (valued) facts.insert(facts.begin() + 4, {"Value", Fixed(summary.value, 2)});
+  if (Valued(summary)) facts.insert(facts.begin() + 4, {"Value", Fixed(summary.value, 2)});
   if (header.optimum) {
     facts.push_back({"Searches that found the exact optimum",
                      std::to_string(summary.reached) + " of " + std::to_string(summary.gapZones) +
@@ -227,15 +231,20 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
                                                    ", worst " + Ratio(summary.gapWorst)});
   }
   html::WriteFacts(out, facts);
+}
 
-  if (!summary.problems.empty()) {
-    html::Heading(out, "problems", "Boards that were not planned");
-    out << "<ul class=\"problems\">\n";
-    for (const std::string& problem : summary.problems)
-      out << "<li>" << html::Escape(problem) << "</li>\n";
-    out << "</ul>\n";
-  }
+void WriteProblems(std::ostream& out, const SimulationSummary& summary) {
+  if (summary.problems.empty()) return;
+  html::Heading(out, "problems", "Boards that were not planned");
+  out << "<ul class=\"problems\">\n";
+  for (const std::string& problem : summary.problems)
+    out << "<li>" << html::Escape(problem) << "</li>\n";
+  out << "</ul>\n";
+}
 
+void WriteGradeTable(std::ostream& out, const SimulationSummary& summary) {
+  using html::Fixed;
+  const bool valued = Valued(summary);
   html::Heading(out, "grades", "Yield and value per grade");
   html::Table grades;
   grades.header = {"Grade", "Useful length", "Used length", "Yield %", "Value"};
@@ -254,7 +263,10 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
                    Fixed(Percent(summary.used, summary.useful), 1), Fixed(summary.value, 2)};
   if (!valued) grades.footer.pop_back();
   html::WriteTable(out, grades);
+}
 
+void WriteOrderTable(std::ostream& out, const SimulationSummary& summary) {
+  using html::Fixed;
   html::Heading(out, "orders", "Pieces per fixed-length order");
   out << "<p class=\"note\">Every board is planned with the order book as given, as if it "
          "were the first of the shift: the pieces are added up over the boards and set "
@@ -272,33 +284,40 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
          ""});
   }
   html::WriteTable(out, orders);
+}
 
-  if (header.optimum) {
-    html::Heading(out, "gap", "Where the search stayed furthest from the exact optimum");
-    out << "<p class=\"note\">For every zone the combination search handled, the exact "
-           "optimum is the best value any combination of the same pieces can reach by the "
-           "same rule the search scores with. A ratio of 1 means the search found it. "
-        << (header.generated ? "A board can be run alone with <code>--board N</code>." : "")
-        << "</p>\n";
-    html::Table worst;
-    worst.header = {"Board",        "Search no.", "Grade", "Zone length",
-                    "Search found", "Optimum",    "Ratio", "Source"};
-    worst.numeric = {true, true, true, true, true, true, true, false};
-    for (const GapZone& zone : summary.worst) {
-      worst.rows.push_back(
-          {{std::to_string(zone.board), std::to_string(zone.search), std::to_string(zone.grade),
-            html::Compact(static_cast<double>(zone.length)), Fixed(zone.searchFitness, 2),
-            Fixed(zone.optimumFitness, 2), Ratio(zone.ratio), zone.source},
-           "",
-           ""});
-    }
-    if (worst.rows.empty()) {
-      out << "<p class=\"note\">Every search found its exact optimum.</p>\n";
-    } else {
-      html::WriteTable(out, worst);
-    }
+// The zones furthest from their optimum.
+void WriteGapTable(std::ostream& out, const SimulationHeader& header,
+                   const SimulationSummary& summary) {
+  using html::Fixed;
+  html::Heading(out, "gap", "Where the search stayed furthest from the exact optimum");
+  out << "<p class=\"note\">For every zone the combination search handled, the exact "
+         "optimum is the best value any combination of the same pieces can reach by the "
+         "same rule the search scores with. A ratio of 1 means the search found it. "
+      << (header.generated ? "A board can be run alone with <code>--board N</code>." : "")
+      << "</p>\n";
+  html::Table worst;
+  worst.header = {"Board",        "Search no.", "Grade", "Zone length",
+                  "Search found", "Optimum",    "Ratio", "Source"};
+  worst.numeric = {true, true, true, true, true, true, true, false};
+  for (const GapZone& zone : summary.worst) {
+    worst.rows.push_back(
+        {{std::to_string(zone.board), std::to_string(zone.search), std::to_string(zone.grade),
+          html::Compact(static_cast<double>(zone.length)), Fixed(zone.searchFitness, 2),
+          Fixed(zone.optimumFitness, 2), Ratio(zone.ratio), zone.source},
+         "",
+         ""});
   }
+  if (worst.rows.empty()) {
+    out << "<p class=\"note\">Every search found its exact optimum.</p>\n";
+  } else {
+    html::WriteTable(out, worst);
+  }
+}
 
+// Every board, folded away.
+void WriteBoardTable(std::ostream& out, const std::vector<BoardRun>& runs) {
+  using html::Fixed;
   out << "<details><summary>Every board (" << runs.size() << ")</summary>\n";
   html::Table boards;
   boards.header = {"Board", "Pieces", "Board length", "Useful",    "Used",  "Yield %",
@@ -322,6 +341,25 @@ void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
   }
   html::WriteTable(out, boards);
   out << "</details>\n";
+}
+
+}  // namespace
+
+void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
+                           const SimulationSummary& summary, const std::vector<BoardRun>& runs) {
+  std::string subtitle = std::to_string(summary.boards) + " boards";
+  if (header.generated) subtitle += " drawn with seed " + std::to_string(header.seed);
+  subtitle += header.liveClock ? "; live clocks, as on the line"
+                               : "; clock standing still: every search ran all its generations";
+  html::BeginPage(out, "Shift simulation: " + header.book, "Shift simulation: " + header.book,
+                  subtitle, kCss);
+  WriteCharts(out, summary, runs);
+  WriteShiftFacts(out, header, summary);
+  WriteProblems(out, summary);
+  WriteGradeTable(out, summary);
+  WriteOrderTable(out, summary);
+  if (header.optimum) WriteGapTable(out, header, summary);
+  WriteBoardTable(out, runs);
   html::EndPage(out);
 }
 

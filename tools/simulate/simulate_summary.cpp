@@ -225,6 +225,117 @@ void PrintBoards(std::ostream& out, const std::vector<BoardRun>& runs) {
   }
 }
 
+namespace {
+
+Json TotalsJson(const SimulationSummary& summary) {
+  Json totals = Json::object();
+  totals["pieces"] = summary.pieces;
+  totals["board_length"] = summary.boardLength;
+  totals["useful"] = summary.useful;
+  totals["used"] = summary.used;
+  totals["yield_of_useful"] = summary.useful > 0.0 ? summary.used / summary.useful : 0.0;
+  totals["yield_of_boards"] = summary.boardLength > 0.0 ? summary.used / summary.boardLength : 0.0;
+  totals["value"] = summary.value;
+  totals["waste"] = summary.waste;
+  return totals;
+}
+
+// The grades with a useful or used length.
+Json GradesJson(const SimulationSummary& summary) {
+  Json grades = Json::array();
+  for (size_t g = 0; g < summary.grades.size(); ++g) {
+    const GradeFigures& grade = summary.grades[g];
+    if (grade.useful == 0.0 && grade.used == 0.0) continue;
+    grades.push_back({{"grade", g + 1},
+                      {"useful", grade.useful},
+                      {"used", grade.used},
+                      {"yield", grade.useful > 0.0 ? grade.used / grade.useful : 0.0},
+                      {"value", grade.value}});
+  }
+  return grades;
+}
+
+Json OrdersJson(const SimulationSummary& summary) {
+  Json orders = Json::array();
+  for (const OrderFigures& order : summary.orders) {
+    orders.push_back({{"row", order.row},
+                      {"grade", order.grade},
+                      {"length", order.length},
+                      {"code", order.code},
+                      {"quantity", order.quantity},
+                      {"pieces", order.pieces}});
+  }
+  return orders;
+}
+
+// The searches, and with the optimum how far they stayed from it.
+Json GapJson(const SimulationHeader& header, const SimulationSummary& summary) {
+  Json gap = Json::object();
+  gap["searches"] = summary.searches;
+  gap["cut_short"] = summary.cutShort;
+  if (!header.optimum) return gap;
+  gap["zones"] = summary.gapZones;
+  gap["optimum_reached"] = summary.reached;
+  gap["not_computed"] = summary.notComputed;
+  gap["median"] = summary.gapMedian;
+  gap["p5"] = summary.gapP5;
+  gap["worst"] = summary.gapWorst;
+  Json worst = Json::array();
+  for (const GapZone& zone : summary.worst) {
+    worst.push_back({{"board", zone.board},
+                     {"search", zone.search},
+                     {"grade", zone.grade},
+                     {"length", static_cast<double>(zone.length)},
+                     {"ratio", zone.ratio}});
+  }
+  gap["furthest"] = worst;
+  return gap;
+}
+
+Json BoardJson(const SimulationHeader& header, const BoardRun& run) {
+  Json board = Json::object();
+  board["board"] = run.index;
+  board["source"] = run.source;
+  if (Failed(run)) {
+    board["problem"] = run.problem;
+  } else {
+    board["pieces"] = run.pieces;
+    board["board_length"] = run.boardLength;
+    board["useful"] = run.useful;
+    board["used"] = run.used;
+    board["value"] = run.value;
+    board["waste"] = run.waste;
+    board["cut_short"] = run.CutShort();
+  }
+  if (header.timings) board["call_ms"] = run.callMs;
+  return board;
+}
+
+// Search `s` of the board, with its optimum or why it was not computed.
+Json ZoneJson(const SimulationHeader& header, const BoardRun& run, size_t s) {
+  const SearchRecord& search = run.searches[s];
+  Json zone = Json::object();
+  zone["board"] = run.index;
+  zone["search"] = s;
+  zone["grade"] = search.grade;
+  zone["length"] = static_cast<double>(search.length);
+  zone["fixed_only"] = search.fixedOnly;
+  zone["generations"] = search.generations;
+  zone["cut_short"] = search.cutShort;
+  zone["search_fitness"] = search.searchFitness;
+  zone["search_pieces"] = Pieces(search.pieceLengths, search.searchGenes);
+  if (search.optimumComputed) {
+    zone["optimum_fitness"] = search.optimumFitness;
+    zone["optimum_pieces"] = Pieces(search.pieceLengths, search.optimumGenes);
+  } else if (!search.optimumSkipped.empty()) {
+    zone["optimum_skipped"] = search.optimumSkipped;
+  }
+  if (header.timings && search.optimumComputed) zone["optimum_ms"] = search.optimumMs;
+  return zone;
+}
+
+}  // namespace
+
 std::string SimulationJson(const SimulationHeader& header, const SimulationSummary& summary,
                            const std::vector<BoardRun>& runs) {
   Json document = Json::object();
@@ -237,104 +348,20 @@ std::string SimulationJson(const SimulationHeader& header, const SimulationSumma
   document["refused"] = summary.refused;
   document["not_run"] = summary.unreadable;
   document["problems"] = summary.problems;
-
-  Json totals = Json::object();
-  totals["pieces"] = summary.pieces;
-  totals["board_length"] = summary.boardLength;
-  totals["useful"] = summary.useful;
-  totals["used"] = summary.used;
-  totals["yield_of_useful"] = summary.useful > 0.0 ? summary.used / summary.useful : 0.0;
-  totals["yield_of_boards"] = summary.boardLength > 0.0 ? summary.used / summary.boardLength : 0.0;
-  totals["value"] = summary.value;
-  totals["waste"] = summary.waste;
-  document["totals"] = totals;
-  Json grades = Json::array();
-  for (size_t g = 0; g < summary.grades.size(); ++g) {
-    const GradeFigures& grade = summary.grades[g];
-    if (grade.useful == 0.0 && grade.used == 0.0) continue;
-    grades.push_back({{"grade", g + 1},
-                      {"useful", grade.useful},
-                      {"used", grade.used},
-                      {"yield", grade.useful > 0.0 ? grade.used / grade.useful : 0.0},
-                      {"value", grade.value}});
-  }
-  document["grades"] = grades;
-  Json orders = Json::array();
-  for (const OrderFigures& order : summary.orders) {
-    orders.push_back({{"row", order.row},
-                      {"grade", order.grade},
-                      {"length", order.length},
-                      {"code", order.code},
-                      {"quantity", order.quantity},
-                      {"pieces", order.pieces}});
-  }
-  document["orders"] = orders;
+  document["totals"] = TotalsJson(summary);
+  document["grades"] = GradesJson(summary);
+  document["orders"] = OrdersJson(summary);
   if (header.timings) {
     document["call_ms"] = {
         {"p50", summary.callP50}, {"p99", summary.callP99}, {"max", summary.callMax}};
   }
-  Json gap = Json::object();
-  gap["searches"] = summary.searches;
-  gap["cut_short"] = summary.cutShort;
-  if (header.optimum) {
-    gap["zones"] = summary.gapZones;
-    gap["optimum_reached"] = summary.reached;
-    gap["not_computed"] = summary.notComputed;
-    gap["median"] = summary.gapMedian;
-    gap["p5"] = summary.gapP5;
-    gap["worst"] = summary.gapWorst;
-    Json worst = Json::array();
-    for (const GapZone& zone : summary.worst) {
-      worst.push_back({{"board", zone.board},
-                       {"search", zone.search},
-                       {"grade", zone.grade},
-                       {"length", static_cast<double>(zone.length)},
-                       {"ratio", zone.ratio}});
-    }
-    gap["furthest"] = worst;
-  }
-  document["gap"] = gap;
-
+  document["gap"] = GapJson(header, summary);
   Json boards = Json::array();
   Json zones = Json::array();
   for (const BoardRun& run : runs) {
-    Json board = Json::object();
-    board["board"] = run.index;
-    board["source"] = run.source;
-    if (Failed(run)) {
-      board["problem"] = run.problem;
-    } else {
-      board["pieces"] = run.pieces;
-      board["board_length"] = run.boardLength;
-      board["useful"] = run.useful;
-      board["used"] = run.used;
-      board["value"] = run.value;
-      board["waste"] = run.waste;
-      board["cut_short"] = run.CutShort();
-    }
-    if (header.timings) board["call_ms"] = run.callMs;
-    boards.push_back(board);
-    for (size_t s = 0; s < run.searches.size(); ++s) {
-      const SearchRecord& search = run.searches[s];
-      Json zone = Json::object();
-      zone["board"] = run.index;
-      zone["search"] = s;
-      zone["grade"] = search.grade;
-      zone["length"] = static_cast<double>(search.length);
-      zone["fixed_only"] = search.fixedOnly;
-      zone["generations"] = search.generations;
-      zone["cut_short"] = search.cutShort;
-      zone["search_fitness"] = search.searchFitness;
-      zone["search_pieces"] = Pieces(search.pieceLengths, search.searchGenes);
-      if (search.optimumComputed) {
-        zone["optimum_fitness"] = search.optimumFitness;
-        zone["optimum_pieces"] = Pieces(search.pieceLengths, search.optimumGenes);
-      } else if (!search.optimumSkipped.empty()) {
-        zone["optimum_skipped"] = search.optimumSkipped;
-      }
-      if (header.timings && search.optimumComputed) zone["optimum_ms"] = search.optimumMs;
-      zones.push_back(zone);
-    }
+    boards.push_back(BoardJson(header, run));
+    for (size_t s = 0; s < run.searches.size(); ++s)
+      zones.push_back(ZoneJson(header, run, s));
   }
   document["board_results"] = boards;
   document["zones"] = zones;

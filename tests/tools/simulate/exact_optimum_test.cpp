@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "desk/desk_run.h"
 #include "optimize/search_testing.h"
 #include "optimize/segment_searches.h"
 #include "platform/platform.h"
+#include "simulate/board_drawing.h"
 #include "simulate/shift_random.h"
 #include "support/test_support.h"
 #include "workspace/workspace.h"
@@ -34,6 +36,7 @@ class ExactOptimumTest : public WorkspaceTest {
     ObserveSearches(nullptr, nullptr);
     WorkspaceTest::TearDown();
   }
+  // The grade's variable-length list in the workspace, for a search the test runs itself.
   static void SetVariable(const std::vector<Variable>& orders) {
     ws.orders.VariableCount[kGrade] = static_cast<int32_t>(orders.size());
     for (size_t k = 0; k < orders.size(); ++k) {
@@ -44,9 +47,11 @@ class ExactOptimumTest : public WorkspaceTest {
     }
   }
   // A search as the combination search would report it, over entries given longest first
-  // as {length, weight, limit}.
+  // as {length, weight, limit}, with the grade's variable-length list `variable`. The
+  // workspace is left as it is: the optimum must not need it.
   static SearchObservation Zone(float length, float kerf, int32_t fixedOnly,
-                                const std::vector<std::array<double, 3>>& genes) {
+                                const std::vector<std::array<double, 3>>& genes,
+                                const std::vector<Variable>& variable = {}) {
     SearchObservation zone{};
     zone.grade = kGrade;
     zone.length = length;
@@ -58,7 +63,11 @@ class ExactOptimumTest : public WorkspaceTest {
       zone.weight[j] = static_cast<float>(genes[j][1]);
       zone.geneLimit[j] = static_cast<int32_t>(genes[j][2]);
     }
-    ws.settings.KerfWidth = kerf;
+    zone.variableCount = static_cast<int32_t>(variable.size());
+    for (size_t k = 0; k < variable.size(); ++k) {
+      zone.variable[k] = {variable[k].min, variable[k].max, variable[k].weight,
+                          500 + static_cast<int32_t>(k)};
+    }
     return zone;
   }
 };
@@ -151,8 +160,7 @@ TEST_F(ExactOptimumTest, KnownZones) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    SetVariable(c.variable);
-    const SearchObservation zone = Zone(c.length, c.kerf, c.fixedOnly, c.genes);
+    const SearchObservation zone = Zone(c.length, c.kerf, c.fixedOnly, c.genes, c.variable);
     const ExactOptimum optimum = tools::FindExactOptimum(zone);
     ASSERT_TRUE(optimum.computed) << optimum.skipped;
     // The segment filler scores in single precision.
@@ -165,7 +173,6 @@ TEST_F(ExactOptimumTest, KnownZones) {
 // 6000.00000024 exactly, yet their row adds up to 6000 in single precision: the search
 // takes such a row as fitting, so the optimum must too.
 TEST_F(ExactOptimumTest, RowThatFitsInSinglePrecisionCounts) {
-  SetVariable({});
   const SearchObservation zone = Zone(6000, 3.2f, 1, {{1492, 1, 4}, {1000, 1, 5}});
   const std::vector<int32_t> row = {2, 3};
   ASSERT_LE(tools::RowLength(zone, row.data()), zone.length);
@@ -192,7 +199,6 @@ TEST_F(ExactOptimumTest, EqualsBruteForceOnSmallZones) {
       variable.push_back({min, min + static_cast<int32_t>(random.Between(1, 600)),
                           static_cast<float>(random.Between(1, 200)) / 100.0f});
     }
-    SetVariable(variable);
     const float kerf = kerfs[random.Below(5)];
     const float length = static_cast<float>(random.Between(1600, 12000)) / 4.0f;
     std::vector<int32_t> lengths;
@@ -209,7 +215,7 @@ TEST_F(ExactOptimumTest, EqualsBruteForceOnSmallZones) {
                          std::min<double>(fit, static_cast<double>(random.Between(0, 7)))});
     }
     const int32_t fixedOnly = random.Chance(0.3) ? 1 : 0;
-    const SearchObservation zone = Zone(length, kerf, fixedOnly, entries);
+    const SearchObservation zone = Zone(length, kerf, fixedOnly, entries, variable);
     std::vector<int32_t> argmax;
     const double best = BruteForce(zone, &argmax, &evaluated);
     const ExactOptimum optimum = tools::FindExactOptimum(zone);
@@ -300,13 +306,153 @@ TEST_F(ExactOptimumTest, NoSearchBeatsTheOptimum) {
 }
 
 TEST_F(ExactOptimumTest, SkipsAZoneBeyondTheCellLimit) {
-  SetVariable({});
   const SearchObservation zone = Zone(6000, 4, 1, {{1000, 1, 5}, {500, 1, 11}});
   tools::OptimumLimits limits;
   limits.maxCells = 1000;
   const ExactOptimum optimum = tools::FindExactOptimum(zone, limits);
   EXPECT_FALSE(optimum.computed);
   EXPECT_NE(optimum.skipped.find("knapsack cells"), std::string::npos) << optimum.skipped;
+}
+
+// ---- Boards through the entry ----
+
+// A book of grades 1 to 3 (fixed-length orders of each) whose kerf and variable-length
+// list (the same for every grade) the case chooses.
+struct BoardCase {
+  const char* what;
+  int mode;
+  float kerf;
+  std::vector<Variable> variable;
+  uint64_t seed;
+};
+
+tools::JobBlocks DrawnBoard(const BoardCase& c) {
+  tools::JobBlocks book;
+  book.SetSetting("OptimizeMode", static_cast<float>(c.mode));
+  book.SetSetting("KerfWidth", c.kerf);
+  book.SetSetting("WasteMaxLength", 300);
+  book.SetSetting("GradeMarkLength", 30);
+  book.SetSetting("GradeAMinLength", 200);
+  book.SetSetting("UnmarkedGrade", 5);
+  book.SetSetting("WasteMarkCount", 9);
+  const int lengths[] = {1700, 1250, 980, 720, 610, 430};
+  int row = 0;
+  for (int grade = 1; grade <= 3; ++grade) {
+    for (const int length : lengths) {
+      tools::FixedOrder order;
+      order.grade = grade;
+      order.length = length - 40 * grade;
+      order.weight = 1.0f + 0.15f * static_cast<float>(row % 5);
+      order.startWeight = 2.0f;
+      order.value = static_cast<float>(length) / 90.0f;
+      order.quantity = row % 3 == 0 ? 0 : 3 + row % 4;
+      order.code = 21000000 + row;
+      book.AddFixedOrder(order);
+      ++row;
+    }
+    for (size_t k = 0; k < c.variable.size(); ++k) {
+      tools::VariableOrder order;
+      order.grade = grade;
+      order.minLength = c.variable[k].min;
+      order.maxLength = c.variable[k].max;
+      order.weight = c.variable[k].weight;
+      order.value = 1000.0f * c.variable[k].weight;
+      order.code = 22000000 + 10 * grade + static_cast<int>(k);
+      book.AddVariableOrder(order);
+    }
+  }
+  tools::BoardModel model;
+  model.minLength = 3000;
+  model.maxLength = 6000;
+  model.minZones = 4;
+  model.maxZones = 8;
+  return tools::DrawBoard(book, model, c.seed, 0);
+}
+
+// Whole and fractional kerfs, every mode of weights, lists of none to three orders.
+const BoardCase kBoards[] = {
+    {"length mode, whole kerf, two variable orders",
+     0,
+     4.0f,
+     {{300, 700, 0.8f}, {150, 260, 1.3f}},
+     11},
+    {"value mode, fractional kerf", 1, 3.2f, {{220, 500, 1.1f}}, 12},
+    {"quantity mode, no variable orders", 2, 5.0f, {}, 13},
+    {"length mode, fractional kerf, three orders",
+     0,
+     4.5f,
+     {{120, 180, 1.6f}, {260, 400, 1.0f}, {500, 950, 0.7f}},
+     14},
+    {"long stock", 3, 6.0f, {{400, 900, 0.6f}}, 15},
+};
+
+class ProbeBoards : public WorkspaceTest {
+ protected:
+  // The searches of one call of `job`, as the simulation collects them.
+  std::vector<SearchObservation> ObserveBoard(const tools::JobBlocks& job) {
+    tools::SearchCollector collector;
+    tools::RunOptions options;
+    options.fixedTime = tools::RunTime{1767225600, 0};
+    options.logPath = logPath_;
+    options.beforeCall = [](void* c) { static_cast<tools::SearchCollector*>(c)->Listen(); };
+    options.afterCall = [](void* c) { static_cast<tools::SearchCollector*>(c)->Stop(); };
+    options.callContext = &collector;
+    const tools::RunOutcome outcome = tools::RunBoard(job, options);
+    EXPECT_GT(outcome.returned, 0) << outcome.refusal;
+    return collector.Observed();
+  }
+};
+
+// An observation carries the call's variable-length list, and evaluating the search's own
+// choice from it gives the search's fitness bit for bit, even after other boards (other
+// kerfs and lists) have run.
+TEST_F(ProbeBoards, EvaluationOfTheChosenGenesIsTheSearchesOwnFitness) {
+  std::vector<std::vector<SearchObservation>> boards;
+  for (const BoardCase& c : kBoards)
+    boards.push_back(ObserveBoard(DrawnBoard(c)));
+  int searches = 0;
+  for (size_t b = 0; b < boards.size(); ++b) {
+    SCOPED_TRACE(kBoards[b].what);
+    EXPECT_FALSE(boards[b].empty());
+    for (const SearchObservation& search : boards[b]) {
+      ++searches;
+      EXPECT_EQ(search.kerf, kBoards[b].kerf);
+      ASSERT_EQ(search.variableCount, static_cast<int32_t>(kBoards[b].variable.size()));
+      for (int32_t k = 0; k < search.variableCount; ++k) {
+        EXPECT_EQ(search.variable[k].minLength, kBoards[b].variable[static_cast<size_t>(k)].min);
+        EXPECT_EQ(search.variable[k].maxLength, kBoards[b].variable[static_cast<size_t>(k)].max);
+      }
+      EXPECT_EQ(tools::EvaluateWithSearch(search, search.genes), search.bestFitness)
+          << "grade " << search.grade << ", zone " << search.length;
+    }
+  }
+  EXPECT_GT(searches, 15);
+}
+
+// The optimum of a board's searches, computed right after its call and again after
+// another board (another kerf, another list) has run, is the same: nothing of it is read
+// from what the call left in the workspace.
+TEST_F(ProbeBoards, OptimumIsUnchangedWhenAnotherBoardRunsBeforeIt) {
+  int restful = 0;
+  for (size_t b = 0; b < std::size(kBoards); ++b) {
+    SCOPED_TRACE(kBoards[b].what);
+    const std::vector<SearchObservation> searches = ObserveBoard(DrawnBoard(kBoards[b]));
+    std::vector<ExactOptimum> first;
+    for (const SearchObservation& search : searches)
+      first.push_back(tools::FindExactOptimum(search));
+    ObserveBoard(DrawnBoard(kBoards[(b + 1) % std::size(kBoards)]));
+    for (size_t i = 0; i < searches.size(); ++i) {
+      const ExactOptimum again = tools::FindExactOptimum(searches[i]);
+      ASSERT_TRUE(first[i].computed) << first[i].skipped;
+      EXPECT_EQ(again.computed, first[i].computed) << again.skipped;
+      EXPECT_EQ(again.fitness, first[i].fitness);
+      EXPECT_EQ(again.knapsackValue, first[i].knapsackValue);
+      EXPECT_EQ(again.genes, first[i].genes);
+      EXPECT_EQ(again.restsValued, first[i].restsValued);
+      if (searches[i].fixedOnly == 0 && searches[i].variableCount > 0) ++restful;
+    }
+  }
+  EXPECT_GT(restful, 8);
 }
 
 }  // namespace
