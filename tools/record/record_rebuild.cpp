@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "desk/block_geometry.h"
+#include "interface/run_log_format.h"
 
 namespace sawline::tools {
 namespace {
@@ -106,7 +107,8 @@ class Rebuilder {
           "whole-number settings are printed as the library read them (truncated): a host "
           "value with a fraction comes back as the whole number, which the library reads alike");
     CheckTimeLimit();
-    if (record_.refusal && record_.refusal->find("finite") != std::string::npos) {
+    if (record_.refusal &&
+        record_.refusal->find(SAWLINE_LOG_REASON_NON_FINITE) != std::string::npos) {
       Limit(record_.refusalLine,
             "the record does not say which value was not a finite number; a NaN or infinity "
             "in a column the record does not print cannot be rebuilt");
