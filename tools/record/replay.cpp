@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "desk/block_geometry.h"
+#include "desk/desk_run.h"
 #include "desk/files.h"
 #include "desk/run_time.h"
 #include "interface/sawline.h"
-#include "platform/platform.h"
 
 namespace sawline::tools {
 namespace {
@@ -23,18 +23,8 @@ constexpr double kBoardBudgetSeconds = 0.35;
 // A call that took this much of the budget most likely had a search stopped by it.
 constexpr double kLikelyCutShortSeconds = 0.8 * kBoardBudgetSeconds;
 
-// Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
-  year -= month <= 2 ? 1 : 0;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yearOfEra = year - era * 400;
-  const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-int64_t CivilSeconds(const RecordClosing& c) {
-  return DaysFromCivil(c.year, c.month, c.day) * 86400 + c.hour * 3600 + c.minute * 60 + c.second;
+int64_t CivilSecondsOf(const RecordClosing& c) {
+  return CivilSeconds({c.year, c.month, c.day, c.hour, c.minute, c.second});
 }
 
 std::filesystem::path TemporaryLogPath() {
@@ -129,14 +119,14 @@ DeskRun RunOnDesk(const JobBlocks& job, int64_t seconds, int32_t utcOffsetSecond
   run.utcOffsetSeconds = utcOffsetSeconds;
   run.split = split;
   const std::filesystem::path log = TemporaryLogPath();
-  const std::string logText = log.string();
-  platform::ReleaseFixes();
-  platform::FixClock(0);
-  platform::FixCalendar(seconds, utcOffsetSeconds, split);
-  platform::SetLogPath(logText.c_str());
-  run.returned = OptimizationCompute(job.parameters.data(), job.marks.data(), run.result.data());
-  platform::ReleaseFixes();
-  ReadFile(logText, &run.log);
+  RunOptions options;
+  options.fixedTime = RunTime{seconds, utcOffsetSeconds};
+  options.advanceAfterSeeds = split;
+  options.logPath = log.string();
+  const RunOutcome outcome = RunBoard(job, options);
+  run.returned = outcome.returned;
+  run.result = outcome.result;
+  ReadFile(options.logPath, &run.log);
   std::error_code ignored;
   std::filesystem::remove(log, ignored);
   run.readable = ReadRecord(run.log, &run.record, &run.error);
@@ -187,44 +177,16 @@ std::optional<RecordDifference> CompareRecords(const Record& line, const Record&
 
 int64_t ClosingSeconds(const RecordClosing& closing, std::optional<int32_t> utcOffsetSeconds,
                        int32_t* usedOffset) {
-  const int64_t civil = CivilSeconds(closing);
-  int32_t offset = 0;
+  const int64_t civil = CivilSecondsOf(closing);
+  // The desk's zone at that date; one it cannot place the time in counts as UTC.
+  RunTime placed{civil, 0};
   if (utcOffsetSeconds) {
-    offset = *utcOffsetSeconds;
-  } else {
-    // The desk's zone at that date: the offset found at the civil time taken as UTC,
-    // corrected once for a zone change between that guess and the true instant.
-    offset = LocalUtcOffset(civil);
-    offset = LocalUtcOffset(civil - offset);
+    placed = {civil - *utcOffsetSeconds, *utcOffsetSeconds};
+  } else if (!PlaceOnDeskClock(civil, &placed)) {
+    placed = {civil, 0};
   }
-  if (usedOffset != nullptr) *usedOffset = offset;
-  return civil - offset;
-}
-
-bool ParseUtcOffset(std::string_view text, int32_t* seconds, std::string* error) {
-  auto fail = [&](const char* why) {
-    if (error != nullptr) *error = std::string(why) + ": '" + std::string(text) + "'";
-    return false;
-  };
-  if (text == "Z" || text == "z") {
-    *seconds = 0;
-    return true;
-  }
-  if (text.size() < 3 || (text[0] != '+' && text[0] != '-')) {
-    return fail("a UTC offset is +HH:MM or -HH:MM");
-  }
-  std::string digits;
-  for (size_t i = 1; i < text.size(); ++i) {
-    if (text[i] == ':' && i == 3) continue;
-    if (text[i] < '0' || text[i] > '9') return fail("a UTC offset is +HH:MM or -HH:MM");
-    digits += text[i];
-  }
-  if (digits.size() != 2 && digits.size() != 4) return fail("a UTC offset is +HH:MM or -HH:MM");
-  const int hours = std::stoi(digits.substr(0, 2));
-  const int minutes = digits.size() == 4 ? std::stoi(digits.substr(2, 2)) : 0;
-  if (hours > 14 || minutes > 59) return fail("no zone is that far from UTC");
-  *seconds = (text[0] == '-' ? -1 : 1) * (hours * 3600 + minutes * 60);
-  return true;
+  if (usedOffset != nullptr) *usedOffset = placed.utcOffsetSeconds;
+  return placed.seconds;
 }
 
 std::string IsoTime(int64_t seconds, int32_t utcOffsetSeconds) {
