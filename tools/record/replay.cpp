@@ -318,38 +318,80 @@ class SeedSearch {
   int bestReach_ = 0;
 };
 
+// The desk's record differs only within the record's last printed digit.
+std::string RoundingReason(const RecordDifference& difference) {
+  return "the desk made the same cuts: every number that differs does so by at most 0.1, the "
+         "last digit the record prints, so the marks (or another length) had more decimals "
+         "than the record shows (first at line " +
+         std::to_string(difference.recordLine) + ")";
+}
+
+// The rebuilt job gives another settings record: what the differing line points to.
+std::string SettingsReason(const Record& record, const RecordDifference& difference) {
+  std::string why =
+      "the rebuilt job does not give the line's settings record (" + difference.what + ")";
+  switch (record.lines[static_cast<size_t>(std::max(difference.recordLine, 1) - 1)].kind) {
+    case RecordLineKind::kMarkPair:
+    case RecordLineKind::kMarkLines:
+    case RecordLineKind::kSegment:
+    case RecordLineKind::kBoardLength:
+    case RecordLineKind::kTrimRecord:
+      return why + ": the marks' kind, or a mark length with more than one decimal";
+    case RecordLineKind::kFixedEntry:
+    case RecordLineKind::kVariableEntry:
+    case RecordLineKind::kUncutEntry:
+      return why + ": an order row the record cannot give back";
+    default:
+      return why;
+  }
+}
+
+// What the line's clock may have done that a desk run with the clock stopped does not:
+// cut a search short, or let the searches seed with more than two seconds.
+void AddClockReasons(const Record& record, const ReplayOutcome& out,
+                     std::vector<std::string>& reasons) {
+  if (!record.closing) return;
+  const double elapsed = record.closing->elapsedSeconds;
+  const double limit = record.settings.OptimizeTimeLimit.value;
+  if (out.seedMatters && elapsed >= kLikelyCutShortSeconds) {
+    reasons.push_back("a search cut short by the line's clock: the call took " +
+                      std::to_string(elapsed) + " s of the " + std::to_string(kBoardBudgetSeconds) +
+                      " s budget, and a desk run with the clock stopped runs every search "
+                      "to its 500 generations");
+  } else if (out.seedMatters && elapsed >= limit) {
+    reasons.push_back("possibly a search cut short by the line's clock: the call took " +
+                      std::to_string(elapsed) + " s, more than one search's share (" +
+                      std::to_string(limit) + " s)");
+  }
+  if (elapsed >= 1.0) {
+    reasons.push_back(
+        "the call took more than a second, so its searches may have seeded "
+        "with more than two different seconds");
+  }
+}
+
+// A fixed-length weight whose third decimal is not 0 may have had a fourth.
+void AddWeightReason(const Record& record, std::vector<std::string>& reasons) {
+  for (const RecordFixedEntry& entry : record.fixed) {
+    const double thousandths = std::round(entry.weight * 1000.0);
+    if (std::fmod(std::fabs(thousandths), 10.0) != 0.0) {
+      reasons.push_back("a weight printed to 3 decimals may have had more (line " +
+                        std::to_string(entry.line) + ")");
+      return;
+    }
+  }
+}
+
 void ExplainDifference(const Record& record, ReplayOutcome* out) {
   std::vector<std::string>& reasons = out->reasons;
   const RecordDifference& difference = *out->difference;
   const int mode = static_cast<int>(record.settings.OptimizeMode.value);
   if (difference.roundingOnly) {
-    reasons.push_back(
-        "the desk made the same cuts: every number that differs does so by at most 0.1, the "
-        "last digit the record prints, so the marks (or another length) had more decimals "
-        "than the record shows (first at line " +
-        std::to_string(difference.recordLine) + ")");
+    reasons.push_back(RoundingReason(difference));
     return;
   }
   if (difference.inSettings) {
-    std::string why =
-        "the rebuilt job does not give the line's settings record (" + difference.what + ")";
-    switch (record.lines[static_cast<size_t>(std::max(difference.recordLine, 1) - 1)].kind) {
-      case RecordLineKind::kMarkPair:
-      case RecordLineKind::kMarkLines:
-      case RecordLineKind::kSegment:
-      case RecordLineKind::kBoardLength:
-      case RecordLineKind::kTrimRecord:
-        why += ": the marks' kind, or a mark length with more than one decimal";
-        break;
-      case RecordLineKind::kFixedEntry:
-      case RecordLineKind::kVariableEntry:
-      case RecordLineKind::kUncutEntry:
-        why += ": an order row the record cannot give back";
-        break;
-      default:
-        break;
-    }
-    reasons.push_back(why);
+    reasons.push_back(SettingsReason(record, difference));
     return;
   }
   if (mode == 1) {
@@ -362,36 +404,8 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
         "no search of this board draws random numbers, so the seed is not the "
         "cause: a value the record rounds (the kerf, a length, a weight) is");
   }
-  if (record.closing) {
-    const double elapsed = record.closing->elapsedSeconds;
-    const double limit = record.settings.OptimizeTimeLimit.value;
-    if (out->seedMatters && elapsed >= kLikelyCutShortSeconds) {
-      reasons.push_back("a search cut short by the line's clock: the call took " +
-                        std::to_string(elapsed) + " s of the " +
-                        std::to_string(kBoardBudgetSeconds) +
-                        " s budget, and a desk run with the clock stopped runs every search "
-                        "to its 500 generations");
-    } else if (out->seedMatters && elapsed >= limit) {
-      reasons.push_back("possibly a search cut short by the line's clock: the call took " +
-                        std::to_string(elapsed) + " s, more than one search's share (" +
-                        std::to_string(limit) + " s)");
-    }
-    if (elapsed >= 1.0) {
-      reasons.push_back(
-          "the call took more than a second, so its searches may have seeded "
-          "with more than two different seconds");
-    }
-  }
-  if (mode == 0 || mode == 2) {
-    for (const RecordFixedEntry& entry : record.fixed) {
-      const double thousandths = std::round(entry.weight * 1000.0);
-      if (std::fmod(std::fabs(thousandths), 10.0) != 0.0) {
-        reasons.push_back("a weight printed to 3 decimals may have had more (line " +
-                          std::to_string(entry.line) + ")");
-        break;
-      }
-    }
-  }
+  AddClockReasons(record, *out, reasons);
+  if (mode == 0 || mode == 2) AddWeightReason(record, reasons);
   if (out->boundHit) {
     reasons.push_back("the seed search stopped at its bound (" + std::to_string(out->runs) +
                       " runs, its time or its span of seconds) before trying every candidate");
@@ -500,8 +514,10 @@ std::string SplitText(const DeskRun& run) {
 
 }  // namespace
 
-void PrintReplay(std::ostream& out, const std::string& recordName, const Record& record,
-                 const ReplayOutcome& outcome) {
+namespace {
+
+// What the record holds: its form, the board, and what became of it.
+void PrintRecordFacts(std::ostream& out, const std::string& recordName, const Record& record) {
   const RecordSettings& settings = record.settings;
   const int mode = static_cast<int>(settings.OptimizeMode.value);
   out << "record: " << recordName << " ("
@@ -518,7 +534,10 @@ void PrintReplay(std::ostream& out, const std::string& recordName, const Record&
   } else {
     out << record.cutList.size() << " pieces\n";
   }
-  const RebuiltJob& rebuilt = outcome.rebuilt;
+}
+
+// What was rebuilt from the record, what it cannot give and what the rebuild chose.
+void PrintRebuilt(std::ostream& out, const Record& record, const RebuiltJob& rebuilt) {
   out << "rebuilt job: the settings and head and tail cuts, " << record.fixed.size()
       << " fixed-length orders (" << rebuilt.pinnedRows << " at their counted rows";
   if (rebuilt.placeholderRows > 0) out << ", " << rebuilt.placeholderRows << " placeholder rows";
@@ -531,36 +550,43 @@ void PrintReplay(std::ostream& out, const std::string& recordName, const Record&
       << '\n';
   PrintNotes(out, "the record cannot give (the rebuilt job stands in for it):", rebuilt.limits);
   PrintNotes(out, "the rebuild chose:", rebuilt.choices);
+}
 
-  if (record.closing) {
-    out << "seed search: the call ended at " << ClosingTimeText(*record.closing) << " ("
-        << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds).substr(19) << ") after "
-        << ElapsedText(record.closing->elapsedSeconds) << " s; seconds "
-        << IsoTime(outcome.firstSecond, outcome.desk.utcOffsetSeconds) << " to "
-        << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds) << " tried, " << outcome.runs
-        << " run" << (outcome.runs == 1 ? "" : "s") << " with the clock stopped";
-    if (!outcome.seedMatters) out << " (no search of this board draws random numbers)";
-    if (outcome.boundHit) out << " (stopped at the search's bound)";
-    out << '\n';
-  } else {
+void PrintSeedSearch(std::ostream& out, const Record& record, const ReplayOutcome& outcome) {
+  if (!record.closing) {
     out << "seed search: none (a record without results has no closing time); one run\n";
-  }
-
-  if (outcome.reproduced) {
-    out << "verdict: REPRODUCED exactly: the desk's record equals the line's apart from the "
-           "timing lines";
-    if (record.results) out << " (plan, cut list, controller records, statistics)";
-    out << '\n';
-    if (record.closing && outcome.desk.split < 1) {
-      out << "  repeat it with: sawline run JOB --time "
-          << IsoTime(outcome.desk.seconds, outcome.desk.utcOffsetSeconds) << '\n';
-    } else if (record.closing) {
-      out << "  with " << SplitText(outcome.desk)
-          << ": the call crossed a second boundary, which --time (one second for every "
-             "search) does not repeat\n";
-    }
     return;
   }
+  out << "seed search: the call ended at " << ClosingTimeText(*record.closing) << " ("
+      << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds).substr(19) << ") after "
+      << ElapsedText(record.closing->elapsedSeconds) << " s; seconds "
+      << IsoTime(outcome.firstSecond, outcome.desk.utcOffsetSeconds) << " to "
+      << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds) << " tried, " << outcome.runs
+      << " run" << (outcome.runs == 1 ? "" : "s") << " with the clock stopped";
+  if (!outcome.seedMatters) out << " (no search of this board draws random numbers)";
+  if (outcome.boundHit) out << " (stopped at the search's bound)";
+  out << '\n';
+}
+
+// The verdict on a record the desk repeated, with how to repeat it again.
+void PrintReproduced(std::ostream& out, const Record& record, const ReplayOutcome& outcome) {
+  out << "verdict: REPRODUCED exactly: the desk's record equals the line's apart from the "
+         "timing lines";
+  if (record.results) out << " (plan, cut list, controller records, statistics)";
+  out << '\n';
+  if (record.closing && outcome.desk.split < 1) {
+    out << "  repeat it with: sawline run JOB --time "
+        << IsoTime(outcome.desk.seconds, outcome.desk.utcOffsetSeconds) << '\n';
+  } else if (record.closing) {
+    out << "  with " << SplitText(outcome.desk)
+        << ": the call crossed a second boundary, which --time (one second for every "
+           "search) does not repeat\n";
+  }
+}
+
+// The verdict on a record the desk did not repeat: the first difference, the closest
+// run and the likely reasons.
+void PrintDifferent(std::ostream& out, const Record& record, const ReplayOutcome& outcome) {
   const RecordDifference& difference = *outcome.difference;
   out << "verdict: DIFFERENT";
   if (difference.roundingOnly) out << " in the last printed digit only";
@@ -588,6 +614,20 @@ void PrintReplay(std::ostream& out, const std::string& recordName, const Record&
   out << "likely reasons:\n";
   for (const std::string& reason : outcome.reasons)
     out << "  - " << reason << '\n';
+}
+
+}  // namespace
+
+void PrintReplay(std::ostream& out, const std::string& recordName, const Record& record,
+                 const ReplayOutcome& outcome) {
+  PrintRecordFacts(out, recordName, record);
+  PrintRebuilt(out, record, outcome.rebuilt);
+  PrintSeedSearch(out, record, outcome);
+  if (outcome.reproduced) {
+    PrintReproduced(out, record, outcome);
+  } else {
+    PrintDifferent(out, record, outcome);
+  }
 }
 
 ReplayOutcome Replay(const Record& record, const ReplayOptions& options) {
