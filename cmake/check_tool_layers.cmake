@@ -1,12 +1,13 @@
 # Holds the desk tool to its declared layers (tools/CMakeLists.txt):
 # - a file of tools/<part>/ includes headers of its own part and of the parts it uses;
-# - of the library it includes only the public header, the settings table and, in the
-#   desk's run helper, the platform seam; the exact optimum alone includes the search's
-#   narrow header;
+# - of the library it includes only the public header, the settings table, the run
+#   log's line formats and, in the desk's run helper, the platform seam; the exact
+#   optimum alone includes the search's narrow header;
 # - no file of tools/ names the workspace.
 # cmake -DSOURCE_DIR=... -DLAYERS="desk:;jobfile:desk;..." -P check_tool_layers.cmake
 cmake_minimum_required(VERSION 3.20)
-set(library_headers "interface/sawline.h" "interface/settings_table.h")
+set(library_headers "interface/sawline.h" "interface/settings_table.h"
+    "interface/run_log_format.h")
 set(seam_header "platform/platform.h")
 set(seam_users "desk/desk_run.cpp")
 set(probe_header "optimize/search_probe.h")

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <type_traits>
 
+#include "interface/run_log_format.h"
 #include "workspace/numeric.h"
 #include "workspace/workspace.h"
 
@@ -82,8 +83,9 @@ struct SettingInfo {
   double min;        // documented range, both ends included
   double max;
   OutOfRange outOfRange;
-  const char* meaning;       // one line for the settings reference
-  const char* logLabel;      // the run log's label (UTF-8; the log writes it in GBK)
+  const char* meaning;  // one line for the settings reference
+  // The run log's label (interface/run_log_format.h): UTF-8 here, GBK in the log.
+  const char* logLabel;
   Binding<Settings> target;  // where it lands in the workspace
 };
 
@@ -92,57 +94,57 @@ inline constexpr SettingInfo kScalarSettings[] = {
     {"WasteGateSelect", 5, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: the waste gate is selected and waste of 70 to 140 stays whole; any other value: such "
      "waste is cut in two halves",
-     "废料门选择", Bind<&Settings::WasteGateSelect>},
+     SAWLINE_LABEL_WasteGateSelect, Bind<&Settings::WasteGateSelect>},
     {"WasteKickerCode", 1854, SettingType::kInt, "code", 0, kLargestCode, OutOfRange::kPlanned,
      "packed controller code AABBCCDD given to waste pieces of 140 or longer (the waste "
      "kicker); 0 or negative: no code",
-     "废料最大长度及踢腿", Bind<&Settings::WasteKickerCode>},
+     SAWLINE_LABEL_WasteMaxAndKicker, Bind<&Settings::WasteKickerCode>},
     {"WasteMaxLength", 2087, SettingType::kInt, "length", 0, kLargestExactWhole,
      OutOfRange::kPlanned,
      "longest waste piece: longer waste is cut into pieces of this length; below 49 waste is "
      "never cut",
-     "废料最大长度及踢腿", Bind<&Settings::WasteMaxLength>},
+     SAWLINE_LABEL_WasteMaxAndKicker, Bind<&Settings::WasteMaxLength>},
     {"RemnantCentering", 2088, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: the waste of a segment between two unordered zones is split between its two ends",
-     "余料对中", Bind<&Settings::RemnantCentering>},
+     SAWLINE_LABEL_RemnantCentering, Bind<&Settings::RemnantCentering>},
     {"WasteMarkCount", 2090, SettingType::kInt, "grade", 1, 9, OutOfRange::kPlanned,
-     "grade at which counting grade marks stops (one-face marking lines)", "废料划线标记数",
-     Bind<&Settings::WasteMarkCount>},
+     "grade at which counting grade marks stops (one-face marking lines)",
+     SAWLINE_LABEL_WasteMarkCount, Bind<&Settings::WasteMarkCount>},
     {"TailUnmarkedLength", 2091, SettingType::kInt, "length", 0, kLargestExactWhole,
-     OutOfRange::kPlanned, "written to the run log only", "末尾未划线长度",
+     OutOfRange::kPlanned, "written to the run log only", SAWLINE_LABEL_TailUnmarkedLength,
      Bind<&Settings::TailUnmarkedLength>},
     {"GradeMarkLength", 2092, SettingType::kInt, "length", 0, kLargestExactWhole,
      OutOfRange::kPlanned, "longest marking-line interval that counts as a grade mark",
-     "等级划线长度", Bind<&Settings::GradeMarkLength>},
+     SAWLINE_LABEL_GradeMarkLength, Bind<&Settings::GradeMarkLength>},
     {"GradeAMinLength", 2093, SettingType::kInt, "length", 0, kLargestExactWhole,
-     OutOfRange::kPlanned, "shortest marking-line interval that is not waste", "A等级最小长度",
-     Bind<&Settings::GradeAMinLength>},
+     OutOfRange::kPlanned, "shortest marking-line interval that is not waste",
+     SAWLINE_LABEL_GradeAMinLength, Bind<&Settings::GradeAMinLength>},
     {"UnmarkedGrade", 2094, SettingType::kInt, "grade", 1, 9, OutOfRange::kRefused,
-     "grade given to an unmarked part of the board (marking lines only; 9 is waste)", "未划线等级",
-     Bind<&Settings::UnmarkedGrade>},
+     "grade given to an unmarked part of the board (marking lines only; 9 is waste)",
+     SAWLINE_LABEL_UnmarkedGrade, Bind<&Settings::UnmarkedGrade>},
     {"OptimizeMode", 2095, SettingType::kInt, "mode", 0, 4, OutOfRange::kRefused,
-     "0 length or weighted length, 1 value, 2 quantity, 3 long stock, 4 defect sawing", "优化方式",
-     Bind<&Settings::OptimizeMode>},
+     "0 length or weighted length, 1 value, 2 quantity, 3 long stock, 4 defect sawing",
+     SAWLINE_LABEL_OptimizeMode, Bind<&Settings::OptimizeMode>},
     {"PriorityDowngrade", 2096, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: good segments that cannot be used whole merge into worse neighbours, and the best "
      "grades are planned first (modes 0 to 3)",
-     "优先降级", Bind<&Settings::PriorityDowngrade>},
+     SAWLINE_LABEL_PriorityDowngrade, Bind<&Settings::PriorityDowngrade>},
     {"KerfWidth", 2097, SettingType::kFloat, "length", 0, kLargestExactWhole, OutOfRange::kRefused,
-     "width of the saw kerf: every piece uses its length plus one kerf", "锯口宽度",
+     "width of the saw kerf: every piece uses its length plus one kerf", SAWLINE_LABEL_KerfWidth,
      Bind<&Settings::KerfWidth>},
     {"FluorescentLineWidth", 2098, SettingType::kInt, "length", 0, kLargestExactWhole,
      OutOfRange::kPlanned,
-     "width of a marking line: a boundary after waste or a worse grade moves by it", "荧光线宽度",
-     Bind<&Settings::FluorescentLineWidth>},
+     "width of a marking line: a boundary after waste or a worse grade moves by it",
+     SAWLINE_LABEL_FluorescentLineWidth, Bind<&Settings::FluorescentLineWidth>},
     {"FrontMarkingMode", 2099, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
      "1: marking-line intervals are read from the board's end towards its start",
-     "是否前端划线方式", Bind<&Settings::FrontMarkingMode>},
+     SAWLINE_LABEL_FrontMarkingMode, Bind<&Settings::FrontMarkingMode>},
     {"TopWasteSideGradeLines", 2100, SettingType::kInt, "switch", 0, 1, OutOfRange::kRefused,
      "1: waste lines on the top face and grade lines on the side face (two-face marking); "
      "other values than 0 and 1 are refused with front marking",
-     "是否上端划废料线、侧面画等级线", Bind<&Settings::TopWasteSideGradeLines>},
+     SAWLINE_LABEL_TopWasteSideGradeLines, Bind<&Settings::TopWasteSideGradeLines>},
     {"SeparateAdjacentSameGrade", 2101, SettingType::kInt, "switch", 0, 1, OutOfRange::kPlanned,
-     "1: adjacent segments of one grade stay separate", "相邻同等级分开处理",
+     "1: adjacent segments of one grade stay separate", SAWLINE_LABEL_SeparateAdjacentSameGrade,
      Bind<&Settings::SeparateAdjacentSameGrade>},
 };
 
@@ -160,10 +162,10 @@ struct GradeSettingInfo {
 
 inline constexpr GradeSettingInfo kGradeSettings[] = {
     {"CT", 2070, "length", 0, kLargestExactWhole,
-     "head cut of a board whose first segment has this grade", "截头截尾",
+     "head cut of a board whose first segment has this grade", SAWLINE_LABEL_HeadTailCuts,
      BindGrades<&Settings::CT>},
     {"CB", 2078, "length", 0, kLargestExactWhole,
-     "tail cut of a board whose last segment has this grade", "截头截尾",
+     "tail cut of a board whose last segment has this grade", SAWLINE_LABEL_HeadTailCuts,
      BindGrades<&Settings::CB>},
 };
 

@@ -1,5 +1,6 @@
-// The run log, second part: the results record and the closing lines. Compiled with
-// a GBK execution character set like every run_log*.cpp file.
+// The run log, second part: the results record and the closing lines, in the formats
+// of interface/run_log_format.h. Compiled with a GBK execution character set like
+// every run_log*.cpp file.
 //
 // Both records are written only for a board that yielded pieces, each opening the
 // log for appending and closing it again. A log that cannot be opened is skipped;
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "interface/run_log_format.h"
 #include "platform/platform.h"
 #include "report/report.h"
 #include "workspace/numeric.h"
@@ -18,16 +20,16 @@ namespace {
 // The segments as the plan driver left them, each with its plan entries. Rows
 // without entries (merged away by downgrading) are not listed.
 void WritePlan(std::FILE* log) {
-  std::fprintf(log, "\n\n优化结果(余料对中=%d)：\n", ws.settings.RemnantCentering);
+  std::fprintf(log, "\n\n" SAWLINE_LOG_PlanHeading "\n", ws.settings.RemnantCentering);
   const int32_t rows = std::clamp(ws.board.SegmentCount, 0, kMaxSegments);
   for (int32_t s = 0; s < rows; ++s) {
     if (ws.plan.SegmentPieceCount[s] == 0) continue;
-    std::fprintf(log, "  (%2d,%6.1f): ", GradeOf(ws.board.Segments[s].grade),
+    std::fprintf(log, SAWLINE_LOG_PlanRow, GradeOf(ws.board.Segments[s].grade),
                  static_cast<double>(ws.board.Segments[s].length));
     const int32_t entries = std::clamp(ws.plan.SegmentPieceCount[s], 0, kMaxPlanEntries);
     for (int32_t e = 0; e < entries; ++e) {
       const PlanEntry& entry = ws.plan.SegmentPlan[s][e];
-      std::fprintf(log, "%2d等级%6.1f长(%2d跟,%7ld)    ", TruncToInt(entry.gradeCode),
+      std::fprintf(log, SAWLINE_LOG_PLAN_ENTRY, TruncToInt(entry.gradeCode),
                    static_cast<double>(entry.length), TruncToInt(entry.count),
                    static_cast<long>(TruncToInt(entry.tag)));
     }
@@ -36,20 +38,20 @@ void WritePlan(std::FILE* log) {
 }
 
 void WriteCutList(std::FILE* log) {
-  std::fprintf(log, "\n\n优化结果中废料段处理(加去头去尾)：共%d段\n", ws.cut.PieceCount);
+  std::fprintf(log, "\n\n" SAWLINE_LOG_CutListHeading "\n", ws.cut.PieceCount);
   for (int32_t i = 0; i < ws.cut.PieceCount; ++i) {
     const PieceRow& row = ws.cut.PieceList[i];
-    std::fprintf(log, "    %2d    %6.1f    %ld\n", TruncToInt(row.gradeCode),
+    std::fprintf(log, SAWLINE_LOG_Piece "\n", TruncToInt(row.gradeCode),
                  static_cast<double>(row.length), static_cast<long>(TruncToInt(row.tag)));
   }
 }
 
 void WriteTransferList(std::FILE* log) {
-  std::fprintf(log, "\n\n往Simotion传送数据：共%d段\n", ws.cut.PieceCount);
+  std::fprintf(log, "\n\n" SAWLINE_LOG_TransferHeading "\n", ws.cut.PieceCount);
   const int32_t records = std::clamp(ws.cut.PieceCount, 0, kMaxTransferRecords);
   for (int32_t i = 0; i < records; ++i) {
     const TransferRecord& record = ws.cut.TransferList[i];
-    std::fprintf(log, "    %6.1f    %2d  %2d  %2d  %2d\n", static_cast<double>(record.feedLength),
+    std::fprintf(log, SAWLINE_LOG_Transfer "\n", static_cast<double>(record.feedLength),
                  TruncToInt(record.field[0]), TruncToInt(record.field[1]),
                  TruncToInt(record.field[2]), TruncToInt(record.field[3]));
   }
@@ -59,49 +61,50 @@ void WriteTransferList(std::FILE* log) {
 void WriteGradeGroup(std::FILE* log, const float* perGrade, int decimals) {
   for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
     if (decimals == 3) {
-      std::fprintf(log, "(%d)%.3f  ", g, static_cast<double>(perGrade[g]));
+      std::fprintf(log, SAWLINE_LOG_VALUE_GROUP, g, static_cast<double>(perGrade[g]));
     } else {
-      std::fprintf(log, "(%d)%.1f  ", g, static_cast<double>(perGrade[g]));
+      std::fprintf(log, SAWLINE_LOG_LENGTH_GROUP, g, static_cast<double>(perGrade[g]));
     }
   }
 }
 
 void WriteStatistics(std::FILE* log) {
-  std::fprintf(log, "\n\n\n统计量：\n");
-  std::fprintf(log, "此根木板材的完成数统计：\n");
+  std::fprintf(log, "\n\n\n" SAWLINE_LOG_StatisticsHeading "\n");
+  std::fprintf(log, SAWLINE_LOG_CountsHeading "\n");
   for (int32_t j = 0; j < kFixedOrderRows; ++j) {
     if (ws.stats.FixedOrderPieces[j] > 0)
-      std::fprintf(log, "(%d)%d  ", j, ws.stats.FixedOrderPieces[j]);
+      std::fprintf(log, SAWLINE_LOG_COUNT_GROUP, j, ws.stats.FixedOrderPieces[j]);
   }
-  std::fprintf(log, "\n\n优化木板材统计(总长=%.1f)：\n", static_cast<double>(ws.board.BoardLength));
-  std::fprintf(log, "    总有用长度=%.1f\n", static_cast<double>(ws.stats.TotalUsefulLength));
-  std::fprintf(log, "        1-8等级有用长度:");
+  std::fprintf(log, "\n\n" SAWLINE_LOG_BoardStatisticsHeading "\n",
+               static_cast<double>(ws.board.BoardLength));
+  std::fprintf(log, SAWLINE_LOG_UsefulTotal "\n", static_cast<double>(ws.stats.TotalUsefulLength));
+  std::fprintf(log, SAWLINE_LOG_UsefulByGrade);
   WriteGradeGroup(log, ws.stats.GradeUsefulLength, 1);
-  std::fprintf(log, "\n优化结果统计：\n");
-  std::fprintf(log, "    1-8等级总长:");
+  std::fprintf(log, "\n" SAWLINE_LOG_PieceStatisticsHeading "\n");
+  std::fprintf(log, SAWLINE_LOG_TotalByGrade);
   WriteGradeGroup(log, ws.stats.GradeTotalLength, 1);
-  std::fprintf(log, "\n    1-8等级规格长:");
+  std::fprintf(log, "\n" SAWLINE_LOG_FixedLengthByGrade);
   WriteGradeGroup(log, ws.stats.GradeSpecLength, 1);
-  std::fprintf(log, "\n    1-8等级不定长长:");
+  std::fprintf(log, "\n" SAWLINE_LOG_VariableByGrade);
   WriteGradeGroup(log, ws.stats.GradeVarLength, 1);
-  std::fprintf(log, "\n    1-8等级固定不锯切长:");
+  std::fprintf(log, "\n" SAWLINE_LOG_UncutByGrade);
   WriteGradeGroup(log, ws.stats.GradeUncutLength, 1);
 }
 
 // Outside value optimization a single line says so; in value optimization the
 // record ends without a line feed (the closing record starts with one).
 void WriteValues(std::FILE* log) {
-  std::fprintf(log, "\n价值优化结果统计：\n");
+  std::fprintf(log, "\n" SAWLINE_LOG_ValueHeading "\n");
   if (ws.settings.OptimizeMode != OptimizeMode::kValue) {
-    std::fprintf(log, "    非价值优化，不统计!\n");
+    std::fprintf(log, SAWLINE_LOG_NoValues "\n");
     return;
   }
-  std::fprintf(log, "    总价值=%.3f", static_cast<double>(ws.stats.TotalValue));
-  std::fprintf(log, "\n        1-8等级价值：");
+  std::fprintf(log, SAWLINE_LOG_TotalValue, static_cast<double>(ws.stats.TotalValue));
+  std::fprintf(log, "\n" SAWLINE_LOG_ValueByGrade);
   WriteGradeGroup(log, ws.stats.GradeValue, 3);
-  std::fprintf(log, "\n        1-8等级定长价值：");
+  std::fprintf(log, "\n" SAWLINE_LOG_FixedValueByGrade);
   WriteGradeGroup(log, ws.stats.GradeFixedValue, 3);
-  std::fprintf(log, "\n        1-8等级不定长价值：");
+  std::fprintf(log, "\n" SAWLINE_LOG_VariableValueByGrade);
   WriteGradeGroup(log, ws.stats.GradeVarValue, 3);
 }
 
@@ -123,15 +126,11 @@ void LogResults() {
 void LogClosing(double elapsedSeconds, const std::tm& now) {
   std::FILE* log = platform::OpenLogForAppend();
   if (log == nullptr) return;
-  std::fprintf(log,
-               "\n--------------------------------------------------------------------------"
-               "------\n");
-  std::fprintf(log, "Sum Optimizing Time is: %fs\n", elapsedSeconds);
-  std::fprintf(log, "Now Time: %4dY/%dM/%02dD  %d:%02d:%02d\n", now.tm_year + 1900, now.tm_mon + 1,
-               now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
-  std::fprintf(log,
-               "####################################  End  "
-               "#####################################\n\n");
+  std::fprintf(log, "\n" SAWLINE_LOG_Rule "\n");
+  std::fprintf(log, SAWLINE_LOG_Elapsed "\n", elapsedSeconds);
+  std::fprintf(log, SAWLINE_LOG_NowTime "\n", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday,
+               now.tm_hour, now.tm_min, now.tm_sec);
+  std::fprintf(log, SAWLINE_LOG_End "\n\n");
   platform::CloseLog(log);
 }
 

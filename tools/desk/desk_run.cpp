@@ -3,19 +3,18 @@
 #include <chrono>
 #include <fstream>
 
+#include "interface/run_log_format.h"
 #include "interface/sawline.h"
 #include "platform/platform.h"
 
 namespace sawline::tools {
 
-constexpr const char* kRefusalLine = "Board refused: ";
-
 std::string ReadRefusal(const std::string& logPath) {
   std::ifstream log(logPath, std::ios::binary);
   std::string line;
   while (std::getline(log, line)) {
-    if (line.rfind(kRefusalLine, 0) != 0) continue;
-    line.erase(0, std::char_traits<char>::length(kRefusalLine));
+    if (line.rfind(SAWLINE_LOG_Refusal, 0) != 0) continue;
+    line.erase(0, std::char_traits<char>::length(SAWLINE_LOG_Refusal));
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
       line.pop_back();
     return line;

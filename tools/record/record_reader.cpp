@@ -5,157 +5,43 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 
 #include "desk/files.h"
+#include "interface/run_log_format.h"
 
 namespace sawline::tools {
 namespace {
 
 // ---- The record's line formats ----
 //
-// Each line kind with the format it is printed with (labels in UTF-8, converted to the
-// record's encoding before matching) and a name for messages. Formats are matched
-// rather than scanned: a run of spaces stands for one or more spaces (the spaces a
-// conversion pads with are skipped too), trailing spaces are optional, and every
-// number must be written exactly as the conversion writes it.
+// Each line kind with its format (interface/run_log_format.h, which the library writes
+// with: labels in UTF-8 here, converted to the record's encoding before matching), a
+// name for messages, and what repeats after the format on the line. Formats are
+// matched rather than scanned: a run of spaces stands for one or more spaces (the
+// spaces a conversion pads with are skipped too), trailing spaces are optional, and
+// every number must be written exactly as the conversion writes it.
+enum class Repeat { kNone, kLengthGroups, kValueGroups, kCountGroups, kPlanEntries, kText };
+
 struct LineFormat {
   RecordLineKind kind;
   const char* format;
   const char* name;
+  Repeat repeat;
 };
-
-// The groups of one line that repeat: a plan row's entries, the order counts and the
-// eight per-grade values.
-constexpr const char* kPlanRowStart = "  (%2d,%6.1f): ";
-constexpr const char* kPlanEntry = "%2d等级%6.1f长(%2d跟,%7ld)    ";
-constexpr const char* kCountGroup = "(%d)%d  ";
-constexpr const char* kLengthGroup = "(%d)%.1f  ";
-constexpr const char* kValueGroup = "(%d)%.3f  ";
-constexpr const char* kRefusalStart = "Board refused: ";
 
 const LineFormat kFormats[] = {
-    {RecordLineKind::kBlank, "", "empty line"},
-    {RecordLineKind::kHeader,
-     "##################################  数据保存  ##################################",
-     "record header"},
-    {RecordLineKind::kSystemHeading, "系统参数：", "system settings heading"},
-    {RecordLineKind::kGateAndMarkCount, "    废料门选择：%d              废料划线标记数：%d",
-     "WasteGateSelect and WasteMarkCount"},
-    {RecordLineKind::kTailAndGradeMark, "    末尾未划线长度：%d         等级划线长度：%d",
-     "TailUnmarkedLength and GradeMarkLength"},
-    {RecordLineKind::kGradeAAndUnmarked, "    A等级最小长度：%d          未划线等级：%d",
-     "GradeAMinLength and UnmarkedGrade"},
-    {RecordLineKind::kKerfAndLineWidth, "    锯口宽度：%.1f              荧光线宽度：%d",
-     "KerfWidth and FluorescentLineWidth"},
-    {RecordLineKind::kFrontAndTwoFace,
-     "    是否前端划线方式：%d        是否上端划废料线、侧面画等级线：%d",
-     "FrontMarkingMode and TopWasteSideGradeLines"},
-    {RecordLineKind::kSeparate, "    相邻同等级分开处理：%d", "SeparateAdjacentSameGrade"},
-    {RecordLineKind::kOptimizationHeading, "优化算法参数：", "optimization settings heading"},
-    {RecordLineKind::kCenteringAndLimit, "    余料对中：%d                算法优化时间：%.2fs",
-     "RemnantCentering and the search time limit"},
-    {RecordLineKind::kModeAndDowngrade, "    优化方式：%d                优先降级：%d",
-     "OptimizeMode and PriorityDowngrade"},
-    {RecordLineKind::kModeNote,
-     "    优化方式注：0-长度、加权优化  1-价值优化  2-数量优化  3-长料锯切  4-缺陷锯切",
-     "list of the optimization modes"},
-    {RecordLineKind::kWasteMaxAndKicker, "    废料最大长度及踢腿：%d    %ld",
-     "WasteMaxLength and WasteKickerCode"},
-    {RecordLineKind::kFixedHeading, "定长清单：", "fixed-length list heading"},
-    {RecordLineKind::kFixedEntry,
-     "    %d Grade(第%d个，共%d个):  %d    %.3f    %.3f    %ld    %ld    %ld",
-     "fixed-length list entry"},
-    {RecordLineKind::kVariableHeading, "不定长清单：", "variable-length list heading"},
-    {RecordLineKind::kVariableEntry, "    %d Grade(第%d个，共%d个):  %d    %d    %.3f    %ld",
-     "variable-length list entry"},
-    {RecordLineKind::kUncutHeading, "固定不锯切清单：", "uncut list heading"},
-    {RecordLineKind::kUncutEntry, "    %d Grade(第%d个，共%d个):  %d    %d    %ld",
-     "uncut list entry"},
-    {RecordLineKind::kTrimHeading, "截头截尾：", "head and tail cuts heading"},
-    {RecordLineKind::kTrimEntry, "    %d Grade:CT[%d]=%d    CB[%d]=%d",
-     "head and tail cuts of a grade"},
-    {RecordLineKind::kMarksHeading, "输入木材信息：共 %d 段", "board marks heading"},
-    {RecordLineKind::kMarkPair, "    等级：%d        长度：%.1f", "grade/length mark"},
-    {RecordLineKind::kMarkLines, "    上端划线：%.1f        侧端划线：%.1f",
-     "marking-line intervals"},
-    {RecordLineKind::kConvertedHeading, "转化后木材信息：共 %d 段", "converted segments heading"},
-    {RecordLineKind::kSegment, "    等级：%d        长度：%.1f", "segment"},
-    {RecordLineKind::kBoardLength, "木材总长：%.1f", "board length"},
-    {RecordLineKind::kTrimHeadingRecord, "去头去尾情况：", "trim record heading"},
-    {RecordLineKind::kTrimRecord, "    去头：%d,  %d        去尾：%d,  %d", "trim record"},
-    {RecordLineKind::kTrimmedHeading, "木材信息去头去尾及考虑荧光线宽度：共 %d 段",
-     "trimmed segments heading"},
-    {RecordLineKind::kRefusal, kRefusalStart, "refusal"},
-    {RecordLineKind::kDowngradeHeading, "优先降级降级处理后木材信息：",
-     "downgrade section heading"},
-    {RecordLineKind::kDowngradeRow, "    等级：%d      长度：%.1f      降级标识：%d",
-     "downgrade row"},
-    {RecordLineKind::kPlanHeading, "优化结果(余料对中=%d)：", "plan heading"},
-    {RecordLineKind::kPlanRow, kPlanRowStart, "plan row"},
-    {RecordLineKind::kCutListHeading, "优化结果中废料段处理(加去头去尾)：共%d段",
-     "cut list heading"},
-    {RecordLineKind::kPiece, "    %2d    %6.1f    %ld", "cut list piece"},
-    {RecordLineKind::kTransferHeading, "往Simotion传送数据：共%d段", "controller records heading"},
-    {RecordLineKind::kTransfer, "    %6.1f    %2d  %2d  %2d  %2d", "controller record"},
-    {RecordLineKind::kStatisticsHeading, "统计量：", "statistics heading"},
-    {RecordLineKind::kCountsHeading, "此根木板材的完成数统计：", "order counts heading"},
-    {RecordLineKind::kCounts, "", "order counts (row)pieces"},
-    {RecordLineKind::kBoardStatisticsHeading, "优化木板材统计(总长=%.1f)：",
-     "board statistics heading"},
-    {RecordLineKind::kUsefulTotal, "    总有用长度=%.1f", "TotalUsefulLength"},
-    {RecordLineKind::kUsefulByGrade, "        1-8等级有用长度:", "GradeUsefulLength by grade"},
-    {RecordLineKind::kPieceStatisticsHeading, "优化结果统计：", "piece statistics heading"},
-    {RecordLineKind::kTotalByGrade, "    1-8等级总长:", "GradeTotalLength by grade"},
-    {RecordLineKind::kFixedLengthByGrade,
-     "    1-8等级规格长:", "fixed-length by grade (GradeSpecLength)"},
-    {RecordLineKind::kVariableByGrade, "    1-8等级不定长长:", "GradeVarLength by grade"},
-    {RecordLineKind::kUncutByGrade, "    1-8等级固定不锯切长:", "GradeUncutLength by grade"},
-    {RecordLineKind::kValueHeading, "价值优化结果统计：", "value statistics heading"},
-    {RecordLineKind::kNoValues, "    非价值优化，不统计!", "no-values line"},
-    {RecordLineKind::kTotalValue, "    总价值=%.3f", "TotalValue"},
-    {RecordLineKind::kValueByGrade, "        1-8等级价值：", "GradeValue by grade"},
-    {RecordLineKind::kFixedValueByGrade, "        1-8等级定长价值：", "GradeFixedValue by grade"},
-    {RecordLineKind::kVariableValueByGrade, "        1-8等级不定长价值：",
-     "GradeVarValue by grade"},
-    {RecordLineKind::kRule,
-     "--------------------------------------------------------------------------------",
-     "closing rule"},
-    {RecordLineKind::kElapsed, "Sum Optimizing Time is: %fs", "elapsed time"},
-    {RecordLineKind::kNowTime, "Now Time: %4dY/%dM/%02dD  %d:%02d:%02d", "local time"},
-    {RecordLineKind::kEnd,
-     "####################################  End  #####################################",
-     "record end"},
+#define SAWLINE_RECORD_FORMAT(kind, name, repeat) \
+  {RecordLineKind::k##kind, SAWLINE_LOG_##kind, name, Repeat::k##repeat},
+    SAWLINE_RUN_LOG_LINES(SAWLINE_RECORD_FORMAT)
+#undef SAWLINE_RECORD_FORMAT
 };
+static_assert(std::size(kFormats) == kRecordLineKinds);
 
 const LineFormat& FormatOf(RecordLineKind kind) {
-  for (const LineFormat& format : kFormats) {
-    if (format.kind == kind) return format;
-  }
-  return kFormats[0];
-}
-
-// Lines whose format is followed by a repeated group.
-bool GradeGroupLine(RecordLineKind kind) {
-  switch (kind) {
-    case RecordLineKind::kUsefulByGrade:
-    case RecordLineKind::kTotalByGrade:
-    case RecordLineKind::kFixedLengthByGrade:
-    case RecordLineKind::kVariableByGrade:
-    case RecordLineKind::kUncutByGrade:
-    case RecordLineKind::kValueByGrade:
-    case RecordLineKind::kFixedValueByGrade:
-    case RecordLineKind::kVariableValueByGrade:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool ValueGroupLine(RecordLineKind kind) {
-  return kind == RecordLineKind::kValueByGrade || kind == RecordLineKind::kFixedValueByGrade ||
-         kind == RecordLineKind::kVariableValueByGrade;
+  return kFormats[static_cast<size_t>(kind)];
 }
 
 // ---- Matching one line against a format ----
@@ -390,22 +276,29 @@ class Reader {
     while (line.ends_with(' '))
       line.remove_suffix(1);
     LineMatcher matcher(line, values);
-    Match match = Match::kMatched;
-    if (kind == RecordLineKind::kRefusal) {
-      match = matcher.Take(Encoded(kind));
-      if (match == Match::kMatched) return Match::kMatched;  // free text follows
-    } else if (kind == RecordLineKind::kCounts) {
-      while (match == Match::kMatched && !matcher.AtEnd())
-        match = matcher.Take(kCountGroup);
-    } else if (kind == RecordLineKind::kPlanRow) {
-      match = matcher.Take(Encoded(kind));
-      while (match == Match::kMatched && !matcher.AtEnd())
-        match = matcher.Take(PlanEntryFormat());
-    } else {
-      match = matcher.Take(Encoded(kind));
-      if (GradeGroupLine(kind)) {
+    Match match = matcher.Take(Encoded(kind));
+    switch (FormatOf(kind).repeat) {
+      case Repeat::kNone:
+        break;
+      case Repeat::kText:
+        if (match == Match::kMatched) return Match::kMatched;
+        break;
+      case Repeat::kCountGroups:
+        while (match == Match::kMatched && !matcher.AtEnd())
+          match = matcher.Take(SAWLINE_LOG_COUNT_GROUP);
+        break;
+      case Repeat::kPlanEntries:
+        while (match == Match::kMatched && !matcher.AtEnd())
+          match = matcher.Take(PlanEntryFormat());
+        break;
+      case Repeat::kLengthGroups:
+      case Repeat::kValueGroups: {
+        const char* group = FormatOf(kind).repeat == Repeat::kValueGroups
+                                ? SAWLINE_LOG_VALUE_GROUP
+                                : SAWLINE_LOG_LENGTH_GROUP;
         for (int g = 1; g <= 8 && match == Match::kMatched; ++g)
-          match = matcher.Take(ValueGroupLine(kind) ? kValueGroup : kLengthGroup);
+          match = matcher.Take(group);
+        break;
       }
     }
     if (match == Match::kMatched && !matcher.AtEnd()) {
@@ -426,7 +319,8 @@ class Reader {
   }
 
   const std::string& PlanEntryFormat() {
-    if (planEntry_.empty()) planEntry_ = EncodeRecordText(kPlanEntry, record_->encoding);
+    if (planEntry_.empty())
+      planEntry_ = EncodeRecordText(SAWLINE_LOG_PLAN_ENTRY, record_->encoding);
     return planEntry_;
   }
 
@@ -738,7 +632,8 @@ class Reader {
     Expect(RecordLineKind::kRefusal);
     const std::string& text = record_->lines.back().text;
     record_->refusal = DecodeRecordText(
-        std::string_view(text).substr(std::string_view(kRefusalStart).size()), record_->encoding);
+        std::string_view(text).substr(std::string_view(SAWLINE_LOG_Refusal).size()),
+        record_->encoding);
     record_->refusalLine = LastLine();
     if (!AtEnd())
       return Fail(static_cast<int>(next_) + 1, "expected the end of the record after the refusal");

@@ -13,80 +13,27 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "interface/run_log_format.h"
 #include "record/record_text.h"
 
 namespace sawline::tools {
 
-// What each line of a record is. The record's lines follow a fixed order of these.
+// What each line of a record is: one kind for each line format of the run log
+// (interface/run_log_format.h, which names the numbers each carries), k<Kind> for
+// SAWLINE_LOG_<Kind>, in the fixed order the record's lines follow.
 enum class RecordLineKind {
-  kBlank,
-  kHeader,               // "####  数据保存  ####"
-  kSystemHeading,        // "系统参数："
-  kGateAndMarkCount,     // WasteGateSelect, WasteMarkCount
-  kTailAndGradeMark,     // TailUnmarkedLength, GradeMarkLength
-  kGradeAAndUnmarked,    // GradeAMinLength, UnmarkedGrade
-  kKerfAndLineWidth,     // KerfWidth (one decimal), FluorescentLineWidth
-  kFrontAndTwoFace,      // FrontMarkingMode, TopWasteSideGradeLines
-  kSeparate,             // SeparateAdjacentSameGrade
-  kOptimizationHeading,  // "优化算法参数："
-  kCenteringAndLimit,    // RemnantCentering, OptimizeTimeLimit (two decimals)
-  kModeAndDowngrade,     // OptimizeMode, PriorityDowngrade
-  kModeNote,             // the list of the modes
-  kWasteMaxAndKicker,    // WasteMaxLength, WasteKickerCode
-  kFixedHeading,
-  kFixedEntry,  // grade, number, count, length, weight, start weight, quantity, done, code
-  kVariableHeading,
-  kVariableEntry,  // grade, number, count, min, max, weight, code
-  kUncutHeading,
-  kUncutEntry,  // grade, number, count, min, max, code
-  kTrimHeading,
-  kTrimEntry,     // grade, grade, CT, grade, CB
-  kMarksHeading,  // FirstHalfCount as the conversion left it
-  kMarkPair,      // grade (truncated), length
-  kMarkLines,     // top interval, side interval
-  kConvertedHeading,
-  kSegment,  // grade, length
-  kBoardLength,
-  kTrimHeadingRecord,  // "去头去尾情况："
-  kTrimRecord,         // head trimmed, head cut, tail trimmed, tail cut
-  kTrimmedHeading,
-  kRefusal,  // "Board refused: ..." (text only)
-  kDowngradeHeading,
-  kDowngradeRow,  // grade, length, neighbour flag
-  kPlanHeading,   // RemnantCentering
-  kPlanRow,       // grade, length, then per entry: gradeCode, length, count, tag
-  kCutListHeading,
-  kPiece,  // gradeCode, length, tag
-  kTransferHeading,
-  kTransfer,  // feed length, four code fields
-  kStatisticsHeading,
-  kCountsHeading,
-  kCounts,  // (row, pieces) pairs
-  kBoardStatisticsHeading,
-  kUsefulTotal,
-  kUsefulByGrade,  // grades 1 to 8, each: grade, value
-  kPieceStatisticsHeading,
-  kTotalByGrade,
-  kFixedLengthByGrade,
-  kVariableByGrade,
-  kUncutByGrade,
-  kValueHeading,
-  kNoValues,
-  kTotalValue,
-  kValueByGrade,
-  kFixedValueByGrade,
-  kVariableValueByGrade,
-  kRule,     // 80 hyphens
-  kElapsed,  // seconds (the call's elapsed time)
-  kNowTime,  // year, month, day, hour, minute, second (local time at the end of the call)
-  kEnd,
+#define SAWLINE_RECORD_LINE_KIND(kind, name, repeat) k##kind,
+  SAWLINE_RUN_LOG_LINES(SAWLINE_RECORD_LINE_KIND)
+#undef SAWLINE_RECORD_LINE_KIND
 };
+inline constexpr size_t kRecordLineKinds = static_cast<size_t>(RecordLineKind::kEnd) + 1;
 
 // English name of a line kind for messages ("fixed-length list entry").
 const char* RecordLineName(RecordLineKind kind);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "desk/block_geometry.h"
+#include "interface/run_log_format.h"
 
 namespace sawline::tools {
 namespace {
@@ -106,7 +107,8 @@ class Rebuilder {
           "whole-number settings are printed as the library read them (truncated): a host "
           "value with a fraction comes back as the whole number, which the library reads alike");
     CheckTimeLimit();
-    if (record_.refusal && record_.refusal->find("finite") != std::string::npos) {
+    if (record_.refusal &&
+        record_.refusal->find(SAWLINE_LOG_REASON_NON_FINITE) != std::string::npos) {
       Limit(record_.refusalLine,
             "the record does not say which value was not a finite number; a NaN or infinity "
             "in a column the record does not print cannot be rebuilt");
@@ -218,107 +220,12 @@ class Rebuilder {
   // takes its counted row as its first row of that grade; the other rows follow in
   // grade order and, within a grade, in list order, filling the rows from 0.
   void FixedRows() {
-    const int mode = Mode();
-    std::vector<Group> groups = CountedGroups();
-    std::array<int, kFixedOrderRows> rowGrade{};  // grade laid out at each row, 0 none
-    std::array<int, kFixedOrderRows> rowLength{};
-    std::array<bool, kFixedOrderRows> placeholder{};
-    std::map<std::pair<int, int>, int> pinOf;                 // (grade, length) -> counted row
-    std::array<std::vector<int>, kMaxOrderGrade + 1> listed;  // entries of each grade, list order
+    RowLayout layout;
     for (size_t i = 0; i < record_.fixed.size(); ++i)
-      listed[static_cast<size_t>(record_.fixed[i].grade)].push_back(static_cast<int>(i));
-
-    for (const Group& group : groups) {
-      if (group.row < 0) continue;
-      const auto& entries = listed[static_cast<size_t>(group.grade)];
-      const bool hasEntry = std::any_of(entries.begin(), entries.end(), [&](int entry) {
-        return record_.fixed[static_cast<size_t>(entry)].length == group.length;
-      });
-      const auto r = static_cast<size_t>(group.row);
-      rowGrade[r] = group.grade;
-      rowLength[r] = group.length;
-      if (hasEntry) {
-        pinOf[{group.grade, group.length}] = group.row;
-        ++out_.pinnedRows;
-      } else {
-        placeholder[r] = true;  // a counted length no listed order has (defect sawing)
-        ++out_.placeholderRows;
-      }
-    }
-
-    // Lengths still to lay out, per grade in list order; a counted length's first row
-    // is its counted row, so the rest of that length comes after it.
-    std::array<std::vector<int>, kMaxOrderGrade + 1> waiting;
-    for (int g = 1; g <= kMaxOrderGrade; ++g) {
-      for (const int entry : listed[static_cast<size_t>(g)]) {
-        waiting[static_cast<size_t>(g)].push_back(record_.fixed[static_cast<size_t>(entry)].length);
-      }
-    }
-    for (const auto& [key, row] : pinOf) {
-      auto& lengths = waiting[static_cast<size_t>(key.first)];
-      lengths.erase(std::find(lengths.begin(), lengths.end(), key.second));
-    }
-    for (int row = 0; row < kFixedOrderRows; ++row) {
-      const auto r = static_cast<size_t>(row);
-      for (int g = 1; g <= kMaxOrderGrade && rowGrade[r] == 0; ++g) {
-        auto& lengths = waiting[static_cast<size_t>(g)];
-        const auto next = std::find_if(lengths.begin(), lengths.end(), [&](int length) {
-          const auto pin = pinOf.find({g, length});
-          return pin == pinOf.end() || pin->second < row;
-        });
-        if (next == lengths.end()) continue;
-        rowGrade[r] = g;
-        rowLength[r] = *next;
-        lengths.erase(next);
-      }
-    }
-    const bool fits = std::all_of(waiting.begin(), waiting.end(),
-                                  [](const std::vector<int>& lengths) { return lengths.empty(); });
-    if (!fits) {
-      // Counted rows so late that a length's other orders find no row after them: the
-      // entries take the first rows in list order and the counts are not reproduced.
-      Limit(0,
-            "the fixed-length entries and the counted rows do not fit in 200 host rows "
-            "together; the entries take the first rows and the counts are not reproduced");
-      rowGrade.fill(0);
-      placeholder.fill(false);
-      out_.pinnedRows = 0;
-      out_.placeholderRows = 0;
-      for (size_t i = 0; i < record_.fixed.size() && i < rowGrade.size(); ++i) {
-        rowGrade[i] = record_.fixed[i].grade;
-        rowLength[i] = record_.fixed[i].length;
-      }
-    }
-
-    // Each grade's rows in order, and the entry each row must hold: the sort carries
-    // row rows[order[k]] to place k of the list.
-    int lastRow = -1;
-    for (int g = 1; g <= kMaxOrderGrade; ++g) {
-      std::vector<int> rows;
-      std::vector<int> lengths;
-      for (int row = 0; row < kFixedOrderRows; ++row) {
-        const auto r = static_cast<size_t>(row);
-        if (rowGrade[r] == g && !placeholder[r]) {
-          rows.push_back(row);
-          lengths.push_back(rowLength[r]);
-        }
-      }
-      const std::vector<int>& entries = listed[static_cast<size_t>(g)];
-      const std::vector<int> order = SortedFixedOrder(lengths);
-      for (size_t k = 0; k < order.size() && k < entries.size(); ++k) {
-        const int row = rows[static_cast<size_t>(order[k])];
-        SetFixedRow(row, record_.fixed[static_cast<size_t>(entries[k])], mode);
-        lastRow = std::max(lastRow, row);
-      }
-    }
-    for (int row = 0; row < kFixedOrderRows; ++row) {
-      const auto r = static_cast<size_t>(row);
-      if (!placeholder[r]) continue;
-      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + row, 0.0f);
-      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_GRADE + row, static_cast<float>(rowGrade[r]));
-      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + row, static_cast<float>(rowLength[r]));
-      lastRow = std::max(lastRow, row);
-    }
+      layout.listed[static_cast<size_t>(record_.fixed[i].grade)].push_back(static_cast<int>(i));
+    PinCountedRows(CountedGroups(), layout);
+    if (!LayOutListedLengths(layout)) LayOutInListOrder(layout);
+    const int lastRow = std::max(FillListedRows(layout), FillPlaceholderRows(layout));
     out_.job.fixedRows = lastRow + 1;
     if (!record_.fixed.empty()) {
       Limit(record_.fixed.front().line,
@@ -331,6 +238,127 @@ class Rebuilder {
                  " switched-off fixed-length rows stand at counted rows (grade and length "
                  "only) that no listed order has, so that the pieces are counted there");
     }
+  }
+
+  // The host rows of the fixed-length table as FixedRows lays them out.
+  struct RowLayout {
+    std::array<int, kFixedOrderRows> grade{};  // grade laid out at each row, 0 none
+    std::array<int, kFixedOrderRows> length{};
+    std::array<bool, kFixedOrderRows> placeholder{};
+    std::map<std::pair<int, int>, int> pinOf;                 // (grade, length) -> counted row
+    std::array<std::vector<int>, kMaxOrderGrade + 1> listed;  // entries of each grade, list order
+  };
+
+  // Each counted group at its counted row: pinned when a listed entry has its length,
+  // else a switched-off placeholder row (a counted length no listed order has, as in
+  // defect sawing).
+  void PinCountedRows(const std::vector<Group>& groups, RowLayout& layout) {
+    for (const Group& group : groups) {
+      if (group.row < 0) continue;
+      const auto& entries = layout.listed[static_cast<size_t>(group.grade)];
+      const bool hasEntry = std::any_of(entries.begin(), entries.end(), [&](int entry) {
+        return record_.fixed[static_cast<size_t>(entry)].length == group.length;
+      });
+      const auto r = static_cast<size_t>(group.row);
+      layout.grade[r] = group.grade;
+      layout.length[r] = group.length;
+      if (hasEntry) {
+        layout.pinOf[{group.grade, group.length}] = group.row;
+        ++out_.pinnedRows;
+      } else {
+        layout.placeholder[r] = true;
+        ++out_.placeholderRows;
+      }
+    }
+  }
+
+  // The lengths still to lay out fill the free rows from 0, per grade in list order; a
+  // counted length's first row is its counted row, so the rest of that length comes
+  // after it. False when some length finds no row.
+  bool LayOutListedLengths(RowLayout& layout) {
+    std::array<std::vector<int>, kMaxOrderGrade + 1> waiting;
+    for (int g = 1; g <= kMaxOrderGrade; ++g) {
+      for (const int entry : layout.listed[static_cast<size_t>(g)]) {
+        waiting[static_cast<size_t>(g)].push_back(record_.fixed[static_cast<size_t>(entry)].length);
+      }
+    }
+    for (const auto& [key, row] : layout.pinOf) {
+      auto& lengths = waiting[static_cast<size_t>(key.first)];
+      lengths.erase(std::find(lengths.begin(), lengths.end(), key.second));
+    }
+    for (int row = 0; row < kFixedOrderRows; ++row) {
+      const auto r = static_cast<size_t>(row);
+      for (int g = 1; g <= kMaxOrderGrade && layout.grade[r] == 0; ++g) {
+        auto& lengths = waiting[static_cast<size_t>(g)];
+        const auto next = std::find_if(lengths.begin(), lengths.end(), [&](int length) {
+          const auto pin = layout.pinOf.find({g, length});
+          return pin == layout.pinOf.end() || pin->second < row;
+        });
+        if (next == lengths.end()) continue;
+        layout.grade[r] = g;
+        layout.length[r] = *next;
+        lengths.erase(next);
+      }
+    }
+    return std::all_of(waiting.begin(), waiting.end(),
+                       [](const std::vector<int>& lengths) { return lengths.empty(); });
+  }
+
+  // Counted rows so late that a length's other orders find no row after them: the
+  // entries take the first rows in list order and the counts are not reproduced.
+  void LayOutInListOrder(RowLayout& layout) {
+    Limit(0,
+          "the fixed-length entries and the counted rows do not fit in 200 host rows "
+          "together; the entries take the first rows and the counts are not reproduced");
+    layout.grade.fill(0);
+    layout.placeholder.fill(false);
+    out_.pinnedRows = 0;
+    out_.placeholderRows = 0;
+    for (size_t i = 0; i < record_.fixed.size() && i < layout.grade.size(); ++i) {
+      layout.grade[i] = record_.fixed[i].grade;
+      layout.length[i] = record_.fixed[i].length;
+    }
+  }
+
+  // Each grade's rows in order, and the entry each row must hold: the sort carries
+  // row rows[order[k]] to place k of the list. The last row filled, -1 for none.
+  int FillListedRows(const RowLayout& layout) {
+    const int mode = Mode();
+    int lastRow = -1;
+    for (int g = 1; g <= kMaxOrderGrade; ++g) {
+      std::vector<int> rows;
+      std::vector<int> lengths;
+      for (int row = 0; row < kFixedOrderRows; ++row) {
+        const auto r = static_cast<size_t>(row);
+        if (layout.grade[r] == g && !layout.placeholder[r]) {
+          rows.push_back(row);
+          lengths.push_back(layout.length[r]);
+        }
+      }
+      const std::vector<int>& entries = layout.listed[static_cast<size_t>(g)];
+      const std::vector<int> order = SortedFixedOrder(lengths);
+      for (size_t k = 0; k < order.size() && k < entries.size(); ++k) {
+        const int row = rows[static_cast<size_t>(order[k])];
+        SetFixedRow(row, record_.fixed[static_cast<size_t>(entries[k])], mode);
+        lastRow = std::max(lastRow, row);
+      }
+    }
+    return lastRow;
+  }
+
+  // The placeholder rows: switched off, with only their grade and length. The last
+  // such row, -1 for none.
+  int FillPlaceholderRows(const RowLayout& layout) {
+    int lastRow = -1;
+    for (int row = 0; row < kFixedOrderRows; ++row) {
+      const auto r = static_cast<size_t>(row);
+      if (!layout.placeholder[r]) continue;
+      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_ENABLED + row, 0.0f);
+      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_GRADE + row, static_cast<float>(layout.grade[r]));
+      out_.job.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH + row, static_cast<float>(layout.length[r]));
+      lastRow = std::max(lastRow, row);
+    }
+    return lastRow;
   }
 
   void SetFixedRow(int row, const RecordFixedEntry& entry, int mode) {

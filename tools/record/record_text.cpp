@@ -6,6 +6,7 @@
 #include <map>
 
 #include "desk/text.h"
+#include "interface/run_log_format.h"
 
 namespace sawline::tools {
 namespace {
@@ -39,75 +40,11 @@ const std::vector<RecordCharacter> kCharacters = {
     {0x9762, 0xC3E6}, {0xFF0C, 0xA3AC}, {0xFF1A, 0xA3BA},
 };
 
+// The run log's labels, as the library writes them.
 const std::vector<RecordLabel> kLabels = {
-    {"数据保存", "record of one call"},
-    {"系统参数", "system settings"},
-    {"废料门选择", "WasteGateSelect"},
-    {"废料划线标记数", "WasteMarkCount"},
-    {"末尾未划线长度", "TailUnmarkedLength"},
-    {"等级划线长度", "GradeMarkLength"},
-    {"A等级最小长度", "GradeAMinLength"},
-    {"未划线等级", "UnmarkedGrade"},
-    {"锯口宽度", "KerfWidth"},
-    {"荧光线宽度", "FluorescentLineWidth"},
-    {"是否前端划线方式", "FrontMarkingMode"},
-    {"是否上端划废料线、侧面画等级线", "TopWasteSideGradeLines"},
-    {"相邻同等级分开处理", "SeparateAdjacentSameGrade"},
-    {"优化算法参数", "optimization settings"},
-    {"余料对中", "RemnantCentering"},
-    {"算法优化时间", "OptimizeTimeLimit per segment"},
-    {"优化方式注", "modes"},
-    {"优化方式", "OptimizeMode"},
-    {"优先降级降级处理后木材信息", "segments after the downgrade pass"},
-    {"优先降级", "PriorityDowngrade"},
-    {"长度、加权优化", "length or weighted"},
-    {"价值优化结果统计", "value statistics"},
-    {"非价值优化，不统计", "not value optimization: no values"},
-    {"价值优化", "value"},
-    {"数量优化", "quantity"},
-    {"长料锯切", "long stock"},
-    {"缺陷锯切", "defect sawing"},
-    {"废料最大长度及踢腿", "WasteMaxLength and WasteKickerCode"},
-    {"定长清单", "fixed-length list"},
-    {"不定长清单", "variable-length list"},
-    {"固定不锯切清单", "uncut list"},
-    {"第", "entry"},
-    {"，共", "of"},
-    {"截头截尾", "head and tail cuts"},
-    {"输入木材信息", "board marks, FirstHalfCount"},
-    {"共", "count"},
-    {"段", "rows"},
-    {"上端划线", "top face"},
-    {"侧端划线", "side face"},
-    {"等级", "grade"},
-    {"长度", "length"},
-    {"转化后木材信息", "converted segments"},
-    {"木材总长", "BoardLength"},
-    {"去头去尾情况", "trim record"},
-    {"去头", "head trimmed, cut"},
-    {"去尾", "tail trimmed, cut"},
-    {"木材信息去头去尾及考虑荧光线宽度", "segments after trimming and marking-line width"},
-    {"降级标识", "NeighbourFlag"},
-    {"优化结果中废料段处理(加去头去尾)", "cut list, waste handled, head and tail added"},
-    {"优化结果统计", "piece statistics"},
-    {"优化结果", "plan"},
-    {"长", "long"},
-    {"跟", "pieces"},
-    {"往Simotion传送数据", "controller records"},
-    {"统计量", "statistics"},
-    {"此根木板材的完成数统计", "pieces per fixed-length order row: (row)pieces"},
-    {"优化木板材统计", "board statistics"},
-    {"总长", "BoardLength"},
-    {"总有用长度", "TotalUsefulLength"},
-    {"1-8等级有用长度", "GradeUsefulLength"},
-    {"1-8等级总长", "GradeTotalLength"},
-    {"1-8等级规格长", "GradeSpecLength"},
-    {"1-8等级不定长长", "GradeVarLength"},
-    {"1-8等级固定不锯切长", "GradeUncutLength"},
-    {"总价值", "TotalValue"},
-    {"1-8等级价值", "GradeValue"},
-    {"1-8等级定长价值", "GradeFixedValue"},
-    {"1-8等级不定长价值", "GradeVarValue"},
+#define SAWLINE_RECORD_LABEL(text, english) {text, english},
+    SAWLINE_RUN_LOG_LABELS(SAWLINE_RECORD_LABEL)
+#undef SAWLINE_RECORD_LABEL
 };
 
 const RecordCharacter* ByCodePoint(char32_t c) {

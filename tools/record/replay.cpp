@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "desk/block_geometry.h"
+#include "desk/desk_run.h"
 #include "desk/files.h"
 #include "desk/run_time.h"
 #include "interface/sawline.h"
-#include "platform/platform.h"
 
 namespace sawline::tools {
 namespace {
@@ -23,18 +23,8 @@ constexpr double kBoardBudgetSeconds = 0.35;
 // A call that took this much of the budget most likely had a search stopped by it.
 constexpr double kLikelyCutShortSeconds = 0.8 * kBoardBudgetSeconds;
 
-// Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
-  year -= month <= 2 ? 1 : 0;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yearOfEra = year - era * 400;
-  const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-int64_t CivilSeconds(const RecordClosing& c) {
-  return DaysFromCivil(c.year, c.month, c.day) * 86400 + c.hour * 3600 + c.minute * 60 + c.second;
+int64_t CivilSecondsOf(const RecordClosing& c) {
+  return CivilSeconds({c.year, c.month, c.day, c.hour, c.minute, c.second});
 }
 
 std::filesystem::path TemporaryLogPath() {
@@ -129,14 +119,14 @@ DeskRun RunOnDesk(const JobBlocks& job, int64_t seconds, int32_t utcOffsetSecond
   run.utcOffsetSeconds = utcOffsetSeconds;
   run.split = split;
   const std::filesystem::path log = TemporaryLogPath();
-  const std::string logText = log.string();
-  platform::ReleaseFixes();
-  platform::FixClock(0);
-  platform::FixCalendar(seconds, utcOffsetSeconds, split);
-  platform::SetLogPath(logText.c_str());
-  run.returned = OptimizationCompute(job.parameters.data(), job.marks.data(), run.result.data());
-  platform::ReleaseFixes();
-  ReadFile(logText, &run.log);
+  RunOptions options;
+  options.fixedTime = RunTime{seconds, utcOffsetSeconds};
+  options.advanceAfterSeeds = split;
+  options.logPath = log.string();
+  const RunOutcome outcome = RunBoard(job, options);
+  run.returned = outcome.returned;
+  run.result = outcome.result;
+  ReadFile(options.logPath, &run.log);
   std::error_code ignored;
   std::filesystem::remove(log, ignored);
   run.readable = ReadRecord(run.log, &run.record, &run.error);
@@ -187,44 +177,16 @@ std::optional<RecordDifference> CompareRecords(const Record& line, const Record&
 
 int64_t ClosingSeconds(const RecordClosing& closing, std::optional<int32_t> utcOffsetSeconds,
                        int32_t* usedOffset) {
-  const int64_t civil = CivilSeconds(closing);
-  int32_t offset = 0;
+  const int64_t civil = CivilSecondsOf(closing);
+  // The desk's zone at that date; one it cannot place the time in counts as UTC.
+  RunTime placed{civil, 0};
   if (utcOffsetSeconds) {
-    offset = *utcOffsetSeconds;
-  } else {
-    // The desk's zone at that date: the offset found at the civil time taken as UTC,
-    // corrected once for a zone change between that guess and the true instant.
-    offset = LocalUtcOffset(civil);
-    offset = LocalUtcOffset(civil - offset);
+    placed = {civil - *utcOffsetSeconds, *utcOffsetSeconds};
+  } else if (!PlaceOnDeskClock(civil, &placed)) {
+    placed = {civil, 0};
   }
-  if (usedOffset != nullptr) *usedOffset = offset;
-  return civil - offset;
-}
-
-bool ParseUtcOffset(std::string_view text, int32_t* seconds, std::string* error) {
-  auto fail = [&](const char* why) {
-    if (error != nullptr) *error = std::string(why) + ": '" + std::string(text) + "'";
-    return false;
-  };
-  if (text == "Z" || text == "z") {
-    *seconds = 0;
-    return true;
-  }
-  if (text.size() < 3 || (text[0] != '+' && text[0] != '-')) {
-    return fail("a UTC offset is +HH:MM or -HH:MM");
-  }
-  std::string digits;
-  for (size_t i = 1; i < text.size(); ++i) {
-    if (text[i] == ':' && i == 3) continue;
-    if (text[i] < '0' || text[i] > '9') return fail("a UTC offset is +HH:MM or -HH:MM");
-    digits += text[i];
-  }
-  if (digits.size() != 2 && digits.size() != 4) return fail("a UTC offset is +HH:MM or -HH:MM");
-  const int hours = std::stoi(digits.substr(0, 2));
-  const int minutes = digits.size() == 4 ? std::stoi(digits.substr(2, 2)) : 0;
-  if (hours > 14 || minutes > 59) return fail("no zone is that far from UTC");
-  *seconds = (text[0] == '-' ? -1 : 1) * (hours * 3600 + minutes * 60);
-  return true;
+  if (usedOffset != nullptr) *usedOffset = placed.utcOffsetSeconds;
+  return placed.seconds;
 }
 
 std::string IsoTime(int64_t seconds, int32_t utcOffsetSeconds) {
@@ -356,38 +318,80 @@ class SeedSearch {
   int bestReach_ = 0;
 };
 
+// The desk's record differs only within the record's last printed digit.
+std::string RoundingReason(const RecordDifference& difference) {
+  return "the desk made the same cuts: every number that differs does so by at most 0.1, the "
+         "last digit the record prints, so the marks (or another length) had more decimals "
+         "than the record shows (first at line " +
+         std::to_string(difference.recordLine) + ")";
+}
+
+// The rebuilt job gives another settings record: what the differing line points to.
+std::string SettingsReason(const Record& record, const RecordDifference& difference) {
+  std::string why =
+      "the rebuilt job does not give the line's settings record (" + difference.what + ")";
+  switch (record.lines[static_cast<size_t>(std::max(difference.recordLine, 1) - 1)].kind) {
+    case RecordLineKind::kMarkPair:
+    case RecordLineKind::kMarkLines:
+    case RecordLineKind::kSegment:
+    case RecordLineKind::kBoardLength:
+    case RecordLineKind::kTrimRecord:
+      return why + ": the marks' kind, or a mark length with more than one decimal";
+    case RecordLineKind::kFixedEntry:
+    case RecordLineKind::kVariableEntry:
+    case RecordLineKind::kUncutEntry:
+      return why + ": an order row the record cannot give back";
+    default:
+      return why;
+  }
+}
+
+// What the line's clock may have done that a desk run with the clock stopped does not:
+// cut a search short, or let the searches seed with more than two seconds.
+void AddClockReasons(const Record& record, const ReplayOutcome& out,
+                     std::vector<std::string>& reasons) {
+  if (!record.closing) return;
+  const double elapsed = record.closing->elapsedSeconds;
+  const double limit = record.settings.OptimizeTimeLimit.value;
+  if (out.seedMatters && elapsed >= kLikelyCutShortSeconds) {
+    reasons.push_back("a search cut short by the line's clock: the call took " +
+                      std::to_string(elapsed) + " s of the " + std::to_string(kBoardBudgetSeconds) +
+                      " s budget, and a desk run with the clock stopped runs every search "
+                      "to its 500 generations");
+  } else if (out.seedMatters && elapsed >= limit) {
+    reasons.push_back("possibly a search cut short by the line's clock: the call took " +
+                      std::to_string(elapsed) + " s, more than one search's share (" +
+                      std::to_string(limit) + " s)");
+  }
+  if (elapsed >= 1.0) {
+    reasons.push_back(
+        "the call took more than a second, so its searches may have seeded "
+        "with more than two different seconds");
+  }
+}
+
+// A fixed-length weight whose third decimal is not 0 may have had a fourth.
+void AddWeightReason(const Record& record, std::vector<std::string>& reasons) {
+  for (const RecordFixedEntry& entry : record.fixed) {
+    const double thousandths = std::round(entry.weight * 1000.0);
+    if (std::fmod(std::fabs(thousandths), 10.0) != 0.0) {
+      reasons.push_back("a weight printed to 3 decimals may have had more (line " +
+                        std::to_string(entry.line) + ")");
+      return;
+    }
+  }
+}
+
 void ExplainDifference(const Record& record, ReplayOutcome* out) {
   std::vector<std::string>& reasons = out->reasons;
   const RecordDifference& difference = *out->difference;
   const int mode = static_cast<int>(record.settings.OptimizeMode.value);
   if (difference.roundingOnly) {
-    reasons.push_back(
-        "the desk made the same cuts: every number that differs does so by at most 0.1, the "
-        "last digit the record prints, so the marks (or another length) had more decimals "
-        "than the record shows (first at line " +
-        std::to_string(difference.recordLine) + ")");
+    reasons.push_back(RoundingReason(difference));
     return;
   }
   if (difference.inSettings) {
-    std::string why =
-        "the rebuilt job does not give the line's settings record (" + difference.what + ")";
-    switch (record.lines[static_cast<size_t>(std::max(difference.recordLine, 1) - 1)].kind) {
-      case RecordLineKind::kMarkPair:
-      case RecordLineKind::kMarkLines:
-      case RecordLineKind::kSegment:
-      case RecordLineKind::kBoardLength:
-      case RecordLineKind::kTrimRecord:
-        why += ": the marks' kind, or a mark length with more than one decimal";
-        break;
-      case RecordLineKind::kFixedEntry:
-      case RecordLineKind::kVariableEntry:
-      case RecordLineKind::kUncutEntry:
-        why += ": an order row the record cannot give back";
-        break;
-      default:
-        break;
-    }
-    reasons.push_back(why);
+    reasons.push_back(SettingsReason(record, difference));
     return;
   }
   if (mode == 1) {
@@ -400,36 +404,8 @@ void ExplainDifference(const Record& record, ReplayOutcome* out) {
         "no search of this board draws random numbers, so the seed is not the "
         "cause: a value the record rounds (the kerf, a length, a weight) is");
   }
-  if (record.closing) {
-    const double elapsed = record.closing->elapsedSeconds;
-    const double limit = record.settings.OptimizeTimeLimit.value;
-    if (out->seedMatters && elapsed >= kLikelyCutShortSeconds) {
-      reasons.push_back("a search cut short by the line's clock: the call took " +
-                        std::to_string(elapsed) + " s of the " +
-                        std::to_string(kBoardBudgetSeconds) +
-                        " s budget, and a desk run with the clock stopped runs every search "
-                        "to its 500 generations");
-    } else if (out->seedMatters && elapsed >= limit) {
-      reasons.push_back("possibly a search cut short by the line's clock: the call took " +
-                        std::to_string(elapsed) + " s, more than one search's share (" +
-                        std::to_string(limit) + " s)");
-    }
-    if (elapsed >= 1.0) {
-      reasons.push_back(
-          "the call took more than a second, so its searches may have seeded "
-          "with more than two different seconds");
-    }
-  }
-  if (mode == 0 || mode == 2) {
-    for (const RecordFixedEntry& entry : record.fixed) {
-      const double thousandths = std::round(entry.weight * 1000.0);
-      if (std::fmod(std::fabs(thousandths), 10.0) != 0.0) {
-        reasons.push_back("a weight printed to 3 decimals may have had more (line " +
-                          std::to_string(entry.line) + ")");
-        break;
-      }
-    }
-  }
+  AddClockReasons(record, *out, reasons);
+  if (mode == 0 || mode == 2) AddWeightReason(record, reasons);
   if (out->boundHit) {
     reasons.push_back("the seed search stopped at its bound (" + std::to_string(out->runs) +
                       " runs, its time or its span of seconds) before trying every candidate");
@@ -538,8 +514,10 @@ std::string SplitText(const DeskRun& run) {
 
 }  // namespace
 
-void PrintReplay(std::ostream& out, const std::string& recordName, const Record& record,
-                 const ReplayOutcome& outcome) {
+namespace {
+
+// What the record holds: its form, the board, and what became of it.
+void PrintRecordFacts(std::ostream& out, const std::string& recordName, const Record& record) {
   const RecordSettings& settings = record.settings;
   const int mode = static_cast<int>(settings.OptimizeMode.value);
   out << "record: " << recordName << " ("
@@ -556,7 +534,10 @@ void PrintReplay(std::ostream& out, const std::string& recordName, const Record&
   } else {
     out << record.cutList.size() << " pieces\n";
   }
-  const RebuiltJob& rebuilt = outcome.rebuilt;
+}
+
+// What was rebuilt from the record, what it cannot give and what the rebuild chose.
+void PrintRebuilt(std::ostream& out, const Record& record, const RebuiltJob& rebuilt) {
   out << "rebuilt job: the settings and head and tail cuts, " << record.fixed.size()
       << " fixed-length orders (" << rebuilt.pinnedRows << " at their counted rows";
   if (rebuilt.placeholderRows > 0) out << ", " << rebuilt.placeholderRows << " placeholder rows";
@@ -569,36 +550,43 @@ void PrintReplay(std::ostream& out, const std::string& recordName, const Record&
       << '\n';
   PrintNotes(out, "the record cannot give (the rebuilt job stands in for it):", rebuilt.limits);
   PrintNotes(out, "the rebuild chose:", rebuilt.choices);
+}
 
-  if (record.closing) {
-    out << "seed search: the call ended at " << ClosingTimeText(*record.closing) << " ("
-        << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds).substr(19) << ") after "
-        << ElapsedText(record.closing->elapsedSeconds) << " s; seconds "
-        << IsoTime(outcome.firstSecond, outcome.desk.utcOffsetSeconds) << " to "
-        << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds) << " tried, " << outcome.runs
-        << " run" << (outcome.runs == 1 ? "" : "s") << " with the clock stopped";
-    if (!outcome.seedMatters) out << " (no search of this board draws random numbers)";
-    if (outcome.boundHit) out << " (stopped at the search's bound)";
-    out << '\n';
-  } else {
+void PrintSeedSearch(std::ostream& out, const Record& record, const ReplayOutcome& outcome) {
+  if (!record.closing) {
     out << "seed search: none (a record without results has no closing time); one run\n";
-  }
-
-  if (outcome.reproduced) {
-    out << "verdict: REPRODUCED exactly: the desk's record equals the line's apart from the "
-           "timing lines";
-    if (record.results) out << " (plan, cut list, controller records, statistics)";
-    out << '\n';
-    if (record.closing && outcome.desk.split < 1) {
-      out << "  repeat it with: sawline run JOB --time "
-          << IsoTime(outcome.desk.seconds, outcome.desk.utcOffsetSeconds) << '\n';
-    } else if (record.closing) {
-      out << "  with " << SplitText(outcome.desk)
-          << ": the call crossed a second boundary, which --time (one second for every "
-             "search) does not repeat\n";
-    }
     return;
   }
+  out << "seed search: the call ended at " << ClosingTimeText(*record.closing) << " ("
+      << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds).substr(19) << ") after "
+      << ElapsedText(record.closing->elapsedSeconds) << " s; seconds "
+      << IsoTime(outcome.firstSecond, outcome.desk.utcOffsetSeconds) << " to "
+      << IsoTime(outcome.lastSecond, outcome.desk.utcOffsetSeconds) << " tried, " << outcome.runs
+      << " run" << (outcome.runs == 1 ? "" : "s") << " with the clock stopped";
+  if (!outcome.seedMatters) out << " (no search of this board draws random numbers)";
+  if (outcome.boundHit) out << " (stopped at the search's bound)";
+  out << '\n';
+}
+
+// The verdict on a record the desk repeated, with how to repeat it again.
+void PrintReproduced(std::ostream& out, const Record& record, const ReplayOutcome& outcome) {
+  out << "verdict: REPRODUCED exactly: the desk's record equals the line's apart from the "
+         "timing lines";
+  if (record.results) out << " (plan, cut list, controller records, statistics)";
+  out << '\n';
+  if (record.closing && outcome.desk.split < 1) {
+    out << "  repeat it with: sawline run JOB --time "
+        << IsoTime(outcome.desk.seconds, outcome.desk.utcOffsetSeconds) << '\n';
+  } else if (record.closing) {
+    out << "  with " << SplitText(outcome.desk)
+        << ": the call crossed a second boundary, which --time (one second for every "
+           "search) does not repeat\n";
+  }
+}
+
+// The verdict on a record the desk did not repeat: the first difference, the closest
+// run and the likely reasons.
+void PrintDifferent(std::ostream& out, const Record& record, const ReplayOutcome& outcome) {
   const RecordDifference& difference = *outcome.difference;
   out << "verdict: DIFFERENT";
   if (difference.roundingOnly) out << " in the last printed digit only";
@@ -626,6 +614,20 @@ void PrintReplay(std::ostream& out, const std::string& recordName, const Record&
   out << "likely reasons:\n";
   for (const std::string& reason : outcome.reasons)
     out << "  - " << reason << '\n';
+}
+
+}  // namespace
+
+void PrintReplay(std::ostream& out, const std::string& recordName, const Record& record,
+                 const ReplayOutcome& outcome) {
+  PrintRecordFacts(out, recordName, record);
+  PrintRebuilt(out, record, outcome.rebuilt);
+  PrintSeedSearch(out, record, outcome);
+  if (outcome.reproduced) {
+    PrintReproduced(out, record, outcome);
+  } else {
+    PrintDifferent(out, record, outcome);
+  }
 }
 
 ReplayOutcome Replay(const Record& record, const ReplayOptions& options) {

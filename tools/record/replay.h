@@ -22,6 +22,7 @@
 
 #include "desk/block_geometry.h"
 #include "desk/blocks.h"
+#include "desk/run_time.h"
 #include "record/record_reader.h"
 #include "record/record_rebuild.h"
 
@@ -98,12 +99,10 @@ void PrintReplay(std::ostream& out, const std::string& recordName, const Record&
                  const ReplayOutcome& outcome);
 
 // The record's closing local time as calendar seconds, on a clock `utcOffsetSeconds`
-// ahead of UTC, or in the desk's zone at that date when no offset is given.
+// ahead of UTC (read with ParseUtcOffset of desk/run_time.h), or in the desk's zone at
+// that date when no offset is given.
 int64_t ClosingSeconds(const RecordClosing& closing, std::optional<int32_t> utcOffsetSeconds,
                        int32_t* usedOffset);
-
-// "+08:00", "-05:30", "Z" (also "+0800" and "+08"). False with a reason otherwise.
-bool ParseUtcOffset(std::string_view text, int32_t* seconds, std::string* error);
 
 // "2026-03-01T08:15:00+08:00": calendar seconds on the clock of the given zone.
 std::string IsoTime(int64_t seconds, int32_t utcOffsetSeconds);

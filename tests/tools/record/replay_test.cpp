@@ -444,30 +444,6 @@ TEST(ReplaySort, SelectionSortMovesEqualLengths) {
   EXPECT_EQ(tools::SortedFixedOrder({}), std::vector<int>{});
 }
 
-TEST(ReplayTime, UtcOffsets) {
-  struct Case {
-    const char* text;
-    bool ok;
-    int32_t seconds;
-  };
-  const Case cases[] = {
-      {"+08:00", true, 28800}, {"-05:30", true, -19800}, {"Z", true, 0},
-      {"+0800", true, 28800},  {"+08", true, 28800},     {"+14:00", true, 50400},
-      {"8", false, 0},         {"+8:00", false, 0},      {"+15:00", false, 0},
-      {"+08:60", false, 0},    {"08:00", false, 0},      {"+08:00x", false, 0},
-  };
-  for (const Case& c : cases) {
-    int32_t seconds = -1;
-    std::string error;
-    EXPECT_EQ(tools::ParseUtcOffset(c.text, &seconds, &error), c.ok) << c.text;
-    if (c.ok) {
-      EXPECT_EQ(seconds, c.seconds) << c.text;
-    } else {
-      EXPECT_FALSE(error.empty()) << c.text;
-    }
-  }
-}
-
 TEST(ReplayTime, ClosingTimeAndIsoTextAgree) {
   struct Case {
     int64_t seconds;

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "interface/sawline.h"
-#include "platform/platform.h"
+#include "desk/desk_run.h"
 #include "record/record_text.h"
 #include "support/test_support.h"
 
@@ -11,14 +10,15 @@ namespace sawline::test {
 
 WrittenRecord WriteRecord(const tools::JobBlocks& job, const std::string& path, int64_t seconds,
                           int32_t offset, int split) {
+  tools::RunOptions options;
+  options.fixedTime = tools::RunTime{seconds, offset};
+  options.advanceAfterSeeds = split;
+  options.logPath = path;
+  const tools::RunOutcome outcome = tools::RunBoard(job, options);
   WrittenRecord written;
-  platform::ReleaseFixes();
-  platform::FixClock(0);
-  platform::FixCalendar(seconds, offset, split);
-  platform::SetLogPath(path.c_str());
-  written.returned =
-      OptimizationCompute(job.parameters.data(), job.marks.data(), written.result.data());
-  platform::ReleaseFixes();
+  written.returned = outcome.returned;
+  written.result = outcome.result;
+  written.refusal = outcome.refusal;
   written.log = ReadFileBytes(path);
   std::remove(path.c_str());
   return written;

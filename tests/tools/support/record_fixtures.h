@@ -18,12 +18,13 @@ inline constexpr int32_t kRecordOffset = 8 * 3600;    // the line computer's zon
 struct WrittenRecord {
   int32_t returned = 0;
   std::array<float, kResultBlockFloats> result{};
-  std::string log;  // the record's bytes as the library wrote them
+  std::string log;      // the record's bytes as the library wrote them
+  std::string refusal;  // the refusal line's reason, "" when the board was not refused
 };
 
-// One call with the calendar fixed at `seconds` (the searches seed with it; with `split`
-// >= 1 the calendar moves on one second after that many searches) and the clock
-// stopped, the record written to `path` and read back. Leaves the platform unfixed.
+// One call through the desk's RunBoard with the calendar fixed at `seconds` (the
+// searches seed with it; with `split` >= 1 the calendar moves on one second after that
+// many searches) and the clock stopped, the record written to `path` and read back.
 WrittenRecord WriteRecord(const tools::JobBlocks& job, const std::string& path,
                           int64_t seconds = kRecordSecond, int32_t offset = kRecordOffset,
                           int split = -1);
