@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "desk/block_geometry.h"
+#include "desk/marks.h"
 #include "desk/order_tables.h"
 #include "desk/text.h"
 #include "interface/settings_table.h"
@@ -30,7 +31,7 @@ std::string Number(float value) {
 class Checker {
  public:
   Checker(const float* parameters, const float* marks, const BlockCheckOptions& options)
-      : p_(parameters), marks_(marks), options_(options) {
+      : p_(parameters), marks_(ReadMarkView(marks)), options_(options) {
     mode_ = TruncToInt(p_[SAWLINE_PARAM_OPTIMIZE_MODE]);
     kerf_ = static_cast<double>(p_[SAWLINE_PARAM_KERF_WIDTH]);
   }
@@ -88,8 +89,8 @@ class Checker {
                 At(column.first + row), column.type, column.min, column.max, "");
       }
     }
-    const float kind = marks_[kMarkKindIndex];
-    if (kind != 0.0f && kind != 1.0f) {
+    const float kind = marks_.kind;
+    if (kind != 0.0f && !marks_.pairs) {
       warnings_.push_back("the mark kind (entry 200 of the board-mark block) is " + Number(kind) +
                           ": only exactly 1 means grade/length pairs, so the marks are read as "
                           "marking-line intervals");
@@ -114,21 +115,12 @@ class Checker {
     }
   }
 
-  int Count(int first) const {
-    for (int i = 0; i < kMarkHalf; ++i) {
-      if (marks_[first + i] == 0.0f) return i;
-    }
-    return kMarkHalf;
-  }
-
   void Marks() {
-    const bool pairs = marks_[kMarkKindIndex] == 1.0f;
-    const int first = Count(0);
     boardLength_ = 0.0;
-    for (int i = 0; i < first; ++i)
-      boardLength_ += static_cast<double>(marks_[(pairs ? kMarkHalf : 0) + i]);
+    for (const float length : marks_.ZoneLengths())
+      boardLength_ += static_cast<double>(length);
     // A board whose first half is empty has no segments, whatever the second holds.
-    if (first == 0) {
+    if (marks_.first.empty()) {
       warnings_.push_back("the board has no marks: there is nothing to cut");
     }
   }
@@ -270,7 +262,7 @@ class Checker {
   }
 
   const float* p_;
-  const float* marks_;
+  MarkView marks_;
   BlockCheckOptions options_;
   std::vector<std::string> warnings_;
   std::vector<int> valueless_;

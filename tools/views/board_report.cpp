@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <utility>
 
 #include "desk/block_geometry.h"
+#include "desk/marks.h"
 #include "interface/settings_table.h"
 
 namespace sawline::tools {
@@ -45,41 +47,18 @@ constexpr double kTagFont = 10.0;
 constexpr double kLaneNameX = kBoardX - 10.0;
 constexpr double kLaneGap = 10.0;  // between one cut list's numbers and the next cut list
 
-constexpr float kPairsMarkKind = 1.0f;  // mark-block kind of grade/length pairs
-constexpr double kTrimMargin = 0.1;     // a trim must leave more than this of its zone
+constexpr double kTrimMargin = 0.1;  // a trim must leave more than this of its zone
 
 // A length that can be drawn: not finite or negative counts as nothing.
 double Span(double length) {
   return std::isfinite(length) && length > 0.0 ? length : 0.0;
 }
 
-// The board-mark block as the host sent it.
-struct MarksView {
-  bool pairs = false;
-  std::vector<float> first;        // first half, up to its first 0
-  std::vector<float> second;       // second half, up to its first 0
-  std::vector<float> pairLengths;  // pairs: the length of each grade of the first half
-};
-
-MarksView ReadMarks(const float* marks) {
-  MarksView view;
-  view.pairs = marks[kMarkKindIndex] == kPairsMarkKind;
-  for (int i = 0; i < kMarkHalf && marks[i] != 0.0f; ++i)
-    view.first.push_back(marks[i]);
-  for (int i = 0; i < kMarkHalf && marks[kMarkHalf + i] != 0.0f; ++i)
-    view.second.push_back(marks[kMarkHalf + i]);
-  if (view.pairs) {
-    for (size_t i = 0; i < view.first.size(); ++i)
-      view.pairLengths.push_back(marks[kMarkHalf + static_cast<int>(i)]);
-  }
-  return view;
-}
-
 // Everything the page shows, read once from the blocks.
 struct Board {
   ResultView view;
   std::optional<ResultView> compare;  // the second answer, when the input has one
-  MarksView marks;
+  MarkView marks;                     // points into the input's mark block
   std::vector<ZoneView> zones;
   bool fromMarks = false;
   bool markingLines = false;
@@ -100,7 +79,7 @@ Board ReadBoard(const BoardReportInput& input) {
     board.compare = DecodeResult(parameters, OrZeros(input.compareResult),
                                  input.compareResult != nullptr ? input.compareReturned : 0);
   }
-  board.marks = ReadMarks(OrZeros(input.marks));
+  board.marks = ReadMarkView(OrZeros(input.marks));
   if (planned) {
     board.zones = board.view.zones;
     board.trims = ReadTrims(parameters, board.zones);
@@ -112,11 +91,11 @@ Board ReadBoard(const BoardReportInput& input) {
   board.fromMarks = true;
   board.markingLines = !board.marks.pairs;
   double start = 0.0;
-  for (size_t i = 0; i < board.marks.first.size(); ++i) {
+  const std::span<const float> lengths = board.marks.ZoneLengths();
+  for (size_t i = 0; i < lengths.size(); ++i) {
     const float grade = board.marks.pairs ? board.marks.first[i] : 0.0f;
-    const float length = board.marks.pairs ? board.marks.pairLengths[i] : board.marks.first[i];
-    board.zones.push_back({grade, length, start});
-    start += Span(static_cast<double>(length));
+    board.zones.push_back({grade, lengths[i], start});
+    start += Span(static_cast<double>(lengths[i]));
   }
   return board;
 }
@@ -927,7 +906,7 @@ void WriteZoneTable(std::ostream& out, const BoardLayout& layout) {
 }
 
 void WriteMarks(std::ostream& out, const Board& board) {
-  const MarksView& marks = board.marks;
+  const MarkView& marks = board.marks;
   html::Table table;
   if (marks.pairs) {
     table.header = {"mark", "grade", "length"};
