@@ -237,23 +237,18 @@ int RunSimulateCommand(const SimulateArguments& arguments, std::ostream& out, st
     const std::string& path = arguments.inputs.front();
     JobBlocks book;
     JobDiagnostics diagnostics;
-    if (!LoadJob(path, book, &diagnostics)) {
-      for (const std::string& error : diagnostics.errors)
-        err << error << '\n';
+    const bool read = LoadJob(path, book, &diagnostics);
+    for (const std::string& error : diagnostics.errors)
+      err << error << '\n';
+    for (const std::string& error : diagnostics.boardModelErrors)
+      err << error << '\n';
+    if (!read || !diagnostics.boardModelErrors.empty()) {
       err << "sawline: simulate: " << path << ": no boards were drawn\n";
       return kExitBadInput;
     }
     for (const std::string& warning : diagnostics.warnings)
       err << "sawline: warning: " << warning << '\n';
-    std::string text;
-    ReadFile(path, &text);
-    BoardModel model;
-    bool present = false;
-    std::string error;
-    if (!ReadBoardModel(text, &model, &present, &error)) {
-      err << "sawline: simulate: " << path << ": " << error << '\n';
-      return kExitBadInput;
-    }
+    const BoardModel model = diagnostics.boardModel.value_or(BoardModel{});
     header.book = path;
     header.generated = true;
     header.seed = arguments.seed;
