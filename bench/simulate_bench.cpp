@@ -7,8 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,13 +28,16 @@ std::string BookPath() {
 bool DrawShift(int64_t count, std::vector<SimulationBoard>* boards, std::string* error) {
   const std::string path = BookPath();
   sawline::tools::JobBlocks book;
-  if (!sawline::tools::LoadJobFile(path, book, error)) return false;
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  sawline::tools::BoardModel model;
-  bool present = false;
-  if (!sawline::tools::ReadBoardModel(text.str(), &model, &present, error)) return false;
+  sawline::tools::JobDiagnostics diagnostics;
+  if (!sawline::tools::LoadJob(path, book, &diagnostics) || !diagnostics.boardModelErrors.empty()) {
+    for (const std::string& line : diagnostics.errors)
+      *error += line + "\n";
+    for (const std::string& line : diagnostics.boardModelErrors)
+      *error += line + "\n";
+    return false;
+  }
+  const sawline::tools::BoardModel model =
+      diagnostics.boardModel.value_or(sawline::tools::BoardModel{});
   for (int64_t i = 0; i < count; ++i) {
     boards->push_back({"drawn board " + std::to_string(i), "",
                        sawline::tools::DrawBoard(book, model, 1, static_cast<uint64_t>(i)), i});

@@ -1,12 +1,12 @@
 #include "cli/replay_command.h"
 
-#include <CLI/CLI.hpp>
 #include <cmath>
 #include <fstream>
+#include <memory>
 #include <sstream>
+#include <string>
 #include <vector>
 
-#include "cli/command_line.h"
 #include "desk/desk_run.h"
 #include "desk/files.h"
 #include "desk/json_text.h"
@@ -21,9 +21,14 @@
 namespace sawline::tools {
 namespace {
 
-constexpr const char* kReplayExitText =
-    "Exit status: 0 the desk reproduced the record exactly (with --show: the record reads); "
-    "3 the rebuilt job ran but the desk's answer differs; 2 not a readable record, or bad usage.";
+struct ReplayArguments {
+  std::string record;     // the record file (BackupData.txt)
+  std::string utcOffset;  // the line computer's zone, "+08:00"; empty: the desk's zone
+  std::string job;        // write the rebuilt job here (JSON)
+  std::string report;     // write the board report here (HTML)
+  std::string json;       // write the desk's answer and the verdict here (JSON)
+  bool show = false;      // only show the record
+};
 
 std::string NoteText(const RebuildNote& note) {
   return note.line > 0 ? "line " + std::to_string(note.line) + ": " + note.text : note.text;
@@ -167,86 +172,124 @@ bool WriteReport(const std::string& path, const std::string& name, const Record&
   return WriteText(path, page.str(), err);
 }
 
+// The rebuilt job, the JSON record and the board report that were asked for, each
+// tried; false when one cannot be written.
+bool WriteReplayOutputs(const ReplayArguments& arguments, const Record& record,
+                        const ReplayOutcome& outcome, std::ostream& out, std::ostream& err) {
+  const std::string& name = arguments.record;
+  bool written = true;
+  if (!arguments.job.empty()) {
+    const bool ok = WriteText(arguments.job, JobJson(name, record, outcome), err);
+    if (ok) out << "rebuilt job: " << arguments.job << '\n';
+    written &= ok;
+  }
+  if (!arguments.json.empty()) {
+    const bool ok = WriteText(arguments.json, ReplayJson(name, record, outcome), err);
+    if (ok) out << "json: " << arguments.json << '\n';
+    written &= ok;
+  }
+  if (!arguments.report.empty()) {
+    const bool ok = WriteReport(arguments.report, name, record, outcome, err);
+    if (ok) out << "board report: " << arguments.report << '\n';
+    written &= ok;
+  }
+  return written;
+}
+
+// 0 the desk reproduced the record exactly (or --show read it), 3 the desk ran the
+// rebuilt job and answered otherwise, 2 not a readable record, 4 an output that cannot
+// be written.
+ExitStatus ReplayRecord(const ReplayArguments& arguments, Console& console) {
+  const std::string& name = arguments.record;
+  ReplayOptions options;
+  if (!arguments.utcOffset.empty()) {
+    int32_t seconds = 0;
+    std::string error;
+    if (!ParseUtcOffset(arguments.utcOffset, &seconds, &error)) return kExitBadInput;  // checked
+    options.utcOffsetSeconds = seconds;
+  }
+  std::string bytes;
+  RecordError error;
+  if (!LoadRecordBytes(name, &bytes, &error)) {
+    console.err << "sawline: " << error.Text() << '\n';
+    return kExitBadInput;
+  }
+  Record record;
+  const bool readable = ReadRecord(bytes, &record, &error);
+  if (arguments.show) console.out << ShowRecordText(bytes, GuessRecordEncoding(bytes));
+  if (!readable) {
+    console.err << "sawline: " << name << ": not a readable record: " << error.Text() << '\n';
+    return kExitBadInput;
+  }
+  if (arguments.show) return kExitPlanned;
+
+  const ReplayOutcome outcome = Replay(record, options);
+  PrintReplay(console.out, name, record, outcome);
+  if (!WriteReplayOutputs(arguments, record, outcome, console.out, console.err)) {
+    return kExitOutputFailed;
+  }
+  return outcome.reproduced ? kExitPlanned : kExitReplayDiffers;
+}
+
+CLI::Validator UtcOffsetText() {
+  return CLI::Validator(
+      [](std::string& text) {
+        int32_t seconds = 0;
+        std::string error;
+        return ParseUtcOffset(text, &seconds, &error) ? std::string() : error;
+      },
+      "");
+}
+
 }  // namespace
 
-CLI::App* AddReplayCommand(CLI::App& app, ReplayArguments& arguments) {
+void AddReplayCommand(CLI::App& app, Console& console) {
   CLI::App* replay = app.add_subcommand(
       "replay",
       "Replay a board from the line's record (BackupData.txt): rebuild the job the record "
       "shows, say what the record cannot give, find the second the line's searches seeded "
       "with, run the board again with the clock stopped and tell whether the desk "
       "reproduces the line's cut list and controller records exactly, or where it differs.");
-  replay->add_option("record", arguments.record, "the line's record, GBK or UTF-8")
+  auto arguments = std::make_shared<ReplayArguments>();
+  replay->add_option("record", arguments->record, "the line's record, GBK or UTF-8")
       ->required()
       ->check(CLI::ExistingFile);
-  CLI::Option* offset = replay->add_option(
-      "--utc-offset", arguments.utcOffset,
-      "the line computer's zone, e.g. +08:00 (default: the desk's zone at the record's date)");
+  CLI::Option* offset =
+      replay
+          ->add_option("--utc-offset", arguments->utcOffset,
+                       "the line computer's zone, e.g. +08:00 (default: the desk's zone at the "
+                       "record's date)")
+          ->check(UtcOffsetText());
   CLI::Option* job =
-      replay->add_option("--job", arguments.job, "write the rebuilt job as a JSON job file");
-  CLI::Option* report = replay->add_option(
-      "--report", arguments.report,
-      "write the board report; when the desk differs, the record's cut list is drawn under "
-      "the desk's");
-  CLI::Option* json = replay->add_option(
-      "--json", arguments.json,
-      "write the desk's answer as `sawline run --json` does, with the verdict, what the "
-      "record cannot give and the record's result block under \"replay\"");
+      replay->add_option("--job", arguments->job, "write the rebuilt job as a JSON job file")
+          ->check(OutputFile());
+  CLI::Option* report =
+      replay
+          ->add_option("--report", arguments->report,
+                       "write the board report; when the desk differs, the record's cut list is "
+                       "drawn under the desk's")
+          ->check(BoardReportFile());
+  CLI::Option* json =
+      replay
+          ->add_option("--json", arguments->json,
+                       "write the desk's answer as `sawline run --json` does, with the verdict, "
+                       "what the record cannot give and the record's result block under "
+                       "\"replay\"")
+          ->check(OutputFile());
   CLI::Option* show = replay->add_flag(
-      "--show", arguments.show,
+      "--show", arguments->show,
       "only show the record: every line numbered, in UTF-8, with English labels beside the "
       "original ones; bytes that are not the record's text are escaped");
   show->excludes(offset)->excludes(job)->excludes(report)->excludes(json);
-  replay->footer(kReplayExitText);
-  return replay;
-}
-
-int ReplayCommand(const ReplayArguments& arguments, std::ostream& out, std::ostream& err) {
-  const std::string& name = arguments.record;
-  ReplayOptions options;
-  if (!arguments.utcOffset.empty()) {
-    int32_t seconds = 0;
-    std::string error;
-    if (!ParseUtcOffset(arguments.utcOffset, &seconds, &error)) {
-      err << "sawline: --utc-offset: " << error << '\n';
-      return kExitBadInput;
-    }
-    options.utcOffsetSeconds = seconds;
-  }
-  if (!arguments.report.empty() && !BoardReportAvailable()) {
-    err << "sawline: --report: this build of sawline has no board report\n";
-    return kExitBadInput;
-  }
-  std::string bytes;
-  RecordError error;
-  if (!LoadRecordBytes(name, &bytes, &error)) {
-    err << "sawline: " << error.Text() << '\n';
-    return kExitBadInput;
-  }
-  Record record;
-  const bool readable = ReadRecord(bytes, &record, &error);
-  if (arguments.show) out << ShowRecordText(bytes, GuessRecordEncoding(bytes));
-  if (!readable) {
-    err << "sawline: " << name << ": not a readable record: " << error.Text() << '\n';
-    return kExitBadInput;
-  }
-  if (arguments.show) return kExitPlanned;
-
-  const ReplayOutcome outcome = Replay(record, options);
-  PrintReplay(out, name, record, outcome);
-  if (!arguments.job.empty()) {
-    if (!WriteText(arguments.job, JobJson(name, record, outcome), err)) return kExitBadInput;
-    out << "rebuilt job: " << arguments.job << '\n';
-  }
-  if (!arguments.json.empty()) {
-    if (!WriteText(arguments.json, ReplayJson(name, record, outcome), err)) return kExitBadInput;
-    out << "json: " << arguments.json << '\n';
-  }
-  if (!arguments.report.empty()) {
-    if (!WriteReport(arguments.report, name, record, outcome, err)) return kExitBadInput;
-    out << "board report: " << arguments.report << '\n';
-  }
-  return outcome.reproduced ? kExitPlanned : kExitReplayDiffers;
+  replay->footer(ExitStatusText(
+      {{kExitPlanned, "the desk reproduced the record exactly (with --show: the record reads)"},
+       {kExitReplayDiffers, "the rebuilt job ran, but the desk's answer differs"},
+       {kExitBadInput,
+        "not a readable record, or bad usage (a bad option, an output folder that does not "
+        "exist): nothing was run"},
+       {kExitOutputFailed,
+        "the board was replayed, but --job, --json or --report could not be written"}}));
+  replay->callback([arguments, &console] { console.status = ReplayRecord(*arguments, console); });
 }
 
 }  // namespace sawline::tools

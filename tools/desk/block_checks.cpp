@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "desk/block_geometry.h"
+#include "desk/marks.h"
 #include "desk/order_tables.h"
 #include "desk/text.h"
 #include "interface/settings_table.h"
@@ -30,7 +31,7 @@ std::string Number(float value) {
 class Checker {
  public:
   Checker(const float* parameters, const float* marks, const BlockCheckOptions& options)
-      : p_(parameters), marks_(marks), options_(options) {
+      : p_(parameters), marks_(ReadMarkView(marks)), options_(options) {
     mode_ = TruncToInt(p_[SAWLINE_PARAM_OPTIMIZE_MODE]);
     kerf_ = static_cast<double>(p_[SAWLINE_PARAM_KERF_WIDTH]);
   }
@@ -40,8 +41,9 @@ class Checker {
     Marks();
     Orders();
     if (skippedRows_ > 0) {
-      warnings_.push_back("and " + std::to_string(skippedRows_) +
-                          " more order rows that are never used");
+      warnings_.push_back(
+          "and " + CountText(skippedRows_, "more order row that is", "more order rows that are") +
+          " never used");
     }
     return warnings_;
   }
@@ -88,8 +90,8 @@ class Checker {
                 At(column.first + row), column.type, column.min, column.max, "");
       }
     }
-    const float kind = marks_[kMarkKindIndex];
-    if (kind != 0.0f && kind != 1.0f) {
+    const float kind = marks_.kind;
+    if (kind != 0.0f && !marks_.pairs) {
       warnings_.push_back("the mark kind (entry 200 of the board-mark block) is " + Number(kind) +
                           ": only exactly 1 means grade/length pairs, so the marks are read as "
                           "marking-line intervals");
@@ -114,21 +116,12 @@ class Checker {
     }
   }
 
-  int Count(int first) const {
-    for (int i = 0; i < kMarkHalf; ++i) {
-      if (marks_[first + i] == 0.0f) return i;
-    }
-    return kMarkHalf;
-  }
-
   void Marks() {
-    const bool pairs = marks_[kMarkKindIndex] == 1.0f;
-    const int first = Count(0);
     boardLength_ = 0.0;
-    for (int i = 0; i < first; ++i)
-      boardLength_ += static_cast<double>(marks_[(pairs ? kMarkHalf : 0) + i]);
+    for (const float length : marks_.ZoneLengths())
+      boardLength_ += static_cast<double>(length);
     // A board whose first half is empty has no segments, whatever the second holds.
-    if (first == 0) {
+    if (marks_.first.empty()) {
       warnings_.push_back("the board has no marks: there is nothing to cut");
     }
   }
@@ -154,15 +147,19 @@ class Checker {
 
   // Rows the order lists would drop, and whether any row is left.
   void Orders() {
-    int usable = 0;
-    int enabled = 0;
-    int notInMode = 0;
-    bool anyValue = false;
+    FixedRows();
+    const int fixedValueless = static_cast<int>(valueless_.size());
+    VariableRows();
+    UncutRows();
+    OrderSummary(fixedValueless);
+  }
+
+  void FixedRows() {
     for (int row = 0; row < kFixedOrderRows; ++row) {
       if (!Enabled(OrderTable::kFixed, row)) continue;
-      ++enabled;
+      ++orders_.enabled;
       if (mode_ == 4) {
-        ++notInMode;
+        ++orders_.notInMode;
         continue;
       }
       const int length = IntAt(SAWLINE_PARAM_FIXED_ORDER_LENGTH + row);
@@ -170,7 +167,7 @@ class Checker {
       const float value = At(SAWLINE_PARAM_FIXED_ORDER_VALUE + row);
       const int quantity = IntAt(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + row);
       const int done = IntAt(SAWLINE_PARAM_FIXED_ORDER_DONE + row);
-      anyValue = anyValue || value > kLeastWeight;
+      orders_.anyValue = orders_.anyValue || value > kLeastWeight;
       if (length < kShortestFixedLength) {
         RowWarning(OrderTable::kFixed, row,
                    "length " + std::to_string(length) + " is 79 or shorter: the row is never used");
@@ -187,29 +184,42 @@ class Checker {
       } else if (LongerThanBoard(length)) {
         RowWarning(OrderTable::kFixed, row, "length " + TooLong(length));
       } else {
-        ++usable;
+        ++orders_.usable;
       }
     }
-    const int fixedValueless = static_cast<int>(valueless_.size());
+  }
+
+  // A variable-length or uncut row's lengths: a warning when the row can never be used.
+  bool LengthsUsable(OrderTable table, int row, int minLength, int maxLength) {
+    if (minLength < kShortestVariableLength) {
+      RowWarning(
+          table, row,
+          "min_length " + std::to_string(minLength) + " is 49 or shorter: the row is never used");
+      return false;
+    }
+    if (maxLength <= minLength) {
+      RowWarning(table, row,
+                 "max_length " + std::to_string(maxLength) + " is not above min_length " +
+                     std::to_string(minLength) + ": the row is never used");
+      return false;
+    }
+    return true;
+  }
+
+  void VariableRows() {
     for (int row = 0; row < kVariableOrderRows; ++row) {
       if (!Enabled(OrderTable::kVariable, row)) continue;
-      ++enabled;
+      ++orders_.enabled;
       const int grade = IntAt(SAWLINE_PARAM_VARIABLE_ORDER_GRADE + row);
       const int minLength = IntAt(SAWLINE_PARAM_VARIABLE_ORDER_MIN_LENGTH + row);
       const int maxLength = IntAt(SAWLINE_PARAM_VARIABLE_ORDER_MAX_LENGTH + row);
       const float weight = At(SAWLINE_PARAM_VARIABLE_ORDER_WEIGHT + row);
       const float value = At(SAWLINE_PARAM_VARIABLE_ORDER_VALUE + row);
-      anyValue = anyValue || value >= kLeastWeight;
+      orders_.anyValue = orders_.anyValue || value >= kLeastWeight;
       if (mode_ == 4 && grade != 1) {
-        ++notInMode;
-      } else if (minLength < kShortestVariableLength) {
-        RowWarning(
-            OrderTable::kVariable, row,
-            "min_length " + std::to_string(minLength) + " is 49 or shorter: the row is never used");
-      } else if (maxLength <= minLength) {
-        RowWarning(OrderTable::kVariable, row,
-                   "max_length " + std::to_string(maxLength) + " is not above min_length " +
-                       std::to_string(minLength) + ": the row is never used");
+        ++orders_.notInMode;
+      } else if (!LengthsUsable(OrderTable::kVariable, row, minLength, maxLength)) {
+        continue;
       } else if ((mode_ == 0 || mode_ == 2) && !(weight >= kLeastWeight)) {
         RowWarning(OrderTable::kVariable, row,
                    "weight " + Number(weight) + " is below 0.001: in OptimizeMode " +
@@ -219,61 +229,73 @@ class Checker {
       } else if (LongerThanBoard(minLength)) {
         RowWarning(OrderTable::kVariable, row, "min_length " + TooLong(minLength));
       } else {
-        ++usable;
+        ++orders_.usable;
       }
     }
+  }
+
+  void UncutRows() {
     for (int row = 0; row < kUncutOrderRows; ++row) {
       if (!Enabled(OrderTable::kUncut, row)) continue;
-      ++enabled;
+      ++orders_.enabled;
       const int minLength = IntAt(SAWLINE_PARAM_UNCUT_ORDER_MIN_LENGTH + row);
       const int maxLength = IntAt(SAWLINE_PARAM_UNCUT_ORDER_MAX_LENGTH + row);
       if (mode_ == 4) {
-        ++notInMode;
-      } else if (minLength < kShortestVariableLength) {
-        RowWarning(
-            OrderTable::kUncut, row,
-            "min_length " + std::to_string(minLength) + " is 49 or shorter: the row is never used");
-      } else if (maxLength <= minLength) {
-        RowWarning(OrderTable::kUncut, row,
-                   "max_length " + std::to_string(maxLength) + " is not above min_length " +
-                       std::to_string(minLength) + ": the row is never used");
+        ++orders_.notInMode;
+      } else if (!LengthsUsable(OrderTable::kUncut, row, minLength, maxLength)) {
+        continue;
       } else if (LongerThanBoard(minLength)) {
         RowWarning(OrderTable::kUncut, row, "min_length " + TooLong(minLength));
       } else {
-        ++usable;
+        ++orders_.usable;
       }
     }
+  }
+
+  // What the rows tell together: value optimization without values, rows defect sawing
+  // leaves out, and no usable row at all.
+  void OrderSummary(int fixedValueless) {
     if (mode_ == 1 && !valueless_.empty()) {
-      if (!anyValue) {
+      if (!orders_.anyValue) {
         warnings_.push_back(
             "OptimizeMode 1 plans by value, but no fixed-length or variable-length row has a "
             "value above 0.001: in value optimization such rows are never used");
       } else {
-        warnings_.push_back(
-            std::to_string(valueless_.size()) + " order rows have no value above 0.001 (" +
-            std::to_string(fixedValueless) + " fixed-length, " +
-            std::to_string(valueless_.size() - static_cast<size_t>(fixedValueless)) +
-            " variable-length): in value optimization they are never used");
+        const long long count = static_cast<long long>(valueless_.size());
+        warnings_.push_back(CountText(count, "order row has", "order rows have") +
+                            " no value above 0.001 (" + std::to_string(fixedValueless) +
+                            " fixed-length, " + std::to_string(count - fixedValueless) +
+                            " variable-length): in value optimization " +
+                            (count == 1 ? "it is" : "they are") + " never used");
       }
     }
-    if (notInMode > 0) {
+    if (orders_.notInMode > 0) {
       warnings_.push_back(
           "defect sawing (OptimizeMode 4) uses only the grade-1 variable-length "
           "rows, for their codes: " +
-          std::to_string(notInMode) + " other order rows are not used");
+          CountText(orders_.notInMode, "other order row is", "other order rows are") + " not used");
     }
-    if (mode_ != 4 && usable == 0) {
-      warnings_.push_back(enabled == 0
+    if (mode_ != 4 && orders_.usable == 0) {
+      warnings_.push_back(orders_.enabled == 0
                               ? "no order row is switched on: the board can only become waste"
                               : "no order row can be used: the board can only become waste");
     }
   }
 
+  // Order rows counted over the three tables.
+  struct OrderCounts {
+    int usable = 0;     // rows the order lists keep
+    int enabled = 0;    // rows switched on
+    int notInMode = 0;  // rows defect sawing leaves out
+    bool anyValue = false;
+  };
+
   const float* p_;
-  const float* marks_;
+  MarkView marks_;
   BlockCheckOptions options_;
   std::vector<std::string> warnings_;
   std::vector<int> valueless_;
+  OrderCounts orders_;
   int mode_ = 0;
   double kerf_ = 0.0;
   double boardLength_ = 0.0;

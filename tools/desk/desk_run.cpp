@@ -54,8 +54,8 @@ RunOutcome RunBoard(const JobBlocks& job, const RunOptions& options) {
   return outcome;
 }
 
-int RunExitStatus(const RunOutcome& outcome) {
-  return outcome.returned > 0 ? 0 : 1;
+ExitStatus RunExitStatus(const RunOutcome& outcome) {
+  return outcome.returned > 0 ? kExitPlanned : kExitNoPiece;
 }
 
 }  // namespace sawline::tools

@@ -13,6 +13,7 @@
 
 #include "desk/block_geometry.h"
 #include "desk/blocks.h"
+#include "desk/exit_status.h"
 #include "desk/run_time.h"
 
 namespace sawline::tools {
@@ -50,8 +51,9 @@ struct RunOutcome {
 // `options`, and releases them again before it returns.
 RunOutcome RunBoard(const JobBlocks& job, const RunOptions& options);
 
-// 0 when the library planned pieces, 1 when it planned none or refused the board.
-int RunExitStatus(const RunOutcome& outcome);
+// kExitPlanned when the library planned pieces, kExitNoPiece when it planned none or
+// refused the board.
+ExitStatus RunExitStatus(const RunOutcome& outcome);
 
 // The reason a refused board's run log gives ("Board refused: ..."), without its line
 // end; empty when the log at logPath has none.

@@ -35,6 +35,10 @@ std::string Format(const char* format, ...) {
   return text;
 }
 
+std::string CountText(long long count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 std::string FloatText(float value) {
   char text[64];
   const auto shortest = std::to_chars(text, text + sizeof text - 1, value);

@@ -1,5 +1,6 @@
-// Text helpers of the desk tool: printf-style formatting into a string, floats written
-// so that they read back as the same 32-bit float, and UTF-8 sequences.
+// Text helpers of the desk tool: printf-style formatting into a string, counts with
+// their nouns, floats written so that they read back as the same 32-bit float, and
+// UTF-8 sequences.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,9 @@ namespace sawline::tools {
 
 // printf into a string, however long the result.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A count and its noun: "1 board", "6 boards", "0 boards".
+std::string CountText(long long count, std::string_view one, std::string_view many);
 
 // The shortest decimal text that reads back as `value` (as a float, and also through a
 // double), e.g. "1.2", "1200", "-0.0", "3.4028235e+38". Not for NaN or infinity.

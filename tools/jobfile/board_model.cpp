@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "desk/block_geometry.h"
+#include "jobfile/json_positions.h"
 
 namespace sawline::tools {
 namespace {
@@ -54,32 +55,76 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+constexpr const char* kPointer = "/board_model";
+
+bool Fault(const std::string& pointer, const std::string& text, BoardModelFault* fault) {
+  *fault = {pointer, text};
+  return false;
+}
+
 // [least, most] of whole numbers into `low` and `high`.
-bool ReadRange(const Json& value, const std::string& key, int* low, int* high, std::string* error) {
+bool ReadRange(const Json& value, const std::string& pointer, int* low, int* high,
+               BoardModelFault* fault) {
   if (!value.is_array() || value.size() != 2 || !value[0].is_number_integer() ||
       !value[1].is_number_integer()) {
-    *error = "/board_model/" + key + ": must be [least, most], two whole numbers";
-    return false;
+    return Fault(pointer, "must be [least, most], two whole numbers", fault);
   }
   const int64_t a = value[0].get<int64_t>();
   const int64_t b = value[1].get<int64_t>();
   if (a < 0 || b < 0 || a > kLongestModelLength || b > kLongestModelLength) {
-    *error =
-        "/board_model/" + key + ": must lie within 0 to " + std::to_string(kLongestModelLength);
-    return false;
+    return Fault(pointer, "must lie within 0 to " + std::to_string(kLongestModelLength), fault);
   }
   *low = static_cast<int>(a);
   *high = static_cast<int>(b);
   return true;
 }
 
-bool ReadNumber(const Json& value, const std::string& key, double* number, std::string* error) {
-  if (!value.is_number()) {
-    *error = "/board_model/" + key + ": must be a number";
-    return false;
-  }
+bool ReadNumber(const Json& value, const std::string& pointer, double* number,
+                BoardModelFault* fault) {
+  if (!value.is_number()) return Fault(pointer, "must be a number", fault);
   *number = value.get<double>();
   return true;
+}
+
+bool ReadShortestZone(const Json& value, const std::string& pointer, int* length,
+                      BoardModelFault* fault) {
+  if (!value.is_number_integer() || value.get<int64_t>() < 1 ||
+      value.get<int64_t>() > kLongestModelLength) {
+    return Fault(pointer, "must be a whole number from 1", fault);
+  }
+  *length = value.get<int>();
+  return true;
+}
+
+bool ReadGradeMix(const Json& value, const std::string& pointer, std::array<double, 8>* mix,
+                  BoardModelFault* fault) {
+  if (!value.is_array() || value.empty() || value.size() > mix->size()) {
+    return Fault(pointer, "must list the shares of grades 1 up to 8 at most", fault);
+  }
+  mix->fill(0.0);
+  for (size_t g = 0; g < value.size(); ++g) {
+    if (!ReadNumber(value[g], ChildPointer(pointer, g), &(*mix)[g], fault)) return false;
+  }
+  return true;
+}
+
+bool ReadKey(const std::string& key, const Json& value, BoardModel* read, BoardModelFault* fault) {
+  const std::string pointer = ChildPointer(kPointer, key);
+  if (key == "length") return ReadRange(value, pointer, &read->minLength, &read->maxLength, fault);
+  if (key == "zones") return ReadRange(value, pointer, &read->minZones, &read->maxZones, fault);
+  if (key == "waste_length") {
+    return ReadRange(value, pointer, &read->minWasteLength, &read->maxWasteLength, fault);
+  }
+  if (key == "shortest_zone") return ReadShortestZone(value, pointer, &read->minZoneLength, fault);
+  if (key == "zone_spread") return ReadNumber(value, pointer, &read->zoneSpread, fault);
+  if (key == "waste_share") return ReadNumber(value, pointer, &read->wasteShare, fault);
+  if (key == "grade_mix") return ReadGradeMix(value, pointer, &read->gradeMix, fault);
+  const std::string closest = ClosestName(key, {"length", "zones", "shortest_zone", "zone_spread",
+                                                "grade_mix", "waste_share", "waste_length"});
+  return Fault(pointer,
+               "unknown key \"" + key + "\"" +
+                   (closest.empty() ? "" : " (did you mean \"" + closest + "\"?)"),
+               fault);
 }
 
 Json RangeSchema(const std::string& description, int least) {
@@ -93,60 +138,15 @@ Json RangeSchema(const std::string& description, int least) {
 
 }  // namespace
 
-bool ReadBoardModel(std::string_view jobText, BoardModel* model, bool* present,
-                    std::string* error) {
-  *present = false;
-  const Json document = Json::parse(jobText.begin(), jobText.end(), nullptr, false);
-  if (document.is_discarded() || !document.is_object()) {
-    *error = "the job is not a JSON object";
-    return false;
-  }
-  if (!document.contains("board_model")) return true;
-  *present = true;
-  const Json& object = document["board_model"];
-  if (!object.is_object()) {
-    *error = "/board_model: must be an object";
-    return false;
-  }
+bool ReadBoardModel(const nlohmann::ordered_json& value, BoardModel* model,
+                    BoardModelFault* fault) {
+  if (!value.is_object()) return Fault(kPointer, "must be an object", fault);
   BoardModel read = *model;
-  for (const auto& [key, value] : object.items()) {
-    bool ok = true;
-    if (key == "length") {
-      ok = ReadRange(value, key, &read.minLength, &read.maxLength, error);
-    } else if (key == "zones") {
-      ok = ReadRange(value, key, &read.minZones, &read.maxZones, error);
-    } else if (key == "waste_length") {
-      ok = ReadRange(value, key, &read.minWasteLength, &read.maxWasteLength, error);
-    } else if (key == "shortest_zone") {
-      ok = value.is_number_integer() && value.get<int64_t>() >= 1 &&
-           value.get<int64_t>() <= kLongestModelLength;
-      if (ok)
-        read.minZoneLength = value.get<int>();
-      else
-        *error = "/board_model/shortest_zone: must be a whole number from 1";
-    } else if (key == "zone_spread") {
-      ok = ReadNumber(value, key, &read.zoneSpread, error);
-    } else if (key == "waste_share") {
-      ok = ReadNumber(value, key, &read.wasteShare, error);
-    } else if (key == "grade_mix") {
-      ok = value.is_array() && !value.empty() && value.size() <= read.gradeMix.size();
-      if (!ok) {
-        *error = "/board_model/grade_mix: must list the shares of grades 1 up to 8 at most";
-      }
-      read.gradeMix.fill(0.0);
-      for (size_t g = 0; ok && g < value.size(); ++g)
-        ok = ReadNumber(value[g], key + "/" + std::to_string(g), &read.gradeMix[g], error);
-    } else {
-      *error = "/board_model: unknown key \"" + key + "\"";
-      ok = false;
-    }
-    if (!ok) return false;
+  for (const auto& [key, entry] : value.items()) {
+    if (!ReadKey(key, entry, &read, fault)) return false;
   }
   const std::string problem = CheckBoardModel(read);
-  if (!problem.empty()) {
-    *error = "/board_model: " + problem;
-    return false;
-  }
+  if (!problem.empty()) return Fault(kPointer, problem, fault);
   *model = read;
   return true;
 }

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,11 +39,19 @@ struct BoardModel {
 // zones, no grade with a share, a share outside 0 to 1, too many zones for the mark block.
 std::string CheckBoardModel(const BoardModel& model);
 
-// The "board_model" object of a job's JSON text, over the defaults: "length", "zones" and
-// "waste_length" as [least, most], "shortest_zone", "zone_spread", "grade_mix" (shares of
-// grades 1 up), "waste_share". `*present` tells whether the job has one. False with a
-// reason when the text is not JSON or the model is wrong.
-bool ReadBoardModel(std::string_view jobText, BoardModel* model, bool* present, std::string* error);
+// What is wrong with a "board_model" object: the JSON pointer of the value it is about
+// ("/board_model/length") and the fault.
+struct BoardModelFault {
+  std::string pointer;
+  std::string text;
+};
+
+// Reads the "board_model" object of a job over the model in `*model` (the defaults):
+// "length", "zones" and "waste_length" as [least, most], "shortest_zone",
+// "zone_spread", "grade_mix" (shares of grades 1 up), "waste_share". False with the
+// first fault when a value is wrong or the model is (CheckBoardModel); `*model` is then
+// left as it was. The job reader (job_reader.h) reads it with the job.
+bool ReadBoardModel(const nlohmann::ordered_json& value, BoardModel* model, BoardModelFault* fault);
 
 // The JSON Schema of the "board_model" object.
 nlohmann::ordered_json BoardModelSchema();

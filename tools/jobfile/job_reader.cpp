@@ -101,6 +101,7 @@ class JobReader {
       Error("", "missing \"marks\": the board's grade/length \"pairs\" or marking \"lines\"");
     }
     if (document.contains("raw")) Raw(document["raw"], "/raw");
+    if (document.contains("board_model")) BoardModelOf(document["board_model"]);
   }
 
  private:
@@ -511,6 +512,16 @@ class JobReader {
       }
       block[index] = number;
       ++diagnostics_.rawEntries;
+    }
+  }
+
+  void BoardModelOf(const Json& value) {
+    BoardModel model;
+    BoardModelFault fault;
+    if (ReadBoardModel(value, &model, &fault)) {
+      diagnostics_.boardModel = model;
+    } else {
+      diagnostics_.boardModelErrors.push_back(Where(fault.pointer) + fault.text);
     }
   }
 

@@ -13,7 +13,8 @@
 //     },
 //     "marks": {"pairs": [[2, 850], [1, 2100]]}        grade/length pairs, or
 //              {"lines": {"top": [...], "side": [...]}} marking-line intervals,
-//     "raw": {"parameters": {"2095": 5}, "marks": {"150": 3}}
+//     "raw": {"parameters": {"2095": 5}, "marks": {"150": 3}},
+//     "board_model": {"length": [2400, 6000], ...}   how simulate draws boards
 //   }
 //
 // An omitted setting or order field is 0 (an order row's "enabled" is 1); a setting or
@@ -25,11 +26,13 @@
 // without range checks: it carries what a host sent that the named fields cannot say.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "desk/blocks.h"
+#include "jobfile/board_model.h"
 
 namespace sawline::tools {
 
@@ -39,6 +42,11 @@ struct JobDiagnostics {
   std::vector<std::string> errors;
   std::vector<std::string> warnings;
   int rawEntries = 0;  // entries set under "raw", which no range check has seen
+  // The job's "board_model" over the defaults, when it has one that reads. Only the
+  // boards `sawline simulate --boards` draws follow it, so a fault of the model goes to
+  // `boardModelErrors` (with "FILE:LINE: " and its JSON pointer) and stops nothing else.
+  std::optional<BoardModel> boardModel;
+  std::vector<std::string> boardModelErrors;
 };
 
 // Reads a JSON job into `job` (which starts from zeroed blocks). `source` names the

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <span>
 
 #include "desk/json_text.h"
+#include "desk/marks.h"
 #include "interface/settings_table.h"
 #include "jobfile/job_format.h"
 #include "jobfile/job_reader.h"
@@ -119,40 +121,34 @@ Json OrdersJson(const float* parameters, ImportNotes& notes) {
   return orders;
 }
 
-int CountUntilZero(const float* entries) {
-  for (int i = 0; i < kMarkHalf; ++i) {
-    if (entries[i] == 0.0f) return i;
-  }
-  return kMarkHalf;
-}
-
 Json LengthJson(float length) {
   return NumberJson(Representable(length, SettingType::kFloat, 0.0, kLargestMarkLength, true),
                     SettingType::kFloat);
 }
 
-Json MarksJson(const float* marks) {
-  const int first = CountUntilZero(marks);
+Json LengthsJson(std::span<const float> lengths) {
+  Json list = Json::array();
+  for (const float length : lengths)
+    list.push_back(LengthJson(length));
+  return list;
+}
+
+Json MarksJson(const float* block) {
+  const MarkView marks = ReadMarkView(block);
   Json out = Json::object();
-  if (marks[kMarkKindIndex] == 1.0f) {
+  if (marks.pairs) {
     Json pairs = Json::array();
-    for (int i = 0; i < first; ++i) {
+    for (size_t i = 0; i < marks.first.size(); ++i) {
       pairs.push_back(
-          Json::array({NumberJson(Representable(marks[i], SettingType::kInt, 1, kWasteGrade),
+          Json::array({NumberJson(Representable(marks.first[i], SettingType::kInt, 1, kWasteGrade),
                                   SettingType::kInt),
-                       LengthJson(marks[kMarkHalf + i])}));
+                       LengthJson(marks.pairLengths[i])}));
     }
     out["pairs"] = pairs;
     return out;
   }
-  const int second = CountUntilZero(marks + kMarkHalf);
-  Json top = Json::array();
-  Json side = Json::array();
-  for (int i = 0; i < first; ++i)
-    top.push_back(LengthJson(marks[i]));
-  for (int i = 0; i < second; ++i)
-    side.push_back(LengthJson(marks[kMarkHalf + i]));
-  out["lines"] = Json::object({{"top", top}, {"side", side}});
+  out["lines"] =
+      Json::object({{"top", LengthsJson(marks.first)}, {"side", LengthsJson(marks.second)}});
   return out;
 }
 

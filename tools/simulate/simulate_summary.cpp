@@ -136,7 +136,7 @@ SimulationSummary Summarize(const std::vector<BoardRun>& runs) {
 
 void PrintSummary(std::ostream& out, const SimulationHeader& header,
                   const SimulationSummary& summary) {
-  out << "simulated " << summary.boards << " boards of " << header.book;
+  out << "simulated " << CountText(summary.boards, "board", "boards") << " of " << header.book;
   if (header.generated) out << " (generated, seed " << header.seed << ")";
   out << (header.liveClock ? ", live clocks (as on the line)\n"
                            : ", clock standing still (every search runs all its generations)\n");
@@ -162,9 +162,9 @@ void PrintSummary(std::ostream& out, const SimulationHeader& header,
   out << Format("  all           %14.1f %14.1f %6.1f %%", summary.useful, summary.used,
                 Percent(summary.used, summary.useful))
       << (valued ? Format(" %11.2f", summary.value) : "") << '\n';
-  out << Format("  of the boards %14.1f %14.1f %6.1f %%   (waste pieces %.1f, %lld pieces cut)\n",
+  out << Format("  of the boards %14.1f %14.1f %6.1f %%   (waste pieces %.1f, %s cut)\n",
                 summary.boardLength, summary.used, Percent(summary.used, summary.boardLength),
-                summary.waste, static_cast<long long>(summary.pieces));
+                summary.waste, CountText(summary.pieces, "piece", "pieces").c_str());
 
   if (!summary.orders.empty()) {
     out << "\nfixed-length orders   row  grade  length      code      pieces   asked\n";
@@ -182,9 +182,9 @@ void PrintSummary(std::ostream& out, const SimulationHeader& header,
                 static_cast<long long>(summary.searches), static_cast<long long>(summary.cutShort));
   if (!header.optimum) return;
   out << Format(
-      "gap             search / exact optimum over %lld zones: the optimum reached in "
+      "gap             search / exact optimum over %s: the optimum reached in "
       "%.1f %%; median %.4f, 5th percentile %.4f, worst %.4f\n",
-      static_cast<long long>(summary.gapZones),
+      CountText(summary.gapZones, "zone", "zones").c_str(),
       Percent(static_cast<double>(summary.reached), static_cast<double>(summary.gapZones)),
       summary.gapMedian, summary.gapP5, summary.gapWorst);
   if (summary.notComputed > 0) {

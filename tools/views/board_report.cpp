@@ -4,10 +4,13 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <utility>
 
 #include "desk/block_geometry.h"
+#include "desk/marks.h"
+#include "desk/text.h"
 #include "interface/settings_table.h"
 
 namespace sawline::tools {
@@ -45,41 +48,18 @@ constexpr double kTagFont = 10.0;
 constexpr double kLaneNameX = kBoardX - 10.0;
 constexpr double kLaneGap = 10.0;  // between one cut list's numbers and the next cut list
 
-constexpr float kPairsMarkKind = 1.0f;  // mark-block kind of grade/length pairs
-constexpr double kTrimMargin = 0.1;     // a trim must leave more than this of its zone
+constexpr double kTrimMargin = 0.1;  // a trim must leave more than this of its zone
 
 // A length that can be drawn: not finite or negative counts as nothing.
 double Span(double length) {
   return std::isfinite(length) && length > 0.0 ? length : 0.0;
 }
 
-// The board-mark block as the host sent it.
-struct MarksView {
-  bool pairs = false;
-  std::vector<float> first;        // first half, up to its first 0
-  std::vector<float> second;       // second half, up to its first 0
-  std::vector<float> pairLengths;  // pairs: the length of each grade of the first half
-};
-
-MarksView ReadMarks(const float* marks) {
-  MarksView view;
-  view.pairs = marks[kMarkKindIndex] == kPairsMarkKind;
-  for (int i = 0; i < kMarkHalf && marks[i] != 0.0f; ++i)
-    view.first.push_back(marks[i]);
-  for (int i = 0; i < kMarkHalf && marks[kMarkHalf + i] != 0.0f; ++i)
-    view.second.push_back(marks[kMarkHalf + i]);
-  if (view.pairs) {
-    for (size_t i = 0; i < view.first.size(); ++i)
-      view.pairLengths.push_back(marks[kMarkHalf + static_cast<int>(i)]);
-  }
-  return view;
-}
-
 // Everything the page shows, read once from the blocks.
 struct Board {
   ResultView view;
   std::optional<ResultView> compare;  // the second answer, when the input has one
-  MarksView marks;
+  MarkView marks;                     // points into the input's mark block
   std::vector<ZoneView> zones;
   bool fromMarks = false;
   bool markingLines = false;
@@ -100,7 +80,7 @@ Board ReadBoard(const BoardReportInput& input) {
     board.compare = DecodeResult(parameters, OrZeros(input.compareResult),
                                  input.compareResult != nullptr ? input.compareReturned : 0);
   }
-  board.marks = ReadMarks(OrZeros(input.marks));
+  board.marks = ReadMarkView(OrZeros(input.marks));
   if (planned) {
     board.zones = board.view.zones;
     board.trims = ReadTrims(parameters, board.zones);
@@ -112,11 +92,11 @@ Board ReadBoard(const BoardReportInput& input) {
   board.fromMarks = true;
   board.markingLines = !board.marks.pairs;
   double start = 0.0;
-  for (size_t i = 0; i < board.marks.first.size(); ++i) {
+  const std::span<const float> lengths = board.marks.ZoneLengths();
+  for (size_t i = 0; i < lengths.size(); ++i) {
     const float grade = board.marks.pairs ? board.marks.first[i] : 0.0f;
-    const float length = board.marks.pairs ? board.marks.pairLengths[i] : board.marks.first[i];
-    board.zones.push_back({grade, length, start});
-    start += Span(static_cast<double>(length));
+    board.zones.push_back({grade, lengths[i], start});
+    start += Span(static_cast<double>(lengths[i]));
   }
   return board;
 }
@@ -244,20 +224,17 @@ double LaneEnd(const PieceLane& lane) {
   return lane.pieces.empty() ? lane.box.Bottom() : tagTop + kTagRows * kTagRowHeight;
 }
 
-BoardLayout Layout(const Board& board, const BoardReportInput& input) {
-  BoardLayout layout;
-  layout.left = html::kFigureLeft;
-  layout.top = html::kFigureTop;
-  layout.width = kDrawingWidth;
-  layout.boardX = kBoardX;
-  layout.fromMarks = board.fromMarks;
-  layout.markingLines = board.markingLines;
-
-  // The axis covers whatever is longest: the board length of the block, the zones or
-  // the cut list (they agree on a sound answer), so nothing is drawn off the board.
-  double zonesEnd = 0.0;
+// The length the zones cover end to end.
+double ZonesEnd(const Board& board) {
+  double end = 0.0;
   for (const ZoneView& zone : board.zones)
-    zonesEnd += Span(static_cast<double>(zone.length));
+    end += Span(static_cast<double>(zone.length));
+  return end;
+}
+
+// The axis covers whatever is longest: the board length of the block, the zones or the
+// cut lists (they agree on a sound answer), so nothing is drawn off the board.
+double AxisExtent(const Board& board, double zonesEnd) {
   double piecesEnd = 0.0;
   for (const ResultView* view : {&board.view, board.compare ? &*board.compare : nullptr}) {
     if (view == nullptr) continue;
@@ -268,19 +245,23 @@ BoardLayout Layout(const Board& board, const BoardReportInput& input) {
       piecesEnd = std::max(piecesEnd, fed);
     }
   }
-  layout.extent =
+  const double extent =
       std::max({Span(static_cast<double>(board.view.boardLength)), zonesEnd, piecesEnd});
-  if (layout.extent <= 0.0) layout.extent = 1.0;
-  layout.scale = kBoardWidth / layout.extent;
-  auto xAt = [&](double position) { return kBoardX + position * layout.scale; };
+  return extent > 0.0 ? extent : 1.0;
+}
 
+double XAt(const BoardLayout& layout, double position) {
+  return kBoardX + position * layout.scale;
+}
+
+void LayoutZones(const Board& board, BoardLayout& layout) {
   layout.zoneLane = {kBoardX, kZoneTop, kBoardWidth, kZoneHeight};
   double position = 0.0;
   for (size_t i = 0; i < board.zones.size(); ++i) {
     const ZoneView& zone = board.zones[i];
     const double length = Span(static_cast<double>(zone.length));
     ZoneShape shape;
-    shape.box = {xAt(position), kZoneTop, length * layout.scale, kZoneHeight};
+    shape.box = {XAt(layout, position), kZoneTop, length * layout.scale, kZoneHeight};
     shape.number = static_cast<int>(i) + 1;
     shape.grade = zone.grade;
     shape.length = zone.length;
@@ -291,23 +272,29 @@ BoardLayout Layout(const Board& board, const BoardReportInput& input) {
     layout.zones.push_back(shape);
     position += length;
   }
+}
 
+// The head trim from the board's start, the tail trim ending at the zones' end.
+void LayoutTrims(const Board& board, double zonesEnd, BoardLayout& layout) {
   auto trimShape = [&](double from, int length) {
     const double width = std::max(length * layout.scale, 2.0);
     TrimShape trim;
-    trim.zone = {xAt(from), kZoneTop, width, kZoneHeight};
-    trim.bracket = {xAt(from), kTrimTop + 2.0, width, 4.0};
+    trim.zone = {XAt(layout, from), kZoneTop, width, kZoneHeight};
+    trim.bracket = {XAt(layout, from), kTrimTop + 2.0, width, 4.0};
     trim.length = length;
     return trim;
   };
   if (board.trims.head > 0) layout.head = trimShape(0.0, board.trims.head);
   if (board.trims.tail > 0) {
     TrimShape tail = trimShape(zonesEnd - board.trims.tail, board.trims.tail);
-    tail.zone.x = std::min(tail.zone.x, xAt(zonesEnd) - tail.zone.width);
+    tail.zone.x = std::min(tail.zone.x, XAt(layout, zonesEnd) - tail.zone.width);
     tail.bracket.x = tail.zone.x;
     layout.tail = tail;
   }
+}
 
+// The cut list's lane, and the compared answer's under it; where the last one ends.
+double LayoutLanes(const Board& board, const BoardReportInput& input, BoardLayout& layout) {
   PieceLane first = LayoutLane(board.view.pieces, kLaneTop, layout);
   first.name = input.laneName.empty() ? std::string("cut list") : input.laneName;
   if (board.view.pieces.empty()) {
@@ -324,9 +311,25 @@ BoardLayout Layout(const Board& board, const BoardReportInput& input) {
     laneEnd = LaneEnd(second);
     layout.lanes.push_back(std::move(second));
   }
+  return laneEnd;
+}
+
+BoardLayout Layout(const Board& board, const BoardReportInput& input) {
+  BoardLayout layout;
+  layout.left = html::kFigureLeft;
+  layout.top = html::kFigureTop;
+  layout.width = kDrawingWidth;
+  layout.boardX = kBoardX;
+  layout.fromMarks = board.fromMarks;
+  layout.markingLines = board.markingLines;
+  const double zonesEnd = ZonesEnd(board);
+  layout.extent = AxisExtent(board, zonesEnd);
+  layout.scale = kBoardWidth / layout.extent;
+  LayoutZones(board, layout);
+  LayoutTrims(board, zonesEnd, layout);
+  const double laneEnd = LayoutLanes(board, input, layout);
   const bool anyPieces =
       !board.view.pieces.empty() || (board.compare && !board.compare->pieces.empty());
-
   // The legend's second row explains the pieces; a board without any has none.
   layout.legend = {8.0, laneEnd + 8.0, kDrawingWidth - 16.0,
                    (anyPieces ? 2 : 1) * kLegendRowHeight};
@@ -793,8 +796,9 @@ void WriteComparedCutList(std::ostream& out, const Board& board, const BoardRepo
   out << "<p>"
       << Escape(differing == 0
                     ? std::string("Every piece is as in the first cut list.")
-                    : Number(differing) + " of " + Number(static_cast<int>(table.rows.size())) +
-                          " pieces differ from the first cut list.")
+                    : Number(differing) + " of " +
+                          CountText(static_cast<long long>(table.rows.size()), "piece", "pieces") +
+                          (differing == 1 ? " differs" : " differ") + " from the first cut list.")
       << "</p>\n";
   html::WriteTable(out, table);
 }
@@ -927,7 +931,7 @@ void WriteZoneTable(std::ostream& out, const BoardLayout& layout) {
 }
 
 void WriteMarks(std::ostream& out, const Board& board) {
-  const MarksView& marks = board.marks;
+  const MarkView& marks = board.marks;
   html::Table table;
   if (marks.pairs) {
     table.header = {"mark", "grade", "length"};
@@ -968,12 +972,13 @@ std::string Subtitle(const Board& board, const BoardReportInput& input) {
     text += "no piece planned (returned " + Number(input.returned) + ")";
   } else {
     const double boardLength = static_cast<double>(board.view.boardLength);
-    text += Number(board.view.delivered) + " pieces  \u00b7  board " + html::Compact(boardLength) +
-            "  \u00b7  order pieces " + Percent(board.view.usedLength, boardLength) +
-            " of the board";
+    text += CountText(board.view.delivered, "piece", "pieces") + "  \u00b7  board " +
+            html::Compact(boardLength) + "  \u00b7  order pieces " +
+            Percent(board.view.usedLength, boardLength) + " of the board";
   }
   if (!input.notes.empty())
-    text += "  \u00b7  " + Number(static_cast<int>(input.notes.size())) + " note(s) below";
+    text += "  \u00b7  " + CountText(static_cast<long long>(input.notes.size()), "note", "notes") +
+            " below";
   return text;
 }
 

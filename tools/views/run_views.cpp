@@ -128,9 +128,8 @@ void PrintRun(std::ostream& out, const JobBlocks& job, const RunOutcome& outcome
         DecodeResult(job.parameters.data(), outcome.result.data(), outcome.returned);
     PrintCutList(out, view);
     PrintYield(out, view);
-  } else if (!outcome.refusal.empty()) {
-    out << "the library refused the board: " << outcome.refusal << '\n';
   } else {
+    // Why (a refusal's reason) is the caller's to say, once, on the error output.
     out << "no piece planned: the result block is left as it was\n";
   }
   out << "\nrun log: " << outcome.logPath << " (GBK)\n";

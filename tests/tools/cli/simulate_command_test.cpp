@@ -5,6 +5,7 @@
 // looked at alone, folders with a bad job among good ones, and usage errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -82,6 +83,7 @@ TEST_F(SimulateCommand, DrawnShiftRepeatsByteForByteAndABoardRunsAlone) {
   // Board 3 alone answers as it did in the shift.
   const Outcome alone = Sawline({book, "--board", "3", "--seed", "4", "--json", Path("3.json")});
   ASSERT_EQ(alone.status, 0) << alone.err;
+  EXPECT_NE(alone.out.find("simulated 1 board of "), std::string::npos) << alone.out;
   const nlohmann::json one = nlohmann::json::parse(ReadFileBytes(Path("3.json")));
   ASSERT_EQ(one["board_results"].size(), 1u);
   EXPECT_EQ(one["board_results"][0], shift["board_results"][3]);
@@ -175,6 +177,9 @@ TEST_F(SimulateCommand, UsageErrorsRunNothing) {
       {{book, "--boards", "3", "--time", "yesterday"}, "--time"},
       {{book, "--boards", "3", "--live-clock", "--time", "2026-01-01T00:00:00Z"}, "--live-clock"},
       {{SourcePath("examples/missing.json"), "--boards", "3"}, "no boards were drawn"},
+      {{book, "--raw", book}, "--raw: 2 required"},
+      {{book, "--boards", "3", "--raw", book, other}, "--raw excludes --boards"},
+      {{book, "--boards", "3", "--json", Path("none/shift.json")}, "none does not exist"},
   };
   for (const Case& c : cases) {
     const Outcome outcome = Sawline(c.arguments);
@@ -182,6 +187,33 @@ TEST_F(SimulateCommand, UsageErrorsRunNothing) {
     EXPECT_NE((outcome.out + outcome.err).find(c.message), std::string::npos)
         << c.message << ": " << outcome.out << outcome.err;
   }
+}
+
+// A board model that does not read is named by file, line and JSON pointer, and no board
+// is drawn; the same job still runs as a board of its own, which does not use the model.
+TEST_F(SimulateCommand, BoardModelErrorsNameTheirLine) {
+  std::string job = ReadFileBytes(SourcePath("examples/example_board.json"));
+  const size_t end = job.rfind('}');
+  ASSERT_NE(end, std::string::npos);
+  job.insert(end, ",\n  \"board_model\": {\n    \"length\": [4000]\n  }\n");
+  const std::string path = Path("model.json");
+  std::ofstream(path) << job;
+  const int line =
+      1 + static_cast<int>(std::count(
+              job.begin(), job.begin() + static_cast<long>(job.find("\"length\": [4000]")), '\n'));
+
+  const Outcome drawn = Sawline({path, "--boards", "3"});
+  EXPECT_EQ(drawn.status, 2);
+  EXPECT_NE(drawn.err.find(path + ":" + std::to_string(line) +
+                           ": /board_model/length: must be [least, most], two whole numbers"),
+            std::string::npos)
+      << drawn.err;
+  EXPECT_NE(drawn.err.find("no boards were drawn"), std::string::npos) << drawn.err;
+  EXPECT_EQ(drawn.out, "");
+
+  const Outcome alone = Sawline({path, "--jobs", "1"});
+  EXPECT_EQ(alone.status, 0) << alone.err;
+  EXPECT_NE(alone.out.find("1 planned"), std::string::npos) << alone.out;
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ TEST(BlockChecks, WarnAboutWhatIsLegalButLikelyAMistake) {
          j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 1.0f);
          j.Set(SAWLINE_PARAM_VARIABLE_ORDER_VALUE, 0.0005f);
        },
-       "1 order rows have no value above 0.001 (0 fixed-length, 1 variable-length)"},
+       "1 order row has no value above 0.001 (0 fixed-length, 1 variable-length): in value "
+       "optimization it is never used"},
       {"a short fixed row", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_FIXED_ORDER_LENGTH, 79.0f); },
        "fixed-length row 0: length 79 is 79 or shorter: the row is never used"},
       {"a weightless fixed row",
@@ -87,7 +88,7 @@ TEST(BlockChecks, WarnAboutWhatIsLegalButLikelyAMistake) {
       {"defect sawing ignores fixed rows",
        [](JobBlocks& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 4.0f); },
        "defect sawing (OptimizeMode 4) uses only the grade-1 variable-length rows, for their "
-       "codes: 1 other order rows are not used"},
+       "codes: 1 other order row is not used"},
       {"mode 5", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 5.0f); },
        "OptimizeMode is 5, outside 0 to 4 (the library refuses such a board)"},
       {"a fraction in a setting", [](JobBlocks& j) { j.Set(SAWLINE_PARAM_OPTIMIZE_MODE, 0.5f); },
