@@ -241,7 +241,7 @@ std::string JobSchemaText() {
   properties["orders"] = OrdersSchema();
   properties["marks"] = MarksSchema();
   properties["raw"] = RawSchema();
-  // Read by `sawline simulate` only (board_model.h), which checks it on its own.
+  // Read with the job (board_model.h); only `sawline simulate` uses it.
   properties["board_model"] = BoardModelSchema();
   schema["properties"] = properties;
   return PrettyJson(schema);

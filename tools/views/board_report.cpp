@@ -394,14 +394,14 @@ void WriteRuler(std::ostream& out, const BoardLayout& layout) {
 std::string ZoneTooltip(const ZoneShape& zone, bool markingLines) {
   const std::string range = html::Compact(zone.start) + " to " +
                             html::Compact(zone.start + Span(static_cast<double>(zone.length)));
-  const std::string length = html::ExactFloat(zone.length);
+  const std::string length = FloatText(zone.length);
   if (markingLines) {
     return "Interval " + Number(zone.number) + " between marking lines: " + length + " long, " +
            range;
   }
   const int grade = TruncToInt(static_cast<double>(zone.grade));
   const std::string what =
-      grade == kWasteGrade ? std::string("waste") : "grade " + html::ExactFloat(zone.grade);
+      grade == kWasteGrade ? std::string("waste") : "grade " + FloatText(zone.grade);
   return "Zone " + Number(zone.number) + ": " + what + ", " + length + " long, " + range;
 }
 
@@ -472,8 +472,8 @@ std::string PieceTooltip(const PieceView& piece, const PieceShape& shape) {
   const double start = shape.start;
   std::string text = "Piece " + Number(shape.number) + ": " + PieceKindName(piece.kind);
   if (piece.grade > 0) text += ", grade " + Number(piece.grade);
-  text += ", length " + html::ExactFloat(piece.length) + ", feed " +
-          html::ExactFloat(piece.feedLength) + ", from " + html::Compact(start) + " to " +
+  text += ", length " + FloatText(piece.length) + ", feed " + FloatText(piece.feedLength) +
+          ", from " + html::Compact(start) + " to " +
           html::Compact(start + Span(static_cast<double>(piece.length)));
   if (piece.kicked) {
     text += ", to the waste kicker (code " + CodeText(piece.codeFields) + ")";
@@ -696,11 +696,9 @@ void WriteRunFacts(std::ostream& out, const Board& board, const BoardReportInput
       "returned",
       Number(input.returned) + (input.returned > kResultPieces ? " (the block holds 100)" : ""));
   facts.emplace_back("optimization mode", Number(view.mode) + " " + ModeName(view.mode));
-  facts.emplace_back("kerf", html::ExactFloat(view.kerf));
-  facts.emplace_back("longest waste piece",
-                     html::ExactFloat(parameters[SAWLINE_PARAM_WASTE_MAX_LENGTH]));
-  facts.emplace_back("waste kicker code",
-                     html::ExactFloat(parameters[SAWLINE_PARAM_WASTE_KICKER_CODE]));
+  facts.emplace_back("kerf", FloatText(view.kerf));
+  facts.emplace_back("longest waste piece", FloatText(parameters[SAWLINE_PARAM_WASTE_MAX_LENGTH]));
+  facts.emplace_back("waste kicker code", FloatText(parameters[SAWLINE_PARAM_WASTE_KICKER_CODE]));
   facts.emplace_back(
       "waste gate selected",
       TruncToInt(static_cast<double>(parameters[SAWLINE_PARAM_WASTE_GATE_SELECT])) == 1
@@ -708,15 +706,15 @@ void WriteRunFacts(std::ostream& out, const Board& board, const BoardReportInput
           : "no (waste of 70 to 140 is cut in two)");
   if (!board.fromMarks) {
     const double boardLength = static_cast<double>(view.boardLength);
-    facts.emplace_back("board length", html::ExactFloat(view.boardLength));
+    facts.emplace_back("board length", FloatText(view.boardLength));
     facts.emplace_back("feed lengths added up", html::Compact(view.feedSum));
-    facts.emplace_back("useful length (grades 1 to 8)", html::ExactFloat(view.usefulLength));
+    facts.emplace_back("useful length (grades 1 to 8)", FloatText(view.usefulLength));
     facts.emplace_back("length of order pieces", html::Compact(view.usedLength) + "  (" +
                                                      Percent(view.usedLength, boardLength) +
                                                      " of the board)");
     facts.emplace_back("waste pieces", html::Compact(view.wasteLength));
     facts.emplace_back("kerfs", html::Compact(boardLength - view.usedLength - view.wasteLength));
-    if (view.mode == 1) facts.emplace_back("value", html::ExactFloat(view.totalValue));
+    if (view.mode == 1) facts.emplace_back("value", FloatText(view.totalValue));
   }
   html::Heading(out, "run", "Run");
   html::WriteFacts(out, facts);
@@ -734,8 +732,8 @@ void WriteCutList(std::ostream& out, const Board& board) {
     row.cells = {Number(static_cast<int>(i) + 1),
                  PieceKindName(piece.kind),
                  piece.grade > 0 ? Number(piece.grade) : "",
-                 html::ExactFloat(piece.length),
-                 html::ExactFloat(piece.feedLength),
+                 FloatText(piece.length),
+                 FloatText(piece.feedLength),
                  html::Compact(piece.start),
                  html::Compact(end),
                  piece.code != 0 ? CodeText(piece.codeFields) : "",
@@ -774,8 +772,8 @@ void WriteComparedCutList(std::ostream& out, const Board& board, const BoardRepo
       row.cells = {Number(static_cast<int>(i) + 1),
                    PieceKindName(piece.kind),
                    piece.grade > 0 ? Number(piece.grade) : "",
-                   html::ExactFloat(piece.length),
-                   html::ExactFloat(piece.feedLength),
+                   FloatText(piece.length),
+                   FloatText(piece.feedLength),
                    piece.code != 0 ? CodeText(piece.codeFields) : "",
                    same ? "yes" : "differs"};
       row.swatch =
@@ -810,7 +808,7 @@ void WriteControllerRecords(std::ostream& out, const Board& board) {
   for (size_t i = 0; i < board.view.pieces.size(); ++i) {
     const PieceView& piece = board.view.pieces[i];
     html::Table::Row row;
-    row.cells = {Number(static_cast<int>(i) + 1), html::ExactFloat(piece.feedLength)};
+    row.cells = {Number(static_cast<int>(i) + 1), FloatText(piece.feedLength)};
     for (const int field : piece.codeFields)
       row.cells.push_back(Number(field));
     table.rows.push_back(std::move(row));
@@ -843,30 +841,30 @@ void WriteYield(std::ostream& out, const Board& board) {
     html::Table::Row row;
     row.swatch = html::GradeColour(grade.grade).Hex();
     row.cells = {Number(grade.grade),
-                 html::ExactFloat(grade.useful),
-                 html::ExactFloat(grade.fixed),
-                 html::ExactFloat(grade.variable),
-                 html::ExactFloat(grade.uncut),
-                 html::ExactFloat(grade.total),
+                 FloatText(grade.useful),
+                 FloatText(grade.fixed),
+                 FloatText(grade.variable),
+                 FloatText(grade.uncut),
+                 FloatText(grade.total),
                  Percent(static_cast<double>(grade.total), static_cast<double>(grade.useful))};
     if (valueMode) {
-      row.cells.push_back(html::ExactFloat(grade.value));
-      row.cells.push_back(html::ExactFloat(grade.fixedValue));
-      row.cells.push_back(html::ExactFloat(grade.variableValue));
+      row.cells.push_back(FloatText(grade.value));
+      row.cells.push_back(FloatText(grade.fixedValue));
+      row.cells.push_back(FloatText(grade.variableValue));
     }
     table.rows.push_back(std::move(row));
   }
   table.footer = {"all grades",
-                  html::ExactFloat(view.usefulLength),
+                  FloatText(view.usefulLength),
                   html::Compact(fixed),
                   html::Compact(variable),
                   html::Compact(uncut),
                   html::Compact(view.usedLength),
                   Percent(view.usedLength, static_cast<double>(view.usefulLength))};
   if (valueMode) {
-    table.footer.push_back(html::ExactFloat(view.totalValue));
-    table.footer.push_back(html::ExactFloat(view.fixedValue));
-    table.footer.push_back(html::ExactFloat(view.variableValue));
+    table.footer.push_back(FloatText(view.totalValue));
+    table.footer.push_back(FloatText(view.fixedValue));
+    table.footer.push_back(FloatText(view.variableValue));
   }
   html::Heading(out, "yield", valueMode ? "Yield and value per grade" : "Yield per grade");
   html::WriteTable(out, table);
@@ -915,8 +913,8 @@ void WriteZoneTable(std::ostream& out, const BoardLayout& layout) {
     html::Table::Row row;
     row.swatch = html::GradeColour(TruncToInt(static_cast<double>(zone.grade))).Hex();
     row.cells = {Number(zone.number),
-                 html::ExactFloat(zone.grade),
-                 html::ExactFloat(zone.length),
+                 FloatText(zone.grade),
+                 FloatText(zone.length),
                  html::Compact(zone.start),
                  html::Compact(zone.start + Span(static_cast<double>(zone.length))),
                  trimmed};
@@ -937,8 +935,8 @@ void WriteMarks(std::ostream& out, const Board& board) {
     table.header = {"mark", "grade", "length"};
     table.numeric = {true, true, true};
     for (size_t i = 0; i < marks.first.size(); ++i) {
-      table.rows.push_back({{Number(static_cast<int>(i) + 1), html::ExactFloat(marks.first[i]),
-                             html::ExactFloat(marks.pairLengths[i])},
+      table.rows.push_back({{Number(static_cast<int>(i) + 1), FloatText(marks.first[i]),
+                             FloatText(marks.pairLengths[i])},
                             {},
                             {}});
     }
@@ -948,8 +946,8 @@ void WriteMarks(std::ostream& out, const Board& board) {
     const size_t count = std::max(marks.first.size(), marks.second.size());
     for (size_t i = 0; i < count; ++i) {
       table.rows.push_back({{Number(static_cast<int>(i) + 1),
-                             i < marks.first.size() ? html::ExactFloat(marks.first[i]) : "",
-                             i < marks.second.size() ? html::ExactFloat(marks.second[i]) : ""},
+                             i < marks.first.size() ? FloatText(marks.first[i]) : "",
+                             i < marks.second.size() ? FloatText(marks.second[i]) : ""},
                             {},
                             {}});
     }

@@ -1,6 +1,5 @@
 #include "views/html_page.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -63,12 +62,6 @@ std::string Escape(std::string_view text) {
     }
   }
   return out;
-}
-
-std::string ExactFloat(float value) {
-  char buffer[48];
-  const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
 }
 
 std::string Compact(double value) {

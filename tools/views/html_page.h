@@ -29,10 +29,6 @@ inline constexpr int kFigureTop = kPageMargin + kHeaderHeight;
 // characters other than tab and line end are dropped: they are not allowed in HTML.
 std::string Escape(std::string_view text);
 
-// Shortest decimal text that reads back as the same 32-bit float: "1200", "845.5",
-// "0.1", "nan", "inf". For tables that must show exactly what a block holds.
-std::string ExactFloat(float value);
-
 // A length for a label: whole numbers without decimals, others with one ("1200",
 // "845.5"); "?" for a value that is not finite.
 std::string Compact(double value);

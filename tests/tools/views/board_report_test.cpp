@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "desk/text.h"
 #include "interface/block_layout.h"
 #include "support/test_support.h"
 #include "tools/support/report_boards.h"
@@ -242,7 +243,7 @@ TEST(BoardReportHostile, BrokenBlocksStillGiveAFiniteDrawing) {
 TEST(HtmlPage, NumbersReadBackAndLabelsStayShort) {
   for (const float value :
        {1200.0f, 845.5f, 0.1f, 1.0f / 3.0f, 16777217.0f, 3.4028235e38f, 1e-40f, -0.0f, -2.5f}) {
-    const std::string text = tools::html::ExactFloat(value);
+    const std::string text = tools::FloatText(value);
     EXPECT_EQ(std::strtof(text.c_str(), nullptr), value) << text;
   }
   const std::pair<double, const char*> compact[] = {
