@@ -42,6 +42,9 @@ std::vector<BoardRun> Runs() {
     run.useful = 200.0;
     run.grades[0] = {50.0, 100.0, 5.0};
     run.grades[1] = {90.0, 100.0, 9.0};
+    // Every piece lies in a zone of its own grade.
+    run.grades[0].ownZones = 50.0;
+    run.grades[1].ownZones = 90.0;
     run.used = 140.0;
     run.pieces = 3;
     run.callMs = static_cast<double>(i + 1);
@@ -65,7 +68,7 @@ std::vector<double> Heights(const ChartPanel& panel) {
 TEST(SimulateReport, ChartsShowTheSummaryInProportion) {
   const std::vector<BoardRun> runs = Runs();
   const tools::SimulationSummary summary = tools::Summarize(runs);
-  const tools::SimulationCharts charts = tools::LayoutSimulationCharts(summary, runs);
+  const tools::SimulationCharts charts = tools::LayoutSimulationCharts(summary, runs, true);
 
   // Yield: grade 1, grade 2, all; the full height is 100 %.
   ASSERT_EQ(charts.yield.bars.size(), 3u);
@@ -114,6 +117,7 @@ TEST(SimulateReport, PageIsSelfContainedAndNamesTheBoardsThatFailed) {
   header.book = "shift & book";
   header.generated = true;
   header.seed = 9;
+  header.timings = true;
   std::ostringstream page;
   tools::WriteSimulationReport(page, header, tools::Summarize(runs), runs);
   const std::string html = page.str();
@@ -149,11 +153,13 @@ class SimulateReportBrowser : public ::testing::Test {
 TEST_F(SimulateReportBrowser, EveryBarIsDrawnWhereTheLayoutPutsIt) {
   const std::vector<BoardRun> runs = Runs();
   const tools::SimulationSummary summary = tools::Summarize(runs);
-  const tools::SimulationCharts charts = tools::LayoutSimulationCharts(summary, runs);
+  const tools::SimulationCharts charts = tools::LayoutSimulationCharts(summary, runs, true);
   const std::string page = (directory_ / "shift.html").string();
   {
     std::ofstream out(page, std::ios::binary);
-    tools::WriteSimulationReport(out, tools::SimulationHeader(), summary, runs);
+    tools::SimulationHeader header;
+    header.timings = true;
+    tools::WriteSimulationReport(out, header, summary, runs);
   }
   const int left = tools::html::kFigureLeft;
   const int top = tools::html::kFigureTop;

@@ -184,8 +184,9 @@ TEST_F(Simulate, TheSameSeedGivesTheSameJsonAndCsv) {
   for (int run = 0; run < 2; ++run) {
     options.jobs = 1 + run;
     const std::vector<BoardRun> runs = tools::RunSimulation(boards, options);
-    json[run] = tools::SimulationJson(header, tools::Summarize(runs), runs);
-    csv[run] = tools::SimulationCsv(header, runs);
+    const tools::SimulationSummary summary = tools::Summarize(runs);
+    json[run] = tools::SimulationJson(header, summary, runs);
+    csv[run] = tools::SimulationCsv(header, runs, summary);
   }
   EXPECT_EQ(json[0], json[1]);
   EXPECT_EQ(csv[0], csv[1]);
