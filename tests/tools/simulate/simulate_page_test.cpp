@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
 #include "tools/support/browser_shot.h"
 
 namespace sawline::test {
@@ -205,6 +206,47 @@ TEST_F(SimulateReportBrowser, EveryBarIsDrawnWhereTheLayoutPutsIt) {
   for (const std::string& fault : faults)
     ADD_FAILURE() << fault;
   EXPECT_GE(checked, 6);
+}
+// Two books over the same boards, the second with more pieces of one order: the page
+// marks that order's row (and the figures that differ) with the marked rows' colour,
+// and a page of two equal books shows that colour nowhere.
+TEST_F(SimulateReportBrowser, TheComparisonPageMarksWhereTheBooksDiffer) {
+  const tools::html::Colour marked{0xff, 0xf3, 0xc4};
+  const std::vector<BoardRun> runs = Runs();
+  std::vector<BoardRun> more = runs;
+  for (BoardRun& run : more)
+    run.orders.push_back({3, 1, 900, 11030101, 0, 2, 0});
+  int counts[2] = {0, 0};
+  for (int differ = 0; differ < 2; ++differ) {
+    std::vector<tools::BookShift> books;
+    for (const std::vector<BoardRun>* shift : {&runs, differ ? &more : &runs}) {
+      tools::BookShift book;
+      book.header.book = books.empty() ? "a.json" : "b.json";
+      book.runs = *shift;
+      book.summary = tools::Summarize(book.runs);
+      books.push_back(std::move(book));
+    }
+    const std::vector<tools::ComparedOrder> orders = tools::CompareOrders(books);
+    ASSERT_EQ(orders.size(), differ ? 1u : 0u);
+    const std::string page = (directory_ / ("books" + std::to_string(differ) + ".html")).string();
+    {
+      std::ofstream out(page, std::ios::binary);
+      tools::WriteComparisonReport(out, books);
+    }
+    EXPECT_NE(ReadFileBytes(page).find("b.json"), std::string::npos);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      browser::Shot shot;
+      std::string error;
+      ASSERT_TRUE(
+          browser::TakeShot(page, (directory_ / "books.png").string(), 900, 900, &shot, &error))
+          << error;
+      int total = 0;
+      counts[differ] = browser::CountNear(shot, 0, 0, shot.width, shot.height, marked, 3, &total);
+      if (differ == 0 || counts[differ] > 0) break;
+    }
+  }
+  EXPECT_EQ(counts[0], 0);
+  EXPECT_GT(counts[1], 500) << "the row of the order the books disagree on is marked";
 }
 #endif  // _WIN32
 
