@@ -54,6 +54,8 @@ void BM_SimulateShift(benchmark::State& state) {
   }
   sawline::tools::SimulationOptions options;
   options.optimum = state.range(1) != 0;
+  // Carried: the done counts go from board to board, the calls one after the other.
+  options.carried = state.range(2) != 0;
   int64_t zones = 0;
   for (auto _ : state) {
     const std::vector<sawline::tools::BoardRun> runs =
@@ -67,8 +69,8 @@ void BM_SimulateShift(benchmark::State& state) {
   state.counters["zones"] = static_cast<double>(zones) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_SimulateShift)
-    ->ArgsProduct({{1000}, {1, 0}})
-    ->ArgNames({"boards", "optimum"})
+    ->ArgsProduct({{1000}, {1, 0}, {1, 0}})
+    ->ArgNames({"boards", "optimum", "carried"})
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();

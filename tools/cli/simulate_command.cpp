@@ -4,27 +4,32 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "desk/desk_run.h"
 #include "desk/files.h"
 #include "desk/raw_blocks.h"
 #include "desk/run_time.h"
 #include "desk/text.h"
 #include "jobfile/board_model.h"
 #include "jobfile/job_reader.h"
+#include "jobfile/job_writer.h"
 #include "record/record_reader.h"
 #include "record/record_rebuild.h"
 #include "simulate/board_drawing.h"
 #include "simulate/simulate.h"
 #include "simulate/simulate_page.h"
 #include "simulate/simulate_summary.h"
+#include "views/run_views.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -52,6 +57,18 @@ struct SimulateArguments {
   std::string json;
   std::string csv;
   std::string report;
+  std::string book;                  // --book: the settings and order book of every board
+  std::vector<std::string> compare;  // further books, run over the same boards
+  bool independent = false;
+  std::string jobOut;  // --board N --job: board N as the job it met in the shift
+};
+
+// One book's boards, read and ready to run.
+struct ShiftBoards {
+  SimulationHeader header;
+  std::vector<SimulationBoard> boards;
+  // The order book before the shift, when every board holds the same one.
+  std::optional<std::array<float, kParameterBlockFloats>> book;
 };
 
 bool StandardErrorIsTerminal() {
@@ -65,7 +82,8 @@ bool StandardErrorIsTerminal() {
 // Progress on stderr: a bar redrawn in place on a terminal, a line per tenth otherwise.
 class Progress {
  public:
-  Progress(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
+  Progress(std::ostream& err, bool terminal, std::string what = "")
+      : err_(err), terminal_(terminal), what_(std::move(what)) {}
 
   void operator()(size_t done, size_t total) {
     const double seconds =
@@ -77,7 +95,7 @@ class Progress {
       char line[128];
       std::snprintf(line, sizeof line, "simulate: %llu of %llu %s (%.1f s)\n",
                     static_cast<unsigned long long>(done), static_cast<unsigned long long>(total),
-                    total == 1 ? "board" : "boards", seconds);
+                    Noun(total), seconds);
       err_ << line << std::flush;
       return;
     }
@@ -87,16 +105,22 @@ class Progress {
     const size_t filled = total > 0 ? done * kWidth / total : kWidth;
     const double rate = seconds > 0.0 ? static_cast<double>(done) / seconds : 0.0;
     char line[160];
-    std::snprintf(line, sizeof line, "\r  [%s%s] %llu/%llu %s  %.1f s  %.1f boards/s ",
+    std::snprintf(line, sizeof line, "\r  [%s%s] %llu/%llu %s  %.1f s  %.1f per s ",
                   std::string(filled, '#').c_str(), std::string(kWidth - filled, '-').c_str(),
                   static_cast<unsigned long long>(done), static_cast<unsigned long long>(total),
-                  total == 1 ? "board" : "boards", seconds, rate);
+                  Noun(total), seconds, rate);
     err_ << line << (done == total ? "\n" : "") << std::flush;
   }
 
  private:
+  const char* Noun(size_t total) const {
+    if (!what_.empty()) return what_.c_str();
+    return total == 1 ? "board" : "boards";
+  }
+
   std::ostream& err_;
   bool terminal_;
+  std::string what_;  // what is counted ("exact optima"); "" for boards
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   size_t lastTenth_ = static_cast<size_t>(-1);
   double lastDrawn_ = -1.0;
@@ -177,45 +201,66 @@ SimulationOptions OptionsOf(const SimulateArguments& arguments) {
   return options;
 }
 
-// The boards drawn from the one job's order book and board model; false after a message.
-bool DrawBoards(const SimulateArguments& arguments, SimulationHeader& header,
-                std::vector<SimulationBoard>& boards, std::ostream& err) {
-  if (arguments.inputs.size() != 1) {
-    err << "sawline: simulate: --boards and --board draw from the order book of exactly one "
-           "job file\n";
-    return false;
-  }
-  const std::string& path = arguments.inputs.front();
-  JobBlocks book;
+// A job that must read: its blocks and board model; false after a message.
+bool LoadBook(const std::string& path, JobBlocks& book, std::optional<BoardModel>* model,
+              std::ostream& err) {
   JobDiagnostics diagnostics;
   const bool read = LoadJob(path, book, &diagnostics);
   for (const std::string& error : diagnostics.errors)
     err << error << '\n';
   for (const std::string& error : diagnostics.boardModelErrors)
     err << error << '\n';
-  if (!read || !diagnostics.boardModelErrors.empty()) {
-    err << "sawline: simulate: " << path << ": no boards were drawn\n";
+  if (!read || (model != nullptr && !diagnostics.boardModelErrors.empty())) {
+    err << "sawline: simulate: " << path
+        << (model != nullptr ? ": no boards were drawn\n" : ": the book does not read\n");
     return false;
   }
   for (const std::string& warning : diagnostics.warnings)
     err << "sawline: warning: " << warning << '\n';
-  const BoardModel model = diagnostics.boardModel.value_or(BoardModel{});
-  header.book = path;
-  header.generated = true;
-  header.seed = arguments.seed;
-  const int64_t first = arguments.board >= 0 ? arguments.board : 0;
-  const int64_t count = arguments.board >= 0 ? 1 : arguments.boards;
-  for (int64_t i = first; i < first + count; ++i) {
-    const uint64_t number = static_cast<uint64_t>(i);
-    boards.push_back({"drawn board " + std::to_string(i), "",
-                      DrawBoard(book, model, arguments.seed, number), i});
+  if (model != nullptr) *model = diagnostics.boardModel.value_or(BoardModel{});
+  return true;
+}
+
+// The numbers of the drawn boards to run: with --board N of a carried shift boards 0 to
+// N (the boards before it leave the done counts it meets), else N alone or 0 to count - 1.
+std::pair<int64_t, int64_t> DrawnRange(const SimulateArguments& arguments, bool carried) {
+  if (arguments.board < 0) return {0, arguments.boards};
+  return carried ? std::pair<int64_t, int64_t>{0, arguments.board + 1}
+                 : std::pair<int64_t, int64_t>{arguments.board, arguments.board + 1};
+}
+
+// The boards drawn by the first job's board model and seed, with each book's settings
+// and orders; false after a message.
+bool DrawBoards(const SimulateArguments& arguments, const std::vector<std::string>& books,
+                bool carried, std::vector<ShiftBoards>& shifts, std::ostream& err) {
+  if (arguments.inputs.size() != (arguments.book.empty() ? 1u : 0u)) {
+    err << "sawline: simulate: --boards and --board draw from the order book of exactly one "
+           "job file (the input, or --book)\n";
+    return false;
+  }
+  std::optional<BoardModel> model;
+  for (size_t b = 0; b < books.size(); ++b) {
+    JobBlocks book;
+    if (!LoadBook(books[b], book, b == 0 ? &model : nullptr, err)) return false;
+    ShiftBoards shift;
+    shift.header.book = books[b];
+    shift.header.generated = true;
+    shift.header.seed = arguments.seed;
+    shift.book = book.parameters;
+    const auto [first, end] = DrawnRange(arguments, carried);
+    for (int64_t i = first; i < end; ++i) {
+      shift.boards.push_back({"drawn board " + std::to_string(i), "",
+                              DrawBoard(book, *model, arguments.seed, static_cast<uint64_t>(i)),
+                              i});
+    }
+    shifts.push_back(std::move(shift));
   }
   return true;
 }
 
 // The boards of the inputs and the raw block pairs; false after a message when none.
-bool GatherBoards(const SimulateArguments& arguments, SimulationHeader& header,
-                  std::vector<SimulationBoard>& boards, std::ostream& err) {
+bool GatherBoards(const SimulateArguments& arguments, std::vector<SimulationBoard>& boards,
+                  std::ostream& err) {
   for (const std::string& input : arguments.inputs)
     AddInput(input, boards);
   for (size_t r = 0; r + 1 < arguments.raw.size(); r += 2) {
@@ -231,24 +276,69 @@ bool GatherBoards(const SimulateArguments& arguments, SimulationHeader& header,
            "one job with --boards N\n";
     return false;
   }
-  header.book = arguments.inputs.size() == 1 && arguments.raw.empty()
-                    ? arguments.inputs.front()
-                    : CountText(static_cast<long long>(boards.size()), "input", "inputs");
+  return true;
+}
+
+// The one order book the readable boards share, if they do.
+std::optional<std::array<float, kParameterBlockFloats>> SharedBook(
+    const std::vector<SimulationBoard>& boards) {
+  std::optional<std::array<float, kParameterBlockFloats>> book;
+  for (const SimulationBoard& board : boards) {
+    if (!board.problem.empty()) continue;
+    if (!book) book = board.job.parameters;
+    if (std::memcmp(book->data(), board.job.parameters.data(), sizeof(float) * book->size()) != 0)
+      return std::nullopt;
+  }
+  return book;
+}
+
+// The input boards once per book: with --book (and --compare) each board keeps its marks
+// and takes the book's settings and orders; without, the boards as they are.
+bool InputShifts(const SimulateArguments& arguments, const std::vector<std::string>& books,
+                 std::vector<ShiftBoards>& shifts, std::ostream& err) {
+  std::vector<SimulationBoard> boards;
+  if (!GatherBoards(arguments, boards, err)) return false;
+  const std::string inputs =
+      arguments.inputs.size() == 1 && arguments.raw.empty()
+          ? arguments.inputs.front()
+          : CountText(static_cast<long long>(boards.size()), "input", "inputs");
+  if (books.empty()) {
+    ShiftBoards shift;
+    shift.header.book = inputs;
+    shift.book = SharedBook(boards);
+    shift.boards = std::move(boards);
+    shifts.push_back(std::move(shift));
+    return true;
+  }
+  for (const std::string& path : books) {
+    JobBlocks book;
+    if (!LoadBook(path, book, nullptr, err)) return false;
+    ShiftBoards shift;
+    shift.header.book = path + " on " + inputs;
+    shift.book = book.parameters;
+    shift.boards = boards;
+    for (SimulationBoard& board : shift.boards)
+      board.job.parameters = book.parameters;
+    shifts.push_back(std::move(shift));
+  }
   return true;
 }
 
 // The --json, --csv and --report files, each tried; false when one cannot be written.
-bool WriteSimulationOutputs(const SimulateArguments& arguments, const SimulationHeader& header,
-                            const SimulationSummary& summary, const std::vector<BoardRun>& runs,
+bool WriteSimulationOutputs(const SimulateArguments& arguments, const BookShift& shift,
                             Console& console) {
   bool written = true;
-  if (!arguments.json.empty())
-    written &= WriteText(arguments.json, SimulationJson(header, summary, runs), console.err);
-  if (!arguments.csv.empty())
-    written &= WriteText(arguments.csv, SimulationCsv(header, runs), console.err);
+  if (!arguments.json.empty()) {
+    written &= WriteText(arguments.json, SimulationJson(shift.header, shift.summary, shift.runs),
+                         console.err);
+  }
+  if (!arguments.csv.empty()) {
+    written &= WriteText(arguments.csv, SimulationCsv(shift.header, shift.runs, shift.summary),
+                         console.err);
+  }
   if (!arguments.report.empty()) {
     std::ostringstream page;
-    WriteSimulationReport(page, header, summary, runs);
+    WriteSimulationReport(page, shift.header, shift.summary, shift.runs);
     if (WriteText(arguments.report, page.str(), console.err)) {
       console.out << "summary page: " << arguments.report << '\n';
     } else {
@@ -258,32 +348,177 @@ bool WriteSimulationOutputs(const SimulateArguments& arguments, const Simulation
   return written;
 }
 
+bool WriteComparisonOutputs(const SimulateArguments& arguments, const std::vector<BookShift>& books,
+                            Console& console) {
+  bool written = true;
+  if (!arguments.json.empty())
+    written &= WriteText(arguments.json, ComparisonJson(books), console.err);
+  if (!arguments.csv.empty())
+    written &= WriteText(arguments.csv, ComparisonCsv(books), console.err);
+  if (!arguments.report.empty()) {
+    std::ostringstream page;
+    WriteComparisonReport(page, books);
+    if (WriteText(arguments.report, page.str(), console.err)) {
+      console.out << "comparison page: " << arguments.report << '\n';
+    } else {
+      written = false;
+    }
+  }
+  return written;
+}
+
+// The --json and --csv files of a board looked at alone (its --report is the board's
+// report).
+bool WriteLoneOutputs(const SimulateArguments& arguments, const BookShift& shift,
+                      Console& console) {
+  bool written = true;
+  if (!arguments.json.empty()) {
+    written &= WriteText(arguments.json, SimulationJson(shift.header, shift.summary, shift.runs),
+                         console.err);
+  }
+  if (!arguments.csv.empty()) {
+    written &= WriteText(arguments.csv, SimulationCsv(shift.header, shift.runs, shift.summary),
+                         console.err);
+  }
+  return written;
+}
+
+// The boards each book could not plan, named.
+void PrintProblems(std::ostream& out, const std::vector<BookShift>& books) {
+  for (const BookShift& book : books) {
+    out << book.header.book << ": " << book.summary.ran << " of " << book.summary.boards
+        << " boards planned\n";
+    for (const std::string& problem : book.summary.problems)
+      out << "  ! " << problem << '\n';
+  }
+}
+
+// Board N of a carried shift as it met the book: its job with the done counts the
+// boards before it left, and with --report its board report, from the same call again.
+bool WriteLoneBoard(const SimulateArguments& arguments, const SimulationOptions& options,
+                    const ShiftBoards& shift, const std::vector<BoardRun>& runs, Console& console) {
+  const SimulationBoard& board = shift.boards.back();
+  if (!board.problem.empty()) return true;
+  JobBlocks job = board.job;
+  if (shift.header.carried && shift.book) {
+    job.parameters = *shift.book;
+    for (size_t i = 0; i + 1 < runs.size(); ++i)
+      CarryPieces(runs[i], job.parameters.data());
+  }
+  bool written = true;
+  const int64_t number = runs.back().index;
+  if (!arguments.jobOut.empty()) {
+    const std::string description =
+        board.source + " of " + shift.header.book + " (seed " + std::to_string(arguments.seed) +
+        "), with the done counts it met in the shift; `sawline run` repeats it with --time " +
+        FormatRunTime({options.startSeconds + number, options.utcOffsetSeconds});
+    written &= WriteText(arguments.jobOut,
+                         WriteJob(job.parameters.data(), job.marks.data(), description, nullptr),
+                         console.err);
+  }
+  if (!arguments.report.empty()) {
+    RunOptions call;
+    call.fixedTime = RunTime{options.startSeconds + number, options.utcOffsetSeconds};
+    call.logDirectory = fs::temp_directory_path().string();
+    const RunOutcome outcome = RunBoard(job, call);
+    std::string error;
+    if (WriteBoardReportFile(arguments.report, board.source + " of " + shift.header.book, job,
+                             outcome, {}, &error)) {
+      console.out << "board report: " << arguments.report << '\n';
+    } else {
+      console.err << "sawline: simulate: " << error << '\n';
+      written = false;
+    }
+  }
+  return written;
+}
+
+// The shifts of the books: drawn boards or the inputs, once per book.
+bool ReadShifts(const SimulateArguments& arguments, bool& carried, std::vector<ShiftBoards>& shifts,
+                std::ostream& err) {
+  const bool drawn = arguments.boards > 0 || arguments.board >= 0;
+  std::vector<std::string> books;
+  if (!arguments.book.empty()) books.push_back(arguments.book);
+  if (drawn && books.empty() && !arguments.inputs.empty()) books.push_back(arguments.inputs[0]);
+  if (!arguments.compare.empty() && books.empty()) {
+    err << "sawline: simulate: --compare runs the boards of one book through others: draw "
+           "them with --boards N or give the first book with --book\n";
+    return false;
+  }
+  books.insert(books.end(), arguments.compare.begin(), arguments.compare.end());
+  // Carried whenever the shift has one order book.
+  carried = !arguments.independent && (drawn || !arguments.book.empty());
+  if (!(drawn ? DrawBoards(arguments, books, carried, shifts, err)
+              : InputShifts(arguments, books, shifts, err))) {
+    return false;
+  }
+  if (!arguments.independent && shifts.size() == 1 && shifts.front().book) carried = true;
+  for (ShiftBoards& shift : shifts)
+    shift.header.carried = carried;
+  return true;
+}
+
 // Progress goes to the error output: a bar when it is the standard error stream on a
 // terminal.
 ExitStatus Simulate(const SimulateArguments& arguments, Console& console) {
   SimulationOptions options = OptionsOf(arguments);
-  SimulationHeader header;
-  header.liveClock = options.liveClock;
-  header.optimum = options.optimum;
-  header.timings = arguments.timings;
-  std::vector<SimulationBoard> boards;
-  const bool drawn = arguments.boards > 0 || arguments.board >= 0;
-  if (!(drawn ? DrawBoards(arguments, header, boards, console.err)
-              : GatherBoards(arguments, header, boards, console.err))) {
-    return kExitBadInput;
-  }
+  std::vector<ShiftBoards> shifts;
+  if (!ReadShifts(arguments, options.carried, shifts, console.err)) return kExitBadInput;
+  if (options.carried && arguments.board >= 0) options.optimumFrom = arguments.board;
 
   Progress progress(console.err, &console.err == &std::cerr && StandardErrorIsTerminal());
   options.progress = [&progress](size_t done, size_t total) { progress(done, total); };
-  const std::vector<BoardRun> runs = RunSimulation(boards, options);
-  const SimulationSummary summary = Summarize(runs);
-  if (arguments.perBoard) {
-    PrintBoards(console.out, runs);
-    console.out << '\n';
+  Progress optima(console.err, &console.err == &std::cerr && StandardErrorIsTerminal(),
+                  "exact optima");
+  options.optimumProgress = [&optima](size_t done, size_t total) { optima(done, total); };
+  std::vector<std::vector<SimulationBoard>> boards;
+  for (const ShiftBoards& shift : shifts)
+    boards.push_back(shift.boards);
+  std::vector<std::vector<BoardRun>> runs = RunShifts(boards, options);
+
+  std::vector<BookShift> books;
+  bool planned = false;
+  bool written = true;
+  for (size_t b = 0; b < shifts.size(); ++b) {
+    BookShift book{shifts[b].header, {}, std::move(runs[b])};
+    book.header.liveClock = options.liveClock;
+    book.header.optimum = options.optimum;
+    book.header.timings = arguments.timings;
+    std::optional<std::array<float, kParameterBlockFloats>> before = shifts[b].book;
+    if (arguments.board >= 0 && book.runs.size() > 1) {
+      // Board N alone: the book as it met it.
+      written &= WriteLoneBoard(arguments, options, shifts[b], book.runs, console);
+      for (size_t i = 0; before && i + 1 < book.runs.size(); ++i)
+        CarryPieces(book.runs[i], before->data());
+      book.runs.erase(book.runs.begin(), book.runs.end() - 1);
+    } else if (arguments.board >= 0) {
+      written &= WriteLoneBoard(arguments, options, shifts[b], book.runs, console);
+    }
+    const OrderBook orderBook = before ? ReadOrderBook(before->data()) : OrderBook();
+    book.summary = Summarize(book.runs, before ? &orderBook : nullptr);
+    planned = planned || book.summary.ran > 0;
+    books.push_back(std::move(book));
   }
-  PrintSummary(console.out, header, summary);
-  if (!WriteSimulationOutputs(arguments, header, summary, runs, console)) return kExitOutputFailed;
-  return summary.ran > 0 ? kExitPlanned : kExitNoPiece;
+  if (books.size() == 1) {
+    if (arguments.perBoard) {
+      PrintBoards(console.out, books.front().header, books.front().runs);
+      console.out << '\n';
+    }
+    PrintSummary(console.out, books.front().header, books.front().summary);
+    const bool lone = arguments.board >= 0;
+    if (!(lone ? WriteLoneOutputs(arguments, books.front(), console)
+               : WriteSimulationOutputs(arguments, books.front(), console)))
+      written = false;
+  } else {
+    for (const BookShift& book : books) {
+      if (arguments.perBoard) PrintBoards(console.out, book.header, book.runs);
+    }
+    PrintProblems(console.out, books);
+    PrintComparison(console.out, books);
+    if (!WriteComparisonOutputs(arguments, books, console)) written = false;
+  }
+  if (!written) return kExitOutputFailed;
+  return planned ? kExitPlanned : kExitNoPiece;
 }
 
 void AddBoardOptions(CLI::App& command, SimulateArguments& arguments) {
@@ -309,12 +544,31 @@ void AddBoardOptions(CLI::App& command, SimulateArguments& arguments) {
   command.add_option("--seed", arguments.seed,
                      "seed of the drawn boards (default 1): the same seed draws the same boards "
                      "on every machine");
+  CLI::Option* board =
+      command
+          .add_option("--board", arguments.board,
+                      "look at drawn board N (as numbered in a run of --boards) alone; in a "
+                      "carried shift boards 0 to N - 1 run first, for the done counts board N "
+                      "met")
+          ->check(CLI::NonNegativeNumber)
+          ->excludes(raw);
   command
-      .add_option("--board", arguments.board,
-                  "run only drawn board N (as numbered in a run of --boards) to look at it "
-                  "alone")
-      ->check(CLI::NonNegativeNumber)
-      ->excludes(raw);
+      .add_option("--job", arguments.jobOut,
+                  "with --board N: write board N as a job with the done counts it met, so "
+                  "that `sawline run` repeats it (with the --time the job's description "
+                  "gives); --report then writes its board report")
+      ->check(OutputFile())
+      ->needs(board);
+  command.add_option("--book", arguments.book,
+                     "the settings and order book of every board: each input (job file, "
+                     "record, raw blocks) gives its marks only");
+  command.add_option("--compare", arguments.compare,
+                     "run the same boards through this book too (may be repeated) and show "
+                     "the books side by side");
+  command.add_flag("--independent", arguments.independent,
+                   "plan every board with the order book as given (done counts not carried "
+                   "from board to board), to tune the search; the default carries them, as "
+                   "the line does, whenever the shift has one order book");
 }
 
 void AddClockOptions(CLI::App& command, SimulateArguments& arguments) {
@@ -340,16 +594,22 @@ void AddClockOptions(CLI::App& command, SimulateArguments& arguments) {
 void AddOutputOptions(CLI::App& command, SimulateArguments& arguments) {
   command.add_flag("--per-board", arguments.perBoard, "also print one line per board");
   command.add_flag("--timings", arguments.timings,
-                   "put call times into the JSON and CSV (they differ from run to run)");
+                   "show the desk's call times and exact-optimum times (measured with the "
+                   "clock standing still unless --live-clock) in every output; they differ "
+                   "from run to run");
   command
       .add_option("--json", arguments.json,
                   "write every figure as JSON, with every searched zone's board, grade, "
                   "length, search_fitness and optimum_fitness")
       ->check(OutputFile());
-  command.add_option("--csv", arguments.csv, "write one row per board as CSV")->check(OutputFile());
+  command
+      .add_option("--csv", arguments.csv,
+                  "write one row per board as CSV, with the pieces of every order row")
+      ->check(OutputFile());
   command
       .add_option("--report", arguments.report,
-                  "write the summary page: one HTML file with tables and charts")
+                  "write the summary page: one HTML file with tables and charts (with "
+                  "--compare the books side by side, with --board N the board's report)")
       ->check(OutputFile());
 }
 
@@ -359,10 +619,11 @@ void AddSimulateCommand(CLI::App& app, Console& console) {
   CLI::App* command = app.add_subcommand(
       "simulate",
       "Simulate a shift: run many boards through OptimizationCompute and report yield and value "
-      "per grade, pieces per order, call times, and how far each combination search stayed "
-      "from the exact optimum of the same scoring. The boards are job files (or folders of "
-      "them) and raw block pairs, or are drawn with --boards N from one job's order book, "
-      "settings and board model.");
+      "per grade, every order of the book, and how far each combination search stayed from "
+      "the exact optimum of the same scoring. The boards are job files (or folders of them), "
+      "records and raw block pairs, or are drawn with --boards N from one job's order book, "
+      "settings and board model. A shift with one order book carries the done counts from "
+      "board to board, as the line does.");
   auto arguments = std::make_shared<SimulateArguments>();
   AddBoardOptions(*command, *arguments);
   AddClockOptions(*command, *arguments);
@@ -372,9 +633,10 @@ void AddSimulateCommand(CLI::App& app, Console& console) {
         "the library planned pieces for some board (others may be refused or unreadable)"},
        {kExitNoPiece, "it planned pieces for no board"},
        {kExitBadInput,
-        "bad usage (no boards, a job to draw from that does not read, a bad option, an output "
-        "folder that does not exist): nothing was run"},
-       {kExitOutputFailed, "the shift ran, but --json, --csv or --report could not be written"}}));
+        "bad usage (no boards, a job to draw from or a book that does not read, a bad "
+        "option, an output folder that does not exist): nothing was run"},
+       {kExitOutputFailed,
+        "the shift ran, but --json, --csv, --report or --job could not be written"}}));
   command->callback([arguments, &console] { console.status = Simulate(*arguments, console); });
 }
 

@@ -28,7 +28,87 @@ PieceKind KindOf(int code, int mode, int* grade) {
   return PieceKind::kUnknown;
 }
 
+// The library's tolerance when it matches a piece to a variable-length row's range.
+constexpr double kRangeTolerance = 0.1;
+constexpr double kValueLengthUnit = 1000.0;  // variable-length values are per this length
+
+bool IsOrderPiece(PieceKind kind) {
+  return kind == PieceKind::kFixed || kind == PieceKind::kUncut || kind == PieceKind::kVariable ||
+         kind == PieceKind::kClear;
+}
+
+// The first variable-length row of `grade` whose range holds `length`, as the library
+// matches it (every row of the table, in host order); -1 when none does.
+int VariableRowOf(const float* parameters, int grade, float length) {
+  for (int j = 0; j < kVariableOrderRows; ++j) {
+    if (TruncToInt(parameters[SAWLINE_PARAM_VARIABLE_ORDER_GRADE + j]) != grade) continue;
+    const double minLength = TruncToInt(parameters[SAWLINE_PARAM_VARIABLE_ORDER_MIN_LENGTH + j]);
+    const double maxLength = TruncToInt(parameters[SAWLINE_PARAM_VARIABLE_ORDER_MAX_LENGTH + j]);
+    const double at = static_cast<double>(length);
+    if (at - minLength >= -kRangeTolerance && at - maxLength <= kRangeTolerance) return j;
+  }
+  return -1;
+}
+
+// Splits each order piece's length over the zones it lies in: the part in zones of its
+// own grade and the part in zones of a better grade.
+void SplitByZones(ResultView& view) {
+  for (const PieceView& piece : view.pieces) {
+    if (!IsOrderPiece(piece.kind) || piece.grade < 1 || piece.grade > kMaxOrderGrade) continue;
+    GradeYieldView& grade = view.grades[static_cast<size_t>(piece.grade - 1)];
+    const double from = piece.start;
+    const double to = piece.start + static_cast<double>(piece.length);
+    for (const ZoneView& zone : view.zones) {
+      const double overlap =
+          std::min(to, zone.start + static_cast<double>(zone.length)) - std::max(from, zone.start);
+      if (!(overlap > 0.0)) continue;
+      const int zoneGrade = TruncToInt(zone.grade);
+      if (zoneGrade == piece.grade) grade.ownZones += overlap;
+      if (zoneGrade >= 1 && zoneGrade < piece.grade) grade.betterZones += overlap;
+    }
+  }
+}
+
+// The variable-length pieces per row and the pieces valued by the book's values.
+void CountByBook(const float* parameters, const float* result, ResultView& view) {
+  for (int j = 0; j < kFixedOrderRows; ++j) {
+    const float value = parameters[SAWLINE_PARAM_FIXED_ORDER_VALUE + j];
+    if (value != 0.0f && TruncToInt(parameters[SAWLINE_PARAM_FIXED_ORDER_ENABLED + j]) == 1)
+      view.bookHasValues = true;
+    const int pieces = TruncToInt(result[SAWLINE_RESULT_FIXED_ORDER_PIECES + j]);
+    if (pieces > 0) view.bookValue += pieces * static_cast<double>(value);
+  }
+  for (int j = 0; j < kVariableOrderRows; ++j) {
+    if (parameters[SAWLINE_PARAM_VARIABLE_ORDER_VALUE + j] != 0.0f &&
+        TruncToInt(parameters[SAWLINE_PARAM_VARIABLE_ORDER_ENABLED + j]) == 1)
+      view.bookHasValues = true;
+  }
+  for (const PieceView& piece : view.pieces) {
+    if (piece.kind != PieceKind::kVariable) continue;
+    const int j = VariableRowOf(parameters, piece.grade, piece.length);
+    if (j < 0) continue;
+    auto count = std::find_if(view.variableCounts.begin(), view.variableCounts.end(),
+                              [j](const VariableCountView& c) { return c.row == j; });
+    if (count == view.variableCounts.end()) {
+      view.variableCounts.push_back(
+          {j, piece.grade, TruncToInt(parameters[SAWLINE_PARAM_VARIABLE_ORDER_CODE + j]), 0, 0.0});
+      count = view.variableCounts.end() - 1;
+    }
+    count->pieces += 1;
+    count->length += static_cast<double>(piece.length);
+    view.bookValue += static_cast<double>(piece.length) *
+                      static_cast<double>(parameters[SAWLINE_PARAM_VARIABLE_ORDER_VALUE + j]) /
+                      kValueLengthUnit;
+  }
+  std::sort(view.variableCounts.begin(), view.variableCounts.end(),
+            [](const VariableCountView& a, const VariableCountView& b) { return a.row < b.row; });
+}
+
 }  // namespace
+
+double GradeYieldView::Yield() const {
+  return useful > 0.0f ? ownZones / static_cast<double>(useful) : 0.0;
+}
 
 const char* PieceKindName(PieceKind kind) {
   switch (kind) {
@@ -118,6 +198,8 @@ ResultView DecodeResult(const float* parameters, const float* result, int32_t re
   view.totalValue = result[SAWLINE_RESULT_TOTAL_VALUE];
   view.fixedValue = result[SAWLINE_RESULT_TOTAL_FIXED_VALUE];
   view.variableValue = result[SAWLINE_RESULT_TOTAL_VAR_VALUE];
+  SplitByZones(view);
+  CountByBook(parameters, result, view);
   return view;
 }
 

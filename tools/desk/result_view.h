@@ -52,6 +52,24 @@ struct OrderCountView {
   int pieces;    // pieces of this board counted for the row
 };
 
+// A variable-length row of the order book and this board's pieces for it. A piece
+// belongs to the first row of its grade whose length range holds it (within the
+// library's 0.1 tolerance), as the library values it.
+struct VariableCountView {
+  int row;       // host row of the variable-length order table
+  int grade;     // VariableOrderGrade of the row
+  int64_t code;  // VariableOrderCode of the row
+  int pieces;
+  double length;  // the pieces' lengths added up
+};
+
+// The yield of a grade: what the pieces of grade g take of the useful length of grade g.
+// A board may cut a piece of grade g from a better zone (a lower grade number) when
+// that pays more, so the pieces of grade g are split by the zones they lie in:
+// `ownZones` is the length lying in zones of grade g, `betterZones` the length lying in
+// zones of grades 1 to g - 1. The yield is ownZones ÷ useful, which never exceeds 100 %
+// because pieces do not overlap; the pieces from better zones are shown beside it,
+// never added to it.
 struct GradeYieldView {
   int grade;
   float total;  // fixed + variable + uncut piece length
@@ -62,6 +80,9 @@ struct GradeYieldView {
   float value;   // value optimization only, else 0
   float fixedValue;
   float variableValue;
+  double ownZones;       // of the pieces of this grade: length in zones of this grade
+  double betterZones;    // length in zones of a better grade
+  double Yield() const;  // ownZones ÷ useful, 0 without useful length
 };
 
 struct ResultView {
@@ -70,10 +91,11 @@ struct ResultView {
   int mode = 0;          // OptimizeMode of the parameter block
   float kerf = 0.0f;
   float boardLength = 0.0f;
-  std::vector<ZoneView> zones;              // converted zones, head first
-  std::vector<PieceView> pieces;            // the cut list, head first
-  std::vector<OrderCountView> orderCounts;  // rows with at least one piece
-  std::vector<GradeYieldView> grades;       // grades 1 to 8
+  std::vector<ZoneView> zones;                    // converted zones, head first
+  std::vector<PieceView> pieces;                  // the cut list, head first
+  std::vector<OrderCountView> orderCounts;        // rows with at least one piece
+  std::vector<VariableCountView> variableCounts;  // variable rows with at least one piece
+  std::vector<GradeYieldView> grades;             // grades 1 to 8
   float usefulLength = 0.0f;
   double usedLength = 0.0;  // fixed + variable + uncut over all grades
   double wasteLength = 0.0;
@@ -81,6 +103,12 @@ struct ResultView {
   float totalValue = 0.0f;
   float fixedValue = 0.0f;
   float variableValue = 0.0f;
+  // The pieces valued by the order book's values, in every mode (the library values
+  // them in value optimization only): a fixed-length piece is worth its row's
+  // FixedOrderValue, a variable-length piece its length times the row's
+  // VariableOrderValue per 1000 length units.
+  double bookValue = 0.0;
+  bool bookHasValues = false;  // some row of the book has a value other than 0
 };
 
 // Decodes a result block. `parameters` (2102 floats) gives the mode, the kerf and the

@@ -2,10 +2,18 @@
 // calls, each with the exact optimum of every combination search beside what the search
 // chose, and the figures a production manager or a line engineer asks of the shift.
 //
-// Boards run one call per process at a time (the optimizer's tables belong to the whole
-// process): in this process, or spread over forked worker processes that send their
-// results back over pipes. A board's result never depends on which process ran it or on
-// the boards before it, so the merged results are the same for any number of workers.
+// A shift runs in one of two ways. Carried, as the line runs it: after each board its
+// pieces per fixed-length row are added to the row's done count, and the next board is
+// planned with the book as it then stands, so the boards run one after the other in this
+// process. Independent: every board is planned with the book as given, so boards may run
+// in any process and any order.
+//
+// The calls come first, one call per process at a time (the optimizer's tables belong
+// to the whole process): in this process, or for an independent shift spread over forked
+// worker processes that send their results back over pipes. Then the exact optimum of
+// every distinct search (keyed by what defines it, so a search met twice, in one shift or
+// in two books, is computed once) is computed, in worker processes too. The results never
+// depend on the number of workers.
 #pragma once
 
 #include <array>
@@ -45,9 +53,16 @@ struct SimulationOptions {
   std::string logDirectory;
   // Called in this process as boards finish (done of total).
   std::function<void(size_t done, size_t total)> progress;
+  // Called as exact optima finish (done of total distinct searches).
+  std::function<void(size_t done, size_t total)> optimumProgress;
   // Called just before each board's call, in the process that makes it (tests make a
   // worker die there).
   std::function<void(int64_t number)> beforeCall;
+  // Carried: each board meets the done counts the boards before it left (see above).
+  bool carried = false;
+  // The exact optimum only for boards from this number on (a board looked at alone
+  // after the boards that lead up to it).
+  int64_t optimumFrom = 0;
 };
 
 // One combination search of a board and its exact optimum.
@@ -66,6 +81,9 @@ struct SearchRecord {
   double optimumFitness = 0.0;
   std::vector<int32_t> optimumGenes;
   double optimumMs = 0.0;  // time spent on this optimum
+  // What defines the search's optimum, in bytes, from the call until the optimum is
+  // computed; empty for a search whose optimum is not wanted.
+  std::string definition;
 
   // Whether the zone counts in the gap (a search ran and its optimum is known).
   bool InGap() const { return optimumComputed && generations > 0; }
@@ -76,7 +94,13 @@ struct SearchRecord {
 struct GradeFigures {
   double used = 0.0;    // fixed-length, variable-length and uncut pieces
   double useful = 0.0;  // converted zones of the grade
-  double value = 0.0;
+  double value = 0.0;   // the library's (value optimization only)
+  double fixed = 0.0;
+  double variable = 0.0;
+  double uncut = 0.0;
+  double ownZones = 0.0;     // of the grade's pieces: length in zones of the grade
+  double betterZones = 0.0;  // length in zones of a better grade
+  double longestZone = 0.0;  // the longest converted zone of the grade
 };
 
 struct OrderFigures {
@@ -86,6 +110,15 @@ struct OrderFigures {
   int64_t code = 0;
   int quantity = 0;  // 0: no limit
   int64_t pieces = 0;
+  int done = 0;  // the row's done count this board met
+};
+
+struct VariableFigures {
+  int row = 0;
+  int grade = 0;
+  int64_t code = 0;
+  int64_t pieces = 0;
+  double length = 0.0;  // the pieces added up
 };
 
 struct BoardRun {
@@ -104,7 +137,10 @@ struct BoardRun {
   double waste = 0.0;
   double callMs = 0.0;
   std::array<GradeFigures, kMaxOrderGrade> grades{};
-  std::vector<OrderFigures> orders;  // fixed-length rows with pieces on this board
+  std::vector<OrderFigures> orders;        // fixed-length rows with pieces on this board
+  std::vector<VariableFigures> variables;  // variable-length rows with pieces
+  double bookValue = 0.0;                  // the pieces valued by the book's values
+  bool bookHasValues = false;
   std::vector<SearchRecord> searches;
 
   int32_t CutShort() const;
@@ -115,10 +151,22 @@ struct BoardRun {
 BoardRun RunSimulationBoard(const SimulationBoard& board, int64_t number,
                             const SimulationOptions& options, const std::string& logPath);
 
-// Runs every board (in worker processes when options.jobs > 1 and the platform can fork),
-// the results in the boards' order.
+// Runs every board (independent boards in worker processes when options.jobs > 1 and the
+// platform can fork), the results in the boards' order, and then the optima.
 std::vector<BoardRun> RunSimulation(const std::vector<SimulationBoard>& boards,
                                     const SimulationOptions& options);
+
+// Several shifts (one per order book, over the same boards), each as RunSimulation
+// runs it, with the exact optimum computed once per distinct search over all of them.
+std::vector<std::vector<BoardRun>> RunShifts(
+    const std::vector<std::vector<SimulationBoard>>& shifts, const SimulationOptions& options);
+
+// What the host does after a board: adds the board's pieces per fixed-length row (the
+// result block's count, a whole number) to the row's done count in `parameters`. The
+// count is added in double precision and the sum stored as a float, as a host holding
+// the count in the block does; every sum below 2^24 is exact. A board that was not
+// planned adds nothing.
+void CarryPieces(const BoardRun& run, float* parameters);
 
 // The byte form of a board's result that the workers send over their pipes.
 std::string EncodeBoardRun(const BoardRun& run);

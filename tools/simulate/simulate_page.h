@@ -40,9 +40,10 @@ struct ChartPanel {
 struct SimulationCharts {
   double width = 0.0;
   double height = 0.0;
-  ChartPanel yield;     // used ÷ useful length per grade, and over all grades
+  ChartPanel yield;     // per grade: pieces in own zones ÷ useful length; all: used ÷ useful
   ChartPanel gap;       // zones by search ÷ optimum
-  ChartPanel callTime;  // boards by call time
+  ChartPanel callTime;  // boards by call time (with the timings only; else no bars)
+  bool timings = false;
 };
 
 inline const html::Colour kAllGradesColour{0x45, 0x4f, 0x5c};
@@ -50,10 +51,16 @@ inline const html::Colour kGapColour{0x3b, 0x6f, 0xb6};
 inline const html::Colour kReachedColour{0x1a, 0x98, 0x50};
 inline const html::Colour kCallTimeColour{0x7a, 0x5c, 0xa8};
 
+// The charts; the call times' panel only with `timings`, else the figure holds two panels.
 SimulationCharts LayoutSimulationCharts(const SimulationSummary& summary,
-                                        const std::vector<BoardRun>& runs);
+                                        const std::vector<BoardRun>& runs, bool timings);
 
 void WriteSimulationReport(std::ostream& out, const SimulationHeader& header,
                            const SimulationSummary& summary, const std::vector<BoardRun>& runs);
+
+// The books side by side: one table of the shift's figures and one of the orders
+// matched by grade, length and code, a column per book, the rows where the books differ
+// marked (class "differs"); then each book's grade table.
+void WriteComparisonReport(std::ostream& out, const std::vector<BookShift>& books);
 
 }  // namespace sawline::tools

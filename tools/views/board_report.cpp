@@ -818,12 +818,21 @@ void WriteControllerRecords(std::ostream& out, const Board& board) {
   html::WriteTable(out, table);
 }
 
+// The yield of a grade is its pieces lying in zones of the grade ÷ the grade's useful
+// length (GradeYieldView::Yield); pieces of the grade cut from better zones have a
+// column of their own.
 void WriteYield(std::ostream& out, const Board& board) {
   const ResultView& view = board.view;
   const bool valueMode = view.mode == 1;
   html::Table table;
-  table.header = {"grade", "useful length", "fixed length", "variable length",
-                  "uncut", "all pieces",    "of useful"};
+  table.header = {"grade",
+                  "useful length",
+                  "fixed length",
+                  "variable length",
+                  "uncut",
+                  "all pieces",
+                  "of them from better zones",
+                  "yield: from own zones ÷ useful"};
   if (valueMode) {
     for (const char* title : {"value", "fixed value", "variable value"})
       table.header.push_back(title);
@@ -833,10 +842,12 @@ void WriteYield(std::ostream& out, const Board& board) {
   double fixed = 0.0;
   double variable = 0.0;
   double uncut = 0.0;
+  double better = 0.0;
   for (const GradeYieldView& grade : view.grades) {
     fixed += static_cast<double>(grade.fixed);
     variable += static_cast<double>(grade.variable);
     uncut += static_cast<double>(grade.uncut);
+    better += grade.betterZones;
     if (grade.useful == 0.0f && grade.total == 0.0f && grade.value == 0.0f) continue;
     html::Table::Row row;
     row.swatch = html::GradeColour(grade.grade).Hex();
@@ -846,7 +857,8 @@ void WriteYield(std::ostream& out, const Board& board) {
                  FloatText(grade.variable),
                  FloatText(grade.uncut),
                  FloatText(grade.total),
-                 Percent(static_cast<double>(grade.total), static_cast<double>(grade.useful))};
+                 html::Compact(grade.betterZones),
+                 grade.useful > 0.0f ? html::Fixed(100.0 * grade.Yield(), 1) + " %" : ""};
     if (valueMode) {
       row.cells.push_back(FloatText(grade.value));
       row.cells.push_back(FloatText(grade.fixedValue));
@@ -854,19 +866,23 @@ void WriteYield(std::ostream& out, const Board& board) {
     }
     table.rows.push_back(std::move(row));
   }
-  table.footer = {"all grades",
-                  FloatText(view.usefulLength),
-                  html::Compact(fixed),
-                  html::Compact(variable),
-                  html::Compact(uncut),
-                  html::Compact(view.usedLength),
-                  Percent(view.usedLength, static_cast<double>(view.usefulLength))};
+  table.footer = {
+      "all grades",          FloatText(view.usefulLength),
+      html::Compact(fixed),  html::Compact(variable),
+      html::Compact(uncut),  html::Compact(view.usedLength),
+      html::Compact(better), Percent(view.usedLength, static_cast<double>(view.usefulLength))};
   if (valueMode) {
     table.footer.push_back(FloatText(view.totalValue));
     table.footer.push_back(FloatText(view.fixedValue));
     table.footer.push_back(FloatText(view.variableValue));
   }
   html::Heading(out, "yield", valueMode ? "Yield and value per grade" : "Yield per grade");
+  out << "<p class=\"note\">The yield of a grade is the length of its pieces that lie in "
+         "zones of that grade, divided by the grade's useful length, so it is never above "
+         "100 %. A piece of a grade may be cut from a better zone (a lower grade number) when "
+         "that pays more; such pieces count under their own grade and are shown apart, in "
+         "the column of pieces from better zones. Over all grades every piece counts where "
+         "it lies: the used length ÷ the useful length.</p>\n";
   html::WriteTable(out, table);
 }
 

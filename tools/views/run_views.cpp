@@ -49,7 +49,7 @@ void PrintYield(std::ostream& out, const ResultView& view) {
   out << Format("  used: uncut          %10.1f\n", uncut);
   out << Format("  used in all          %10.1f   (%.1f %% of the board)\n", used,
                 board > 0.0 ? 100.0 * used / board : 0.0);
-  out << Format("  waste pieces         %10.1f\n", view.wasteLength);
+  out << Format("  waste length         %10.1f\n", view.wasteLength);
   out << Format("  kerfs                %10.1f\n", board - used - view.wasteLength);
   if (view.totalValue != 0.0f) {
     out << Format("  value                %10.3f   (fixed %.3f, variable %.3f)\n",

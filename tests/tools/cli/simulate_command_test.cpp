@@ -94,6 +94,84 @@ TEST_F(SimulateCommand, DrawnShiftRepeatsByteForByteAndABoardRunsAlone) {
   EXPECT_EQ(one["zones"], zones);
 }
 
+// Board N of a carried shift as a job: the done counts it met are in the job, and
+// `sawline run` at the board's time repeats the board exactly.
+TEST_F(SimulateCommand, ABoardOfACarriedShiftIsWrittenAsTheJobItMet) {
+  const std::string book = SourcePath("examples/shift_book.json");
+  const Outcome lone =
+      Sawline({book, "--boards", "40", "--seed", "2", "--board", "30", "--job", Path("30.json"),
+               "--json", Path("30s.json"), "--report", Path("30.html")});
+  ASSERT_EQ(lone.status, 0) << lone.err;
+  EXPECT_NE(lone.out.find("board report: "), std::string::npos) << lone.out;
+  EXPECT_NE(ReadFileBytes(Path("30.html")).find("<svg"), std::string::npos);
+  const nlohmann::json job = nlohmann::json::parse(ReadFileBytes(Path("30.json")));
+  int done = 0;
+  for (const auto& row : job["orders"]["fixed"])
+    done += row.value("done", 0);
+  EXPECT_GT(done, 0) << "the boards before board 30 cut pieces";
+  const std::string time = job["description"].get<std::string>().substr(
+      job["description"].get<std::string>().rfind(' ') + 1);
+  const std::string job30 = Path("30.json");
+  const std::string run30 = Path("30r.json");
+  std::vector<const char*> argv{"sawline",    "run",    job30.c_str(), "--time",
+                                time.c_str(), "--json", run30.c_str()};
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(tools::RunSawline(static_cast<int>(argv.size()), argv.data(), out, err), 0)
+      << err.str();
+  const nlohmann::json run = nlohmann::json::parse(ReadFileBytes(run30));
+  const nlohmann::json shift = nlohmann::json::parse(ReadFileBytes(Path("30s.json")));
+  const nlohmann::json& board = shift["board_results"][0];
+  EXPECT_EQ(board["board"], 30);
+  EXPECT_EQ(run["returned"], board["pieces"]);
+  EXPECT_EQ(run["decoded"]["yield"]["used_length"], board["used"]);
+  EXPECT_EQ(run["decoded"]["yield"]["waste_length"], board["waste"]);
+  // The orders report of board 30 alone starts from the counts it met.
+  int64_t before = 0;
+  for (const auto& row : shift["orders"]["fixed"])
+    before += row["done_before"].get<int64_t>();
+  EXPECT_EQ(before, done);
+}
+
+// Books side by side: each book's object is byte for byte what a run of that book alone
+// on the same boards writes, and the terminal marks the orders where they differ.
+TEST_F(SimulateCommand, ComparedBooksEqualTheirSingleRuns) {
+  const std::string book = SourcePath("examples/shift_book.json");
+  std::string other = ReadFileBytes(book);
+  const std::string from = "\"quantity\": 120";
+  for (size_t at = other.find(from); at != std::string::npos; at = other.find(from, at))
+    other.replace(at, from.size(), "\"quantity\": 4");
+  std::ofstream(Path("other.json")) << other;
+  const std::vector<std::string> common = {"--boards", "12", "--seed", "6", "--jobs", "2"};
+  auto run = [&](std::vector<std::string> arguments) {
+    arguments.insert(arguments.end(), common.begin(), common.end());
+    return Sawline(arguments);
+  };
+  const Outcome both = run({book, "--compare", Path("other.json"), "--json", Path("both.json"),
+                            "--csv", Path("both.csv"), "--report", Path("both.html")});
+  ASSERT_EQ(both.status, 0) << both.err;
+  EXPECT_NE(both.out.find("books side by side"), std::string::npos) << both.out;
+  EXPECT_NE(both.out.find("  *\n"), std::string::npos) << both.out;
+  ASSERT_EQ(run({book, "--json", Path("a.json")}).status, 0);
+  ASSERT_EQ(run({Path("other.json"), "--json", Path("b.json")}).status, 0);
+  const nlohmann::ordered_json compared =
+      nlohmann::ordered_json::parse(ReadFileBytes(Path("both.json")));
+  ASSERT_EQ(compared["books"].size(), 2u);
+  EXPECT_EQ(compared["books"][0].dump(1) + "\n", ReadFileBytes(Path("a.json")));
+  EXPECT_EQ(compared["books"][1].dump(1) + "\n", ReadFileBytes(Path("b.json")));
+  EXPECT_TRUE(compared["carried"].get<bool>());
+  EXPECT_NE(ReadFileBytes(Path("both.html")).find("class=\"differs\""), std::string::npos);
+
+  // The same boards given as files: --book gives every board the book's orders.
+  const Outcome files = Sawline({SourcePath("examples/example_board.json"), "--book", book,
+                                 "--compare", Path("other.json"), "--jobs", "1"});
+  ASSERT_EQ(files.status, 0) << files.err;
+  EXPECT_NE(files.out.find(book + " on "), std::string::npos) << files.out;
+  const Outcome independent = run({book, "--independent", "--json", Path("i.json")});
+  ASSERT_EQ(independent.status, 0) << independent.err;
+  EXPECT_FALSE(nlohmann::json::parse(ReadFileBytes(Path("i.json")))["carried"].get<bool>());
+}
+
 TEST_F(SimulateCommand, BadInputsAreCountedAndNamedAndTheRestRuns) {
   const fs::path folder = directory_ / "jobs";
   fs::create_directories(folder);
@@ -180,6 +258,9 @@ TEST_F(SimulateCommand, UsageErrorsRunNothing) {
       {{book, "--raw", book}, "--raw: 2 required"},
       {{book, "--boards", "3", "--raw", book, other}, "--raw excludes --boards"},
       {{book, "--boards", "3", "--json", Path("none/shift.json")}, "none does not exist"},
+      {{book, "--boards", "3", "--job", Path("j.json")}, "--job requires --board"},
+      {{book, "--compare", other}, "--compare runs the boards of one book"},
+      {{book, "--boards", "3", "--compare", Path("missing.json")}, "the book does not read"},
   };
   for (const Case& c : cases) {
     const Outcome outcome = Sawline(c.arguments);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
 #include "tools/support/browser_shot.h"
 
 namespace sawline::test {
@@ -42,6 +43,9 @@ std::vector<BoardRun> Runs() {
     run.useful = 200.0;
     run.grades[0] = {50.0, 100.0, 5.0};
     run.grades[1] = {90.0, 100.0, 9.0};
+    // Every piece lies in a zone of its own grade.
+    run.grades[0].ownZones = 50.0;
+    run.grades[1].ownZones = 90.0;
     run.used = 140.0;
     run.pieces = 3;
     run.callMs = static_cast<double>(i + 1);
@@ -65,7 +69,7 @@ std::vector<double> Heights(const ChartPanel& panel) {
 TEST(SimulateReport, ChartsShowTheSummaryInProportion) {
   const std::vector<BoardRun> runs = Runs();
   const tools::SimulationSummary summary = tools::Summarize(runs);
-  const tools::SimulationCharts charts = tools::LayoutSimulationCharts(summary, runs);
+  const tools::SimulationCharts charts = tools::LayoutSimulationCharts(summary, runs, true);
 
   // Yield: grade 1, grade 2, all; the full height is 100 %.
   ASSERT_EQ(charts.yield.bars.size(), 3u);
@@ -114,6 +118,7 @@ TEST(SimulateReport, PageIsSelfContainedAndNamesTheBoardsThatFailed) {
   header.book = "shift & book";
   header.generated = true;
   header.seed = 9;
+  header.timings = true;
   std::ostringstream page;
   tools::WriteSimulationReport(page, header, tools::Summarize(runs), runs);
   const std::string html = page.str();
@@ -149,11 +154,13 @@ class SimulateReportBrowser : public ::testing::Test {
 TEST_F(SimulateReportBrowser, EveryBarIsDrawnWhereTheLayoutPutsIt) {
   const std::vector<BoardRun> runs = Runs();
   const tools::SimulationSummary summary = tools::Summarize(runs);
-  const tools::SimulationCharts charts = tools::LayoutSimulationCharts(summary, runs);
+  const tools::SimulationCharts charts = tools::LayoutSimulationCharts(summary, runs, true);
   const std::string page = (directory_ / "shift.html").string();
   {
     std::ofstream out(page, std::ios::binary);
-    tools::WriteSimulationReport(out, tools::SimulationHeader(), summary, runs);
+    tools::SimulationHeader header;
+    header.timings = true;
+    tools::WriteSimulationReport(out, header, summary, runs);
   }
   const int left = tools::html::kFigureLeft;
   const int top = tools::html::kFigureTop;
@@ -199,6 +206,47 @@ TEST_F(SimulateReportBrowser, EveryBarIsDrawnWhereTheLayoutPutsIt) {
   for (const std::string& fault : faults)
     ADD_FAILURE() << fault;
   EXPECT_GE(checked, 6);
+}
+// Two books over the same boards, the second with more pieces of one order: the page
+// marks that order's row (and the figures that differ) with the marked rows' colour,
+// and a page of two equal books shows that colour nowhere.
+TEST_F(SimulateReportBrowser, TheComparisonPageMarksWhereTheBooksDiffer) {
+  const tools::html::Colour marked{0xff, 0xf3, 0xc4};
+  const std::vector<BoardRun> runs = Runs();
+  std::vector<BoardRun> more = runs;
+  for (BoardRun& run : more)
+    run.orders.push_back({3, 1, 900, 11030101, 0, 2, 0});
+  int counts[2] = {0, 0};
+  for (int differ = 0; differ < 2; ++differ) {
+    std::vector<tools::BookShift> books;
+    for (const std::vector<BoardRun>* shift : {&runs, differ ? &more : &runs}) {
+      tools::BookShift book;
+      book.header.book = books.empty() ? "a.json" : "b.json";
+      book.runs = *shift;
+      book.summary = tools::Summarize(book.runs);
+      books.push_back(std::move(book));
+    }
+    const std::vector<tools::ComparedOrder> orders = tools::CompareOrders(books);
+    ASSERT_EQ(orders.size(), differ ? 1u : 0u);
+    const std::string page = (directory_ / ("books" + std::to_string(differ) + ".html")).string();
+    {
+      std::ofstream out(page, std::ios::binary);
+      tools::WriteComparisonReport(out, books);
+    }
+    EXPECT_NE(ReadFileBytes(page).find("b.json"), std::string::npos);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      browser::Shot shot;
+      std::string error;
+      ASSERT_TRUE(
+          browser::TakeShot(page, (directory_ / "books.png").string(), 900, 900, &shot, &error))
+          << error;
+      int total = 0;
+      counts[differ] = browser::CountNear(shot, 0, 0, shot.width, shot.height, marked, 3, &total);
+      if (differ == 0 || counts[differ] > 0) break;
+    }
+  }
+  EXPECT_EQ(counts[0], 0);
+  EXPECT_GT(counts[1], 500) << "the row of the order the books disagree on is marked";
 }
 #endif  // _WIN32
 

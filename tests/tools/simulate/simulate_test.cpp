@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "desk/desk_run.h"
+#include "interface/sawline.h"
 #include "jobfile/board_model.h"
 #include "simulate/board_drawing.h"
 #include "simulate/simulate_summary.h"
@@ -184,14 +186,156 @@ TEST_F(Simulate, TheSameSeedGivesTheSameJsonAndCsv) {
   for (int run = 0; run < 2; ++run) {
     options.jobs = 1 + run;
     const std::vector<BoardRun> runs = tools::RunSimulation(boards, options);
-    json[run] = tools::SimulationJson(header, tools::Summarize(runs), runs);
-    csv[run] = tools::SimulationCsv(header, runs);
+    const tools::SimulationSummary summary = tools::Summarize(runs);
+    json[run] = tools::SimulationJson(header, summary, runs);
+    csv[run] = tools::SimulationCsv(header, runs, summary);
   }
   EXPECT_EQ(json[0], json[1]);
   EXPECT_EQ(csv[0], csv[1]);
   EXPECT_NE(json[0].find("\"optimum_fitness\""), std::string::npos);
   EXPECT_EQ(json[0].find("call_ms"), std::string::npos);
   EXPECT_EQ(std::count(csv[0].begin(), csv[0].end(), '\n'), 5);
+}
+
+// A carried shift against the same boards run one by one through the entry, each with the
+// done counts of the boards before it added by hand.
+TEST_F(Simulate, CarriedDoneCountsAreThoseAHostAddingThePiecesByHandGets) {
+  for (const int mode : {0, 2}) {  // weighted length; quantity mode, whose weights move
+    SCOPED_TRACE(mode);
+    tools::JobBlocks small = Book(mode);  // quantities of 3, so that rows complete
+    for (int j = 0; j < small.fixedRows; ++j) {
+      if (small.parameters[static_cast<size_t>(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + j)] > 0.0f)
+        small.Set(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + j, 3.0f);
+    }
+    const std::vector<SimulationBoard> boards = Drawn(small, 24, 5);
+    SimulationOptions options;
+    options.carried = true;
+    options.optimum = false;
+    const std::vector<BoardRun> runs = tools::RunSimulation(boards, options);
+    ASSERT_EQ(runs.size(), boards.size());
+
+    std::array<float, tools::kParameterBlockFloats> book = boards[0].job.parameters;
+    bool differsFromTheBook = false;
+    for (size_t i = 0; i < boards.size(); ++i) {
+      tools::JobBlocks job = boards[i].job;
+      job.parameters = book;
+      tools::RunOptions call;
+      call.fixedTime = tools::RunTime{options.startSeconds + static_cast<int64_t>(i), 0};
+      call.logPath = logPath_;
+      const tools::RunOutcome outcome = tools::RunBoard(job, call);
+      ASSERT_EQ(runs[i].returned, outcome.returned) << i;
+      std::vector<int64_t> pieces(tools::kFixedOrderRows, 0);
+      for (const tools::OrderFigures& order : runs[i].orders) {
+        pieces[static_cast<size_t>(order.row)] = order.pieces;
+        EXPECT_EQ(static_cast<float>(order.done),
+                  book[static_cast<size_t>(SAWLINE_PARAM_FIXED_ORDER_DONE + order.row)])
+            << "board " << i << " row " << order.row;
+      }
+      for (int j = 0; j < tools::kFixedOrderRows; ++j) {
+        const float cut =
+            outcome.result[static_cast<size_t>(SAWLINE_RESULT_FIXED_ORDER_PIECES + j)];
+        EXPECT_EQ(static_cast<float>(pieces[static_cast<size_t>(j)]), cut) << i << " " << j;
+        float& done = book[static_cast<size_t>(SAWLINE_PARAM_FIXED_ORDER_DONE + j)];
+        done = done + cut;  // the host's sum: whole numbers, exact in a float
+        differsFromTheBook = differsFromTheBook || done != 0.0f;
+      }
+    }
+    EXPECT_TRUE(differsFromTheBook);
+
+    // Complete rows dropped out: a limited row goes past its quantity only on the board
+    // that completed it, never after.
+    const tools::OrderBook orders = tools::ReadOrderBook(boards[0].job.parameters.data());
+    const tools::SimulationSummary summary = tools::Summarize(runs, &orders);
+    ASSERT_EQ(summary.fixedOrders.size(), orders.fixed.size());
+    int completed = 0;
+    for (const tools::FixedOrderReport& row : summary.fixedOrders) {
+      EXPECT_EQ(row.pastAfterComplete, 0) << row.row;
+      completed += row.completedAt >= 0 ? 1 : 0;
+    }
+    EXPECT_GT(completed, 0);
+    // The independent shift plans the same boards differently once a row is complete.
+    options.carried = false;
+    const std::vector<BoardRun> independent = tools::RunSimulation(boards, options);
+    EXPECT_NE(Comparable(independent.back()), Comparable(runs.back()));
+  }
+}
+
+// Several books over the same boards: each book's runs are those of its own shift, and a
+// search met in two books is computed once (the definitions are keyed by content).
+TEST_F(Simulate, ShiftsOfTwoBooksEqualTheirSingleRuns) {
+  const std::vector<SimulationBoard> first = Drawn(Book(0), 4, 9);
+  std::vector<SimulationBoard> second = Drawn(Book(1), 4, 9);
+  SimulationOptions options;
+  options.carried = true;
+  options.jobs = 2;
+  size_t distinct = 0;
+  options.optimumProgress = [&](size_t, size_t total) { distinct = total; };
+  const auto both = tools::RunShifts({first, first, second}, options);
+  const size_t twice = distinct;  // the first book's searches and the second's
+  const std::vector<BoardRun> alone = tools::RunSimulation(second, options);
+  ASSERT_EQ(both.size(), 3u);
+  for (size_t i = 0; i < first.size(); ++i) {
+    EXPECT_EQ(Comparable(both[0][i]), Comparable(both[1][i])) << i;
+    EXPECT_EQ(Comparable(both[2][i]), Comparable(alone[i])) << i;
+  }
+  // The first book twice needs no optimum more than once.
+  tools::RunShifts({first, first}, options);
+  const size_t doubled = distinct;
+  tools::RunSimulation(first, options);
+  EXPECT_EQ(doubled, distinct);
+  EXPECT_GT(twice, distinct);
+}
+
+TEST(SimulateSummary, EveryRowOfTheBookGetsItsLineAndReason) {
+  tools::JobBlocks job = Book(0);
+  // Row 0 complete before the shift; row 1 longer than any zone; row 2 completes on
+  // board 1 and passes its quantity by 2 there; row 3 is never chosen.
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + 0, 5.0f);
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_DONE + 0, 5.0f);
+  job.Set(SAWLINE_PARAM_FIXED_ORDER_QUANTITY + 2, 4.0f);
+  const tools::OrderBook book = tools::ReadOrderBook(job.parameters.data());
+  ASSERT_EQ(book.fixed.size(), 21u);
+  ASSERT_EQ(book.variable.size(), 2u);
+  std::vector<BoardRun> runs(3);
+  for (size_t i = 0; i < runs.size(); ++i) {
+    runs[i].index = static_cast<int64_t>(i);
+    runs[i].grades[0].longestZone = 1400.0;  // row 1 asks for 1450 of grade 1
+    runs[i].grades[1].longestZone = 1000.0;
+    runs[i].orders.push_back({2, 1, 1100, 11000002, 4, 3, 0});
+  }
+  runs[0].variables.push_back({0, 1, 12000001, 2, 900.0});
+  runs[2].problem = "not read";  // its pieces do not count
+  const tools::SimulationSummary summary = tools::Summarize(runs, &book);
+  ASSERT_EQ(summary.fixedOrders.size(), 21u);
+  const struct {
+    size_t at;
+    const char* reason;
+    int64_t pieces;
+    int64_t completedAt;
+  } expected[] = {
+      {0, "complete before the shift", 0, -1},
+      {1, "longer than any zone of its grade", 0, -1},
+      {2, "", 6, 1},
+      {3, "never chosen", 0, -1},
+  };
+  for (const auto& row : expected) {
+    const tools::FixedOrderReport& report = summary.fixedOrders[row.at];
+    EXPECT_EQ(report.reason, row.reason) << row.at;
+    EXPECT_EQ(report.pieces, row.pieces) << row.at;
+    EXPECT_EQ(report.completedAt, row.completedAt) << row.at;
+  }
+  EXPECT_EQ(summary.fixedOrders[2].pastInOneBoard, 2);
+  EXPECT_EQ(summary.fixedOrders[2].open, 0);
+  EXPECT_EQ(summary.variableOrders[0].pieces, 2);
+  EXPECT_EQ(summary.variableOrders[0].length, 900.0);
+  EXPECT_EQ(summary.variableOrders[1].reason, "never chosen");
+  EXPECT_EQ(summary.bookCompleteAt, -1);  // rows with quantity 20 stay open
+  const std::string json = tools::SimulationJson({}, summary, runs);
+  for (const char* key : {"\"completed_at_board\": 1", "\"completed_at_board\": null",
+                          "\"done_before\": 5", "\"reason\": \"never chosen\"", "\"variable\": ["})
+    EXPECT_NE(json.find(key), std::string::npos) << key;
+  const std::string csv = tools::SimulationCsv({}, runs, summary);
+  EXPECT_NE(csv.find(",fixed_row_20_pieces,variable_row_0_pieces,"), std::string::npos) << csv;
 }
 
 TEST(SimulateEncoding, EveryFieldComesBackAndDamageIsRefused) {
