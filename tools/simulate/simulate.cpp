@@ -256,10 +256,12 @@ using TaskWork = std::function<std::string(size_t task, const std::string& logPa
 using TaskDone =
     std::function<void(size_t task, const std::string* bytes, const std::string& problem)>;
 
+#if SAWLINE_SIMULATE_FORK
 // Runs tasks 0 .. count - 1 in worker processes; false when none could start. `what` names
 // a task in the answers of tasks that lost their worker ("the board").
 bool RunInWorkers(size_t count, int jobs, const std::string& logDirectory, const std::string& what,
                   const TaskWork& work, const TaskDone& done);
+#endif
 
 // Runs tasks 0 .. count - 1, in worker processes when jobs > 1 and the platform can fork,
 // else in this process.
@@ -267,6 +269,9 @@ void RunTasks(size_t count, int jobs, const std::string& logDirectory, const std
               const TaskWork& work, const TaskDone& done) {
 #if SAWLINE_SIMULATE_FORK
   if (jobs > 1 && count > 1 && RunInWorkers(count, jobs, logDirectory, what, work, done)) return;
+#else
+  (void)jobs;
+  (void)what;
 #endif
   const std::string logPath = logDirectory + "/BackupData.txt";
   for (size_t task = 0; task < count; ++task) {
