@@ -5,6 +5,7 @@
 
 #include "interface/sawline.h"
 #include "workspace/capacities.h"
+#include "workspace/codes.h"
 
 namespace sawline {
 
@@ -23,5 +24,23 @@ static_assert(SAWLINE_RESULT_SEGMENTS == kMaxSegments);
 static_assert(SAWLINE_RESULT_PIECES == kMaxTransferRecords);
 static_assert(SAWLINE_PARAM_SEPARATE_ADJACENT_SAME_GRADE + 1 == kParameterBlockFloats);
 static_assert(SAWLINE_RESULT_BOARD_LENGTH + 1 == kResultBlockFloats);
+static_assert(SAWLINE_RESULT_CODE_FIELD_2 - SAWLINE_RESULT_CODE_FIELD_1 == kMaxTransferRecords &&
+              SAWLINE_RESULT_CODE_FIELD_3 - SAWLINE_RESULT_CODE_FIELD_2 == kMaxTransferRecords &&
+              SAWLINE_RESULT_CODE_FIELD_4 - SAWLINE_RESULT_CODE_FIELD_3 == kMaxTransferRecords &&
+              SAWLINE_RESULT_FIXED_ORDER_PIECES - SAWLINE_RESULT_CODE_FIELD_4 ==
+                  kMaxTransferRecords);
+// The header's grade codes are the ones the plan writes, for every grade.
+constexpr bool HeaderGradeCodesMatch() {
+  auto code = [](PieceKind kind, int32_t grade) {
+    return static_cast<int32_t>(GradeCode(kind, grade));
+  };
+  for (int32_t g = 1; g <= kMaxOrderGrade; ++g) {
+    if (code(PieceKind::kFixed, g) != SAWLINE_GRADE_CODE_FIXED(g)) return false;
+    if (code(PieceKind::kUncut, g) != SAWLINE_GRADE_CODE_UNCUT(g)) return false;
+    if (code(PieceKind::kVariable, g) != SAWLINE_GRADE_CODE_VARIABLE(g)) return false;
+  }
+  return code(PieceKind::kWaste, kWasteGrade) == SAWLINE_GRADE_CODE_WASTE;
+}
+static_assert(HeaderGradeCodesMatch());
 
 }  // namespace sawline

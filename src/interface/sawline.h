@@ -99,25 +99,55 @@ enum SawlineMarkIndex {
   SAWLINE_MARK_KIND = 200
 };
 
-/* Result block: the first index of each column (entry i at index + i) or group (grade g
- * at index + g, the total, where there is one, at the index itself). */
+/* Lengths everywhere (board marks, order lengths, kerf, the result block's lengths) are in
+ * the host's own length unit: the library never converts them, and its constants (the
+ * 0.1 tolerance, the 140 of a kicked waste piece, say) are in that unit too. Values of
+ * variable-length rows are per 1000 length units. */
+
+/* A piece's grade code in the result block (SAWLINE_RESULT_PIECE_GRADE_CODE + i) tells its
+ * kind and grade g (1 to 8):
+ *   g           a fixed-length piece of grade g; in optimization mode 4 (defect sawing)
+ *               a clear piece cut between two defects, always grade 1
+ *   10 * g + 1  an uncut piece of grade g
+ *   10 * g + 2  a variable-length piece of grade g
+ *   9           waste
+ * The codes are whole numbers stored as floats; read them truncated to an integer. */
+#define SAWLINE_GRADE_CODE_WASTE 9
+#define SAWLINE_GRADE_CODE_FIXED(g) (g)
+#define SAWLINE_GRADE_CODE_CLEAR(g) (g)
+#define SAWLINE_GRADE_CODE_UNCUT(g) (10 * (g) + 1)
+#define SAWLINE_GRADE_CODE_VARIABLE(g) (10 * (g) + 2)
+
+/* Result block: the first index of each column (entry i at index + i) or group. A group
+ * by grade holds grade g (1 to 8) at index + g, so its first entry, grade 1, is at
+ * index + 1. Where a group has a total, the total sits at the index itself (useful length
+ * and the three values); the four length groups have none, and their index is the last
+ * entry of the column before them (SAWLINE_RESULT_GRADE_TOTAL_LENGTH + 0 is fixed row 199
+ * of SAWLINE_RESULT_FIXED_ORDER_PIECES). The packed controller code AABBCCDD of piece i is
+ * given as its four fields: AA at SAWLINE_RESULT_CODE_FIELD_1 + i (not bounded to two
+ * digits), BB, CC and DD at fields 2, 3 and 4; all four are 0 when the code is 0 or
+ * negative. The value groups hold 0 unless the optimization mode is 1 (value). */
 enum SawlineResultIndex {
   SAWLINE_RESULT_SEGMENT_GRADE = 0, /* converted segments 0 to 99 */
   SAWLINE_RESULT_SEGMENT_LENGTH = 100,
   SAWLINE_RESULT_PIECE_GRADE_CODE = 200, /* pieces 0 to 99 of the cut list */
   SAWLINE_RESULT_PIECE_LENGTH = 300,
   SAWLINE_RESULT_FEED_LENGTH = 400,
-  SAWLINE_RESULT_CODE_FIELD_1 = 500,       /* fields 2 to 4 follow at 600, 700 and 800 */
-  SAWLINE_RESULT_FIXED_ORDER_PIECES = 900, /* fixed-length rows 0 to 199 */
-  SAWLINE_RESULT_GRADE_TOTAL_LENGTH = 1099,
-  SAWLINE_RESULT_GRADE_SPEC_LENGTH = 1107,
-  SAWLINE_RESULT_GRADE_VAR_LENGTH = 1115,
-  SAWLINE_RESULT_GRADE_UNCUT_LENGTH = 1123,
-  SAWLINE_RESULT_TOTAL_USEFUL_LENGTH = 1132,
-  SAWLINE_RESULT_TOTAL_VALUE = 1141,
-  SAWLINE_RESULT_TOTAL_FIXED_VALUE = 1150,
-  SAWLINE_RESULT_TOTAL_VAR_VALUE = 1159,
-  SAWLINE_RESULT_BOARD_LENGTH = 1168
+  SAWLINE_RESULT_CODE_FIELD_1 = 500,         /* AA of the packed code AABBCCDD */
+  SAWLINE_RESULT_CODE_FIELD_2 = 600,         /* BB */
+  SAWLINE_RESULT_CODE_FIELD_3 = 700,         /* CC */
+  SAWLINE_RESULT_CODE_FIELD_4 = 800,         /* DD */
+  SAWLINE_RESULT_FIXED_ORDER_PIECES = 900,   /* pieces this board gave fixed-length row j (0 to
+                                                199) at 900 + j: the host adds them to done */
+  SAWLINE_RESULT_GRADE_TOTAL_LENGTH = 1099,  /* grade g at 1099 + g: all pieces of grade g */
+  SAWLINE_RESULT_GRADE_SPEC_LENGTH = 1107,   /* grade g at 1107 + g: fixed-length pieces */
+  SAWLINE_RESULT_GRADE_VAR_LENGTH = 1115,    /* grade g at 1115 + g: variable-length pieces */
+  SAWLINE_RESULT_GRADE_UNCUT_LENGTH = 1123,  /* grade g at 1123 + g: uncut pieces */
+  SAWLINE_RESULT_TOTAL_USEFUL_LENGTH = 1132, /* total here, grade g at 1132 + g */
+  SAWLINE_RESULT_TOTAL_VALUE = 1141,         /* total here, grade g at 1141 + g */
+  SAWLINE_RESULT_TOTAL_FIXED_VALUE = 1150,   /* total here, grade g at 1150 + g */
+  SAWLINE_RESULT_TOTAL_VAR_VALUE = 1159,     /* total here, grade g at 1159 + g */
+  SAWLINE_RESULT_BOARD_LENGTH = 1168         /* the marks' length before trimming */
 };
 
 #ifdef __cplusplus

@@ -8,23 +8,21 @@
 namespace sawline::tools {
 namespace {
 
-constexpr int kCodeFieldStride = 100;  // code field k + 1 starts at kCodeField1 + k * stride
+constexpr int kCodeFieldStride = SAWLINE_RESULT_CODE_FIELD_2 - SAWLINE_RESULT_CODE_FIELD_1;
 
 PieceKind KindOf(int code, int mode, int* grade) {
   *grade = 0;
-  if (code == kWasteGrade) return PieceKind::kWaste;
+  if (code == SAWLINE_GRADE_CODE_WASTE) return PieceKind::kWaste;
   if (code >= 1 && code <= kMaxOrderGrade) {
     *grade = code;
     return mode == 4 ? PieceKind::kClear : PieceKind::kFixed;
   }
-  if (code > 10 && code / 10 <= kMaxOrderGrade && code % 10 == 1) {
-    *grade = code / 10;
-    return PieceKind::kUncut;
-  }
-  if (code > 10 && code / 10 <= kMaxOrderGrade && code % 10 == 2) {
-    *grade = code / 10;
-    return PieceKind::kVariable;
-  }
+  const int g = code / 10;
+  if (g < 1 || g > kMaxOrderGrade) return PieceKind::kUnknown;
+  *grade = g;
+  if (code == SAWLINE_GRADE_CODE_UNCUT(g)) return PieceKind::kUncut;
+  if (code == SAWLINE_GRADE_CODE_VARIABLE(g)) return PieceKind::kVariable;
+  *grade = 0;
   return PieceKind::kUnknown;
 }
 
