@@ -138,22 +138,28 @@ std::vector<std::string> ZoneLabels(const ZoneView& zone, bool markingLines) {
 }
 
 // Piece numbers go under the lane in up to kTagRows staggered rows: each number takes
-// the first row where it does not touch the number before it; one without room is left
-// to the piece's tooltip.
+// the first row where it does not touch the number before it. A piece whose code does
+// not fit inside it has the code written beside its number where that has room, else
+// the number alone; one without room at all is left to its tooltip and the table.
 std::vector<NumberTag> PlaceTags(const std::vector<PieceShape>& pieces, double top) {
   std::vector<NumberTag> tags;
   double rowEnd[kTagRows];
   std::fill(std::begin(rowEnd), std::end(rowEnd), -1e9);
-  for (const PieceShape& piece : pieces) {
-    const double width = html::TextWidth(Number(piece.number), kTagFont) + 2.0;
-    double left = piece.box.CentreX() - width / 2.0;
-    left = std::clamp(left, 0.0, kDrawingWidth - width);
+  auto place = [&](const PieceShape& piece, const std::string& text) {
+    const double width = html::TextWidth(text, kTagFont) + 2.0;
+    const double left = std::clamp(piece.box.CentreX() - width / 2.0, 0.0, kDrawingWidth - width);
     for (int row = 0; row < kTagRows; ++row) {
       if (left < rowEnd[row] + 3.0) continue;
       rowEnd[row] = left + width;
-      tags.push_back({piece.number, {left, top + row * kTagRowHeight, width, kTagRowHeight}});
-      break;
+      tags.push_back({piece.number, text, {left, top + row * kTagRowHeight, width, kTagRowHeight}});
+      return true;
     }
+    return false;
+  };
+  for (const PieceShape& piece : pieces) {
+    const std::string number = Number(piece.number);
+    if (!piece.code.empty() && place(piece, number + " \u00b7 " + piece.code)) continue;
+    place(piece, number);
   }
   return tags;
 }
@@ -196,6 +202,7 @@ PieceLane LayoutLane(const std::vector<PieceView>& pieces, double top, const Boa
       shape.labelLines = 1;
       shape.rotated = true;
     }
+    if (shape.labelLines < 2) shape.code = code;  // written beside the piece's number
     lane.pieces.push_back(shape);
 
     // The cut falls in the kerf after the piece; the last piece ends the board.
@@ -539,7 +546,7 @@ void WriteLane(std::ostream& out, const std::vector<PieceView>& pieces, const Pi
         << kKickerHatchLine.Hex() << "\"/>";
   }
   for (const NumberTag& tag : lane.tags) {
-    Text(out, tag.box.CentreX(), tag.box.Bottom() - 3.0, Number(tag.number), "tag", "middle");
+    Text(out, tag.box.CentreX(), tag.box.Bottom() - 3.0, tag.text, "tag", "middle");
   }
   if (!lane.tags.empty()) {
     Text(out, kLaneNameX, lane.tags.front().box.Bottom() - 3.0, "piece no.", "lane", "end");
@@ -696,6 +703,7 @@ void WriteRunFacts(std::ostream& out, const Board& board, const BoardReportInput
       "returned",
       Number(input.returned) + (input.returned > kResultPieces ? " (the block holds 100)" : ""));
   facts.emplace_back("optimization mode", Number(view.mode) + " " + ModeName(view.mode));
+  facts.emplace_back("lengths", "in the host's own length unit, as the marks and orders give them");
   facts.emplace_back("kerf", FloatText(view.kerf));
   facts.emplace_back("longest waste piece", FloatText(parameters[SAWLINE_PARAM_WASTE_MAX_LENGTH]));
   facts.emplace_back("waste kicker code", FloatText(parameters[SAWLINE_PARAM_WASTE_KICKER_CODE]));
@@ -712,7 +720,7 @@ void WriteRunFacts(std::ostream& out, const Board& board, const BoardReportInput
     facts.emplace_back("length of order pieces", html::Compact(view.usedLength) + "  (" +
                                                      Percent(view.usedLength, boardLength) +
                                                      " of the board)");
-    facts.emplace_back("waste pieces", html::Compact(view.wasteLength));
+    facts.emplace_back("waste length", html::Compact(view.wasteLength));
     facts.emplace_back("kerfs", html::Compact(boardLength - view.usedLength - view.wasteLength));
     if (view.mode == 1) facts.emplace_back("value", FloatText(view.totalValue));
   }

@@ -87,6 +87,7 @@ struct PieceShape {
   bool kicked = false;
   int labelLines = 0;    // label lines inside: 2 length and code, 1 length, 0 tooltip only
   bool rotated = false;  // a one-line label runs upwards along a narrow piece
+  std::string code;      // the order code when it does not fit inside: shown by the number
 };
 
 struct CutShape {
@@ -95,8 +96,9 @@ struct CutShape {
 };
 
 struct NumberTag {
-  int number = 0;  // the piece's number
-  Box box;         // the text's place under the lane
+  int number = 0;    // the piece's number
+  std::string text;  // the number, and the piece's code where it is not drawn inside
+  Box box;           // the text's place under the lane
 };
 
 // One cut list drawn under the zones.

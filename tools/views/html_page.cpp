@@ -111,13 +111,14 @@ std::string Colour::Hex() const {
 }
 
 Colour GradeColour(int grade) {
-  // Green for the best grade through yellow to red for the worst; neighbours stay
-  // apart in lightness as well as in hue.
-  static constexpr Colour kScale[8] = {{0x1a, 0x98, 0x50}, {0x66, 0xbd, 0x63}, {0xa6, 0xd9, 0x6a},
-                                       {0xd9, 0xef, 0x8b}, {0xfe, 0xe0, 0x8b}, {0xfd, 0xae, 0x61},
-                                       {0xf4, 0x6d, 0x43}, {0xd7, 0x30, 0x27}};
+  // Grades 1 (best) to 8 run from dark violet through blue and green to yellow, in even
+  // steps of lightness, so that neighbouring grades stay apart for a reader with any
+  // kind of colour blindness as well as for everyone else; waste is a light grey.
+  static constexpr Colour kScale[8] = {{0x44, 0x01, 0x54}, {0x46, 0x32, 0x7e}, {0x36, 0x5c, 0x8d},
+                                       {0x27, 0x7f, 0x8e}, {0x1f, 0xa1, 0x87}, {0x4a, 0xc1, 0x6d},
+                                       {0xa0, 0xda, 0x39}, {0xfd, 0xe7, 0x25}};
   if (grade >= 1 && grade <= 8) return kScale[grade - 1];
-  if (grade == 9) return {0x8c, 0x8c, 0x8c};
+  if (grade == 9) return {0xbd, 0xbd, 0xbd};
   return {0xc5, 0x1b, 0x7d};
 }
 

@@ -50,8 +50,9 @@ struct Colour {
   bool operator==(const Colour&) const = default;
 };
 
-// Grades 1 (best) to 8 on a green-to-red scale, 9 (waste) a neutral grey, any other
-// grade a colour of its own so that it stands out.
+// Grades 1 (best) to 8 on a dark-violet-to-yellow scale that a colour-blind reader can
+// tell apart, 9 (waste) a light grey, any other grade a colour of its own so that it
+// stands out. Every page of the tool draws grades in these colours.
 Colour GradeColour(int grade);
 // Dark or white text, whichever reads better on `fill`.
 Colour TextColourOn(Colour fill);

@@ -36,7 +36,7 @@ void PrintYield(std::ostream& out, const ResultView& view) {
     uncut += static_cast<double>(grade.uncut);
   }
   const double used = view.usedLength;
-  out << "\nyield (length units)\n";
+  out << "\nyield (in the host's length unit)\n";
   out << Format("  board length         %10.1f   (feed lengths add up to %.1f)\n", board,
                 view.feedSum);
   out << Format("  useful length        %10.1f   (graded 1 to 8)\n",

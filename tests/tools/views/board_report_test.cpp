@@ -171,6 +171,40 @@ TEST_F(BoardReport, EveryBoardDrawsConsistentlyAndTheLongOneKeepsEveryPiece) {
   }
 }
 
+// A code that does not fit inside its piece is written beside the piece's number; on
+// boards with room under the lane every such piece gets it, and a tag never shows another
+// piece's code.
+TEST_F(BoardReport, EveryCodeIsReadableInsideItsPieceOrBesideItsNumber) {
+  int outside = 0;
+  for (const ReportBoard& board : ReportBoards()) {
+    SCOPED_TRACE(board.name);
+    const ReportRun run = RunReportBoard(board);
+    const BoardReportInput input = run.Input();
+    const BoardLayout layout = tools::LayoutBoardReport(input);
+    const tools::ResultView view =
+        tools::DecodeResult(input.parameters, input.result, input.returned);
+    const tools::PieceLane& lane = layout.lanes.at(0);
+    for (size_t i = 0; i < lane.pieces.size(); ++i) {
+      const tools::PieceShape& piece = lane.pieces[i];
+      const std::string code = view.pieces[i].code != 0
+                                   ? tools::CodeText(view.pieces[i].codeFields)
+                                   : std::string();
+      EXPECT_EQ(piece.code, piece.labelLines == 2 ? std::string() : code) << "piece " << i + 1;
+      const tools::NumberTag* tag = nullptr;
+      for (const tools::NumberTag& t : lane.tags) {
+        if (t.number == piece.number) tag = &t;
+      }
+      if (tag != nullptr && !piece.code.empty() && tag->text.find(piece.code) != std::string::npos)
+        ++outside;
+      if (board.name == "hundred_pieces") continue;
+      ASSERT_NE(tag, nullptr) << "piece " << i + 1 << " has no number";
+      const std::string number = std::to_string(piece.number);
+      EXPECT_EQ(tag->text, piece.code.empty() ? number : number + " \u00b7 " + piece.code);
+    }
+  }
+  EXPECT_GT(outside, 0) << "no report board has a code too wide for its piece";
+}
+
 // The page stands alone and is well formed: nothing it needs comes from elsewhere, and
 // text from the job cannot become markup.
 TEST_F(BoardReport, PageIsSelfContainedAndEscapesWhatTheJobSays) {
