@@ -13,6 +13,7 @@
 #include "cli/schema_command.h"
 #include "cli/settings_command.h"
 #include "cli/simulate_command.h"
+#include "sawline_version.h"
 
 namespace sawline::tools {
 namespace {
@@ -58,6 +59,9 @@ int RunCommandLine(int argc, const char* const* argv, Console& console) {
   AddSettingsCommand(app, console);
   AddReplayCommand(app, console);
   AddSimulateCommand(app, console);
+  app.set_version_flag("--version", std::string("sawline ") + SAWLINE_VERSION,
+                       "Print the build's version, the number the DLL's version resource "
+                       "carries, and exit");
   app.footer(TopLevelExitText());
   app.callback([&app, &console] {
     if (app.get_subcommands().empty()) console.status = RunBundledExample(console);

@@ -13,6 +13,7 @@
 #include "desk/block_checks.h"
 #include "interface/block_layout.h"
 #include "jobfile/job_reader.h"
+#include "sawline_version.h"
 #include "support/test_support.h"
 #include "tools/cli/cli_fixture.h"
 
@@ -37,6 +38,11 @@ TEST_F(Cli, TopLevelExitStatusesAndMessages) {
        "",
        "sawline: job: File does not exist: nothing.json"},
       {"an unknown option", {"--colour"}, kExitBadInput, "", "sawline: "},
+      {"the version, the DLL's number",
+       {"--version"},
+       kExitPlanned,
+       "sawline " SAWLINE_VERSION "\n",
+       ""},
   });
 }
 
