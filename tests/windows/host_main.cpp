@@ -12,7 +12,13 @@
 // platform too.
 //
 // A BOARD is a job file, or "--random=COUNT" for COUNT random boards (named
-// random-0001 and on; the same boards on every build).
+// random-0001 and on; the same boards on every build). "--threads=N" (after LIBRARY)
+// then also has N threads of the process call the entry at once, each over every board
+// in its own order, and requires every answer to be the one the call gave alone.
+//
+// Built as sawline_stack_host (32-bit x86, 4-byte stack alignment, as hosts built by
+// compilers that keep the stack 4-byte aligned), every call is made four times, entering
+// the library with esp mod 16 = 0, 4, 8 and 12, and the four answers must be the same.
 //
 // For each board, written to the current directory (where the library writes its run
 // log):
@@ -40,6 +46,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <pthread.h>
 #endif
 
 #include "interface/sawline.h"
@@ -136,7 +143,39 @@ struct Call {
   std::string log;
 };
 
-Call RunOnce(ComputeFunction compute, const sawline::tools::JobBlocks& job) {
+#if defined(SAWLINE_HOST_STACK_OFFSETS)
+// Calls the entry with esp = k (mod 16) on entry, past the return address: the stack is
+// aligned down to 16, then lowered so that the three arguments and the return address
+// leave it at k. esi keeps the caller's esp; the call preserves it, so the stack is
+// restored whatever convention the entry pops its arguments by.
+struct MisalignedCall {
+  ComputeFunction compute;
+  const float* parameters;
+  const float* marks;
+  float* result;
+  uint32_t pad;  // bytes below the 16-aligned stack: (16 - k) mod 16
+};
+
+int32_t CallAtStackOffset(const MisalignedCall& call) {
+  int32_t pieces;
+  __asm__ volatile(
+      "movl %%esp, %%esi\n\t"
+      "andl $-16, %%esp\n\t"
+      "subl 16(%%edi), %%esp\n\t"
+      "pushl 12(%%edi)\n\t"
+      "pushl 8(%%edi)\n\t"
+      "pushl 4(%%edi)\n\t"
+      "call *(%%edi)\n\t"
+      "movl %%esi, %%esp\n\t"
+      : "=a"(pieces)
+      : "D"(&call)
+      : "esi", "ecx", "edx", "memory", "cc");
+  return pieces;
+}
+#endif
+
+// One call of the entry on a pattern-filled block, with the run log it left.
+Call CallEntry(ComputeFunction compute, const sawline::tools::JobBlocks& job, uint32_t offset) {
   Call call;
   call.block = PatternBlock();
   std::remove(kLogName);
@@ -145,13 +184,125 @@ Call RunOnce(ComputeFunction compute, const sawline::tools::JobBlocks& job) {
   sawline::platform::FixSeed(20240101u);
   sawline::platform::FixCalendar(1718000000, 8 * 3600);
 #endif
+#if defined(SAWLINE_HOST_STACK_OFFSETS)
+  const MisalignedCall misaligned{compute, job.parameters.data(), job.marks.data(),
+                                  call.block.data(), (16u - offset) % 16u};
+  call.pieces = CallAtStackOffset(misaligned);
+#else
+  (void)offset;
   call.pieces = compute(job.parameters.data(), job.marks.data(), call.block.data());
+#endif
   call.log = ReadBytes(kLogName);
   return call;
 }
 
 bool SameCall(const Call& a, const Call& b) {
   return a.pieces == b.pieces && std::memcmp(a.block.data(), b.block.data(), sizeof a.block) == 0;
+}
+
+// The timing lines of two run logs may differ; everything else must not.
+std::string WithoutTimes(const std::string& log);
+
+Call RunOnce(ComputeFunction compute, const sawline::tools::JobBlocks& job) {
+  Call call = CallEntry(compute, job, 0);
+#if defined(SAWLINE_HOST_STACK_OFFSETS)
+  for (uint32_t offset = 4; offset < 16; offset += 4) {
+    const Call again = CallEntry(compute, job, offset);
+    if (!SameCall(again, call) || WithoutTimes(again.log) != WithoutTimes(call.log)) {
+      std::fprintf(stderr, "the call entered at esp mod 16 = %u answered differently\n",
+                   static_cast<unsigned>(offset));
+      call.pieces = -1;
+    }
+  }
+#endif
+  return call;
+}
+
+std::string WithoutTimes(const std::string& log) {
+  // The call's elapsed time and the clock time at its end are the record's only lines
+  // that may differ between two calls of one board.
+  std::string kept;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find('\n', start);
+    end = end == std::string::npos ? log.size() : end + 1;
+    const std::string line = log.substr(start, end - start);
+    if (line.rfind("Sum Optimizing Time is:", 0) != 0 && line.rfind("Now Time:", 0) != 0)
+      kept += line;
+    start = end;
+  }
+  return kept;
+}
+
+// ---- Several threads of one process ----
+
+struct ThreadWork {
+  ComputeFunction compute = nullptr;
+  const std::vector<sawline::tools::JobBlocks>* jobs = nullptr;
+  const std::vector<Call>* alone = nullptr;
+  size_t first = 0;  // this thread's first board; it goes round them all from there
+  int differing = 0;
+};
+
+void RunThreadWork(ThreadWork& work) {
+  const size_t count = work.jobs->size();
+  for (size_t k = 0; k < count; ++k) {
+    const size_t j = (work.first + k) % count;
+    Call call;
+    call.block = PatternBlock();
+    call.pieces = work.compute((*work.jobs)[j].parameters.data(), (*work.jobs)[j].marks.data(),
+                               call.block.data());
+    if (!SameCall(call, (*work.alone)[j])) ++work.differing;
+  }
+}
+
+#if defined(_WIN32)
+DWORD WINAPI ThreadMain(LPVOID argument) {
+  RunThreadWork(*static_cast<ThreadWork*>(argument));
+  return 0;
+}
+#else
+void* ThreadMain(void* argument) {
+  RunThreadWork(*static_cast<ThreadWork*>(argument));
+  return nullptr;
+}
+#endif
+
+// Runs `threads` threads at once over every board; the number of answers that differ
+// from the call alone, or -1 when a thread could not start.
+int RunThreads(ComputeFunction compute, const std::vector<sawline::tools::JobBlocks>& jobs,
+               const std::vector<Call>& alone, int threads) {
+  std::vector<ThreadWork> work(static_cast<size_t>(threads));
+  bool started = true;
+#if defined(_WIN32)
+  std::vector<HANDLE> handles;
+#else
+  std::vector<pthread_t> handles;
+#endif
+  for (size_t t = 0; t < work.size(); ++t) {
+    work[t] = {compute, &jobs, &alone, t * jobs.size() / work.size(), 0};
+#if defined(_WIN32)
+    HANDLE handle = CreateThread(nullptr, 0, ThreadMain, &work[t], 0, nullptr);
+    if (handle == nullptr) started = false;
+    if (handle != nullptr) handles.push_back(handle);
+#else
+    pthread_t handle;
+    if (pthread_create(&handle, nullptr, ThreadMain, &work[t]) != 0) started = false;
+    if (started) handles.push_back(handle);
+#endif
+  }
+  for (auto& handle : handles) {
+#if defined(_WIN32)
+    WaitForSingleObject(handle, INFINITE);
+    CloseHandle(handle);
+#else
+    pthread_join(handle, nullptr);
+#endif
+  }
+  int differing = 0;
+  for (const ThreadWork& w : work)
+    differing += w.differing;
+  return started ? differing : -1;
 }
 
 // Every board comes in through here: the boards of one argument, a job file or
@@ -196,7 +347,14 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> names;
   std::vector<sawline::tools::JobBlocks> jobs;
+  int threads = 0;
   for (int i = 2; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--threads=", 10) == 0) {
+      threads = std::atoi(argv[i] + 10);
+      if (threads > 0) continue;
+      std::fprintf(stderr, "sawline_host: %s: expected a positive count\n", argv[i]);
+      return 1;
+    }
     if (!LoadBoards(argv[i], names, jobs)) return 1;
   }
 
@@ -219,12 +377,23 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::printf("%s: %d pieces\n", base.c_str(), static_cast<int>(call.pieces));
+    if (call.pieces < 0) ++failures;
     first.push_back(call);
   }
   for (size_t j = jobs.size(); j-- > 0;) {
     if (!SameCall(RunOnce(compute, jobs[j]), first[j])) {
       std::fprintf(stderr, "%s: a second call answered differently\n", names[j].c_str());
       ++failures;
+    }
+  }
+  if (threads > 0 && !jobs.empty()) {
+    const int differing = RunThreads(compute, jobs, first, threads);
+    if (differing != 0) {
+      std::fprintf(stderr, "%d threads: %d answers differ from the call alone%s\n", threads,
+                   differing, differing < 0 ? " (a thread did not start)" : "");
+      ++failures;
+    } else {
+      std::printf("%d threads at once: every answer as the call alone\n", threads);
     }
   }
   std::remove(kLogName);
