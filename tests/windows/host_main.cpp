@@ -200,24 +200,7 @@ bool SameCall(const Call& a, const Call& b) {
   return a.pieces == b.pieces && std::memcmp(a.block.data(), b.block.data(), sizeof a.block) == 0;
 }
 
-// The timing lines of two run logs may differ; everything else must not.
-std::string WithoutTimes(const std::string& log);
-
-Call RunOnce(ComputeFunction compute, const sawline::tools::JobBlocks& job) {
-  Call call = CallEntry(compute, job, 0);
 #if defined(SAWLINE_HOST_STACK_OFFSETS)
-  for (uint32_t offset = 4; offset < 16; offset += 4) {
-    const Call again = CallEntry(compute, job, offset);
-    if (!SameCall(again, call) || WithoutTimes(again.log) != WithoutTimes(call.log)) {
-      std::fprintf(stderr, "the call entered at esp mod 16 = %u answered differently\n",
-                   static_cast<unsigned>(offset));
-      call.pieces = -1;
-    }
-  }
-#endif
-  return call;
-}
-
 std::string WithoutTimes(const std::string& log) {
   // The call's elapsed time and the clock time at its end are the record's only lines
   // that may differ between two calls of one board.
@@ -232,6 +215,22 @@ std::string WithoutTimes(const std::string& log) {
     start = end;
   }
   return kept;
+}
+#endif
+
+Call RunOnce(ComputeFunction compute, const sawline::tools::JobBlocks& job) {
+  Call call = CallEntry(compute, job, 0);
+#if defined(SAWLINE_HOST_STACK_OFFSETS)
+  for (uint32_t offset = 4; offset < 16; offset += 4) {
+    const Call again = CallEntry(compute, job, offset);
+    if (!SameCall(again, call) || WithoutTimes(again.log) != WithoutTimes(call.log)) {
+      std::fprintf(stderr, "the call entered at esp mod 16 = %u answered differently\n",
+                   static_cast<unsigned>(offset));
+      call.pieces = -1;
+    }
+  }
+#endif
+  return call;
 }
 
 // ---- Several threads of one process ----
