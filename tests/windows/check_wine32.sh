@@ -73,7 +73,7 @@ compare_boards() {
   local boards=("$@") names=() board name
   for board in "${boards[@]}"; do
     name=${board##*/}
-    [[ "$board" == --random=* ]] && continue
+    [[ "$board" == --* ]] && continue  # --random=N and --threads=N name no board
     names+=("${name%.json}")
   done
   if [[ " ${boards[*]} " == *" --random="* ]]; then
