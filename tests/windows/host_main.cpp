@@ -172,6 +172,30 @@ int32_t CallAtStackOffset(const MisalignedCall& call) {
       : "esi", "ecx", "edx", "memory", "cc");
   return pieces;
 }
+
+// Where the stack stood when the probe was entered, modulo 16: its first argument sits
+// just above the return address.
+uint32_t gEnteredAt = 99;
+int32_t SAWLINE_CALL StackProbe(const float* parameters, const float*, float*) {
+  gEnteredAt =
+      static_cast<uint32_t>((reinterpret_cast<uintptr_t>(&parameters) - sizeof(void*)) % 16u);
+  return 0;
+}
+
+// The trampoline must enter a function at the offset it is asked for, or the checks
+// prove nothing.
+bool TrampolineEntersAtEveryOffset() {
+  for (uint32_t offset = 0; offset < 16; offset += 4) {
+    const MisalignedCall probe{&StackProbe, nullptr, nullptr, nullptr, (16u - offset) % 16u};
+    CallAtStackOffset(probe);
+    if (gEnteredAt != offset) {
+      std::fprintf(stderr, "asked for esp mod 16 = %u, the probe was entered at %u\n",
+                   static_cast<unsigned>(offset), static_cast<unsigned>(gEnteredAt));
+      return false;
+    }
+  }
+  return true;
+}
 #endif
 
 // One call of the entry on a pattern-filled block, with the run log it left.
@@ -343,6 +367,9 @@ int main(int argc, char** argv) {
   }
   const ComputeFunction compute = LoadEntry(argv[1]);
   if (compute == nullptr) return 1;
+#if defined(SAWLINE_HOST_STACK_OFFSETS)
+  if (!TrampolineEntersAtEveryOffset()) return 1;
+#endif
 
   std::vector<std::string> names;
   std::vector<sawline::tools::JobBlocks> jobs;
