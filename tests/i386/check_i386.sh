@@ -18,16 +18,8 @@ cd "$(dirname "$0")/../.."
 root=$(pwd)
 random_boards=${SAWLINE_RANDOM_BOARDS:-300}
 
-passed=0
-failed=0
-pass() {
-  echo "  ok: $*"
-  passed=$((passed + 1))
-}
-fail() {
-  echo "  FAILED: $*"
-  failed=$((failed + 1))
-}
+# shellcheck source=../support/checks.sh
+source "$root/tests/support/checks.sh"
 
 echo "== 32-bit Linux: build, and the test suites under qemu-i386"
 cmake --preset linux-i386 >/dev/null

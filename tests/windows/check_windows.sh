@@ -20,16 +20,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
 
-passed=0
-failed=0
-pass() {
-  echo "  ok: $*"
-  passed=$((passed + 1))
-}
-fail() {
-  echo "  FAILED: $*"
-  failed=$((failed + 1))
-}
+# shellcheck source=../support/checks.sh
+source "$root/tests/support/checks.sh"
 
 echo "== Windows: 32-bit SawlineDLL.dll"
 cmake --preset windows-dll >/dev/null
@@ -117,15 +109,7 @@ else
   echo "wine64 is not installed" >&2
   exit 1
 fi
-export WINEPREFIX="$root/build-win64/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=d"
-unset DISPLAY WAYLAND_DISPLAY
-# The first start creates the prefix; wait until the set-up has settled.
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-  wineboot -i </dev/null >/dev/null 2>&1 || true
-  wineserver -w || true
-fi
+use_wine_prefix "$root/build-win64/wineprefix"
 
 # Runs HOST_KIND (host or seeded_host) with ARG over JOB files on both builds into
 # boards-NAME folders and compares the outputs.

@@ -18,16 +18,8 @@ cd "$(dirname "$0")/../.."
 root=$(pwd)
 random_boards=${SAWLINE_RANDOM_BOARDS:-300}
 
-passed=0
-failed=0
-pass() {
-  echo "  ok: $*"
-  passed=$((passed + 1))
-}
-fail() {
-  echo "  FAILED: $*"
-  failed=$((failed + 1))
-}
+# shellcheck source=../support/checks.sh
+source "$root/tests/support/checks.sh"
 
 echo "== wine32: the 32-bit DLL in 32-bit Windows processes"
 cmake --preset windows-dll >/dev/null
@@ -49,14 +41,7 @@ fi
 # Every program under wine gets a time limit, so that a hang cannot stall CI.
 wine=(timeout 900 wine)
 export WINEARCH=win32
-export WINEPREFIX="$root/build-win32/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=d"
-unset DISPLAY WAYLAND_DISPLAY
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-  wineboot -i </dev/null >/dev/null 2>&1 || true
-  wineserver -w || true
-fi
+use_wine_prefix "$root/build-win32/wineprefix"
 
 # The programs must be 32-bit Windows ones: the line's binary, not a 64-bit stand-in.
 for program in SawlineDLL.dll sawline_host.exe sawline_stack_host.exe host_example.exe; do
