@@ -1,0 +1,211 @@
+// When a record in the run log is whole, and how the records of successive calls are
+// told apart: every kind of record the library writes, cut at every byte, and tables of
+// what a reader of the file sees from call to call.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "record/record_collector.h"
+#include "support/test_support.h"
+#include "tools/support/record_fixtures.h"
+
+namespace sawline::test {
+namespace {
+
+using tools::RecordEnding;
+using tools::RecordState;
+
+// One fixed-length grade-1 order; with `marks` a 3000-long grade-1 board, without
+// none at all (the library plans nothing); a negative kerf is refused.
+tools::JobBlocks SmallJob(bool downgrade, bool marks, float kerf = 4.0f) {
+  tools::JobBlocks job;
+  job.SetSetting("KerfWidth", kerf);
+  job.SetSetting("UnmarkedGrade", 5.0f);
+  job.SetSetting("WasteMarkCount", 9.0f);
+  job.SetSetting("PriorityDowngrade", downgrade ? 1.0f : 0.0f);
+  job.AddFixedOrder({1, 900, 1.0f, 0.0f, 0.0f, 0, 0, 0});
+  if (marks) job.SetPairs({{1, 3000}});
+  return job;
+}
+
+std::string CrLf(const std::string& lf) {
+  std::string crlf;
+  for (const char c : lf) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  return crlf;
+}
+
+struct RecordKind {
+  const char* name;
+  std::function<tools::JobBlocks()> job;
+  RecordState whole;  // the whole record
+  int wholeIfEnded;   // proper prefixes that read as a whole record without results
+};
+
+class RecordKinds : public WorkspaceTest, public ::testing::WithParamInterface<RecordKind> {};
+
+// A prefix is complete only as the whole record, and reads as a record without results
+// only where the call could have ended: after the settings (or the downgrade section
+// when PriorityDowngrade asks for one). A cut inside a line is never whole.
+TEST_P(RecordKinds, OnlyTheWholeRecordIsCompleteAtEveryCut) {
+  const std::string lf = WriteRecord(GetParam().job(), logPath_).log;
+  for (const std::string& bytes : {lf, CrLf(lf)}) {
+    EXPECT_EQ(tools::ClassifyRecord(bytes), GetParam().whole);
+    int wholeIfEnded = 0;
+    for (size_t cut = 0; cut < bytes.size(); ++cut) {
+      const std::string prefix = bytes.substr(0, cut);
+      const RecordState state = tools::ClassifyRecord(prefix);
+      ASSERT_NE(state, RecordState::kComplete) << "cut at " << cut;
+      if (state == RecordState::kWholeIfEnded) {
+        ++wholeIfEnded;
+        EXPECT_EQ(prefix.back(), '\n');
+      }
+    }
+    EXPECT_EQ(wholeIfEnded, GetParam().wholeIfEnded);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Collector, RecordKinds,
+    ::testing::Values(RecordKind{"Planned", [] { return ExampleJob(); }, RecordState::kComplete, 1},
+                      RecordKind{"PlannedWithDowngrade", [] { return SmallJob(true, true); },
+                                 RecordState::kComplete, 1},
+                      RecordKind{"Refused", [] { return SmallJob(false, true, -4.0f); },
+                                 RecordState::kComplete, 1},
+                      RecordKind{"RefusedWithDowngrade", [] { return SmallJob(true, true, -4.0f); },
+                                 RecordState::kComplete, 0},
+                      RecordKind{"NoPieces", [] { return SmallJob(false, false); },
+                                 RecordState::kWholeIfEnded, 0},
+                      RecordKind{"NoPiecesWithDowngrade", [] { return SmallJob(true, false); },
+                                 RecordState::kWholeIfEnded, 0}),
+    [](const ::testing::TestParamInfo<RecordKind>& kind) { return std::string(kind.param.name); });
+
+// What the collector is shown, and what it must keep and lose.
+struct Sighting {
+  const char* name;
+  std::vector<std::string> start;  // the file when the collector starts (none: not given)
+  std::vector<std::string> seen;   // the file's contents, one read after another
+  bool finish;                     // the collector stops after the last
+  std::vector<std::pair<std::string, RecordEnding>> kept;
+  int lost;
+};
+
+class Collector : public WorkspaceTest {
+ protected:
+  void SetUp() override {
+    WorkspaceTest::SetUp();
+    planned_ = WriteRecord(ExampleJob(), logPath_).log;
+    refused_ = WriteRecord(SmallJob(false, true, -4.0f), logPath_).log;
+    none_ = WriteRecord(SmallJob(false, false), logPath_).log;
+    // The example's record up to the end of its settings section, as it stands while
+    // its plan is computed, and a cut inside a line of that section.
+    for (size_t cut = planned_.size() - 1; cut > 0 && settings_.empty(); --cut) {
+      if (tools::ClassifyRecord(planned_.substr(0, cut)) == RecordState::kWholeIfEnded)
+        settings_ = planned_.substr(0, cut);
+    }
+    half_ = planned_.substr(0, 200);
+  }
+
+  void Expect(const Sighting& sighting) {
+    std::vector<std::pair<std::string, RecordEnding>> kept;
+    std::vector<tools::LocalMilliseconds> seenAt;
+    int lost = 0;
+    tools::RecordCollector collector(
+        [&](const std::string& bytes, tools::LocalMilliseconds seen, RecordEnding ending) {
+          kept.emplace_back(bytes, ending);
+          seenAt.push_back(seen);
+        },
+        [&](const std::string&, tools::LocalMilliseconds) { ++lost; });
+    tools::LocalMilliseconds now = 1000;
+    for (const std::string& bytes : sighting.start)
+      collector.Start(bytes, now);
+    for (const std::string& bytes : sighting.seen)
+      collector.Observe(bytes, ++now);
+    if (sighting.finish) collector.Finish();
+    EXPECT_EQ(lost, sighting.lost) << sighting.name;
+    ASSERT_EQ(kept.size(), sighting.kept.size()) << sighting.name;
+    for (size_t i = 0; i < kept.size(); ++i) {
+      EXPECT_TRUE(kept[i].first == sighting.kept[i].first) << sighting.name << ": record " << i;
+      EXPECT_EQ(kept[i].second, sighting.kept[i].second) << sighting.name << ": record " << i;
+    }
+    for (size_t i = 1; i < seenAt.size(); ++i)
+      EXPECT_LT(seenAt[i - 1], seenAt[i]) << sighting.name;
+  }
+
+  std::string planned_, refused_, none_, settings_, half_;
+};
+
+TEST_F(Collector, KeepsEveryWholeRecordOnceAndNoHalfOne) {
+  ASSERT_FALSE(settings_.empty());
+  const RecordEnding complete = RecordEnding::kComplete;
+  const RecordEnding ended = RecordEnding::kEndedNoPieces;
+  const std::vector<Sighting> table = {
+      {"a planned record is kept once as it grows",
+       {},
+       {"", half_, settings_, planned_, planned_},
+       false,
+       {{planned_, complete}},
+       0},
+      {"a refusal is kept as soon as it is seen", {}, {refused_}, false, {{refused_, complete}}, 0},
+      {"a record without pieces is kept when the next call empties the file",
+       {},
+       {none_, ""},
+       false,
+       {{none_, ended}},
+       0},
+      {"or when the next call's record replaces it",
+       {},
+       {none_, half_, planned_},
+       false,
+       {{none_, ended}, {planned_, complete}},
+       0},
+      {"a record replaced after its settings was a call without pieces",
+       {},
+       {settings_, half_},
+       false,
+       {{settings_, ended}},
+       0},
+      {"identical records of two calls are kept twice",
+       {},
+       {planned_, "", planned_, none_, "", none_, refused_},
+       false,
+       {{planned_, complete},
+        {planned_, complete},
+        {none_, ended},
+        {none_, ended},
+        {refused_, complete}},
+       0},
+      {"half a record replaced by the next call is lost",
+       {},
+       {half_, "", refused_},
+       false,
+       {{refused_, complete}},
+       1},
+      {"the last call's record is not kept again by a restarted collector",
+       {planned_},
+       {planned_, "", refused_},
+       false,
+       {{refused_, complete}},
+       0},
+      {"nor one without pieces", {none_}, {none_, ""}, false, {}, 0},
+      {"a call in progress at the start is kept when it is whole",
+       {half_},
+       {planned_},
+       false,
+       {{planned_, complete}},
+       0},
+      {"stopping keeps a record whole without results", {}, {none_}, true, {{none_, ended}}, 0},
+      {"and loses half a record", {}, {refused_, half_}, true, {{refused_, complete}}, 1},
+      {"an empty file is no record", {}, {"", "", ""}, true, {}, 0},
+  };
+  for (const Sighting& sighting : table)
+    Expect(sighting);
+}
+
+}  // namespace
+}  // namespace sawline::test
