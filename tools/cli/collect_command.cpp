@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "desk/text.h"
 #include "record/record_archive.h"
@@ -29,6 +30,8 @@ constexpr int kLookMilliseconds = 10;
 // sections, so the call has ended without pieces. Half a record gets the same time to
 // become whole.
 constexpr auto kSettleTime = std::chrono::seconds(2);
+// How long after a read of unchanged bytes with a new write time the file is read again.
+constexpr auto kRewriteCheck = std::chrono::milliseconds(2);
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the stop flag is set by a signal handler");
 std::atomic<bool> stopRequested{false};
@@ -72,7 +75,7 @@ std::string RecordSummary(const std::string& bytes) {
   for (size_t g = 1; g < record.statistics.total.size(); ++g)
     used += record.statistics.total[g];
   const double board = record.statistics.boardLength;
-  return Format("%zu pieces, yield %.1f %%", record.cutList.size(),
+  return Format("%d pieces, yield %.1f %%", static_cast<int>(record.cutList.size()),
                 board > 0.0 ? 100.0 * used / board : 0.0);
 }
 
@@ -101,7 +104,8 @@ class Collection {
   RunLogWatch watch_;
   ArchiveWriter writer_;
   RecordCollector collector_;
-  std::string last_;  // the file as last read
+  std::string last_;          // the file as last read
+  uint64_t lastWritten_ = 0;  // and its write time
   bool stopping_ = false;
   int64_t kept_ = 0, lost_ = 0, unwritten_ = 0;
 };
@@ -131,13 +135,21 @@ void Collection::Lose(const std::string& bytes, LocalMilliseconds seen) {
                << "; it is not kept\n";
 }
 
+// The same bytes written again are looked at twice, a moment apart: the next call empties
+// the file and may move its write time on a moment before its size.
 bool Collection::Look() {
   std::string bytes;
-  if (watch_.Read(&bytes) == LogRead::kFailed) return false;
-  const bool changed = bytes != last_;
+  uint64_t written = 0;
+  if (watch_.Read(&bytes, &written) == LogRead::kFailed) return false;
+  if (bytes == last_ && written != lastWritten_) {
+    std::this_thread::sleep_for(kRewriteCheck);
+    if (watch_.Read(&bytes, &written) == LogRead::kFailed) return false;
+  }
+  const bool changed = bytes != last_ || written != lastWritten_;
   if (changed) {
-    collector_.Observe(bytes, LocalClockNow());
+    collector_.Observe(bytes, LocalClockNow(), written);
     last_ = std::move(bytes);
+    lastWritten_ = written;
   }
   return changed;
 }
@@ -145,7 +157,8 @@ bool Collection::Look() {
 ExitStatus Collection::Run() {
   stopRequested.store(false);
   const StopSignals signals;
-  if (watch_.Read(&last_) != LogRead::kFailed) collector_.Start(last_, LocalClockNow());
+  if (watch_.Read(&last_, &lastWritten_) != LogRead::kFailed)
+    collector_.Start(last_, LocalClockNow(), lastWritten_);
   if (!arguments_.quiet) {
     console_.out << "collecting " << watch_.path() << " into " << arguments_.archive
                  << " (Ctrl-C stops)" << std::endl;

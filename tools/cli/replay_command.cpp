@@ -199,6 +199,32 @@ bool WriteReplayOutputs(const ReplayArguments& arguments, const Record& record,
   return written;
 }
 
+// With --at, the record of the archive `sawline collect` keeps that the call at that
+// time left; a folder without --at is refused.
+bool ResolveArchivedRecord(ReplayArguments* arguments, Console& console) {
+  std::error_code ignored;
+  const bool folder = std::filesystem::is_directory(arguments->record, ignored);
+  if (arguments->at.empty()) {
+    if (!folder) return true;
+    console.err << "sawline: " << arguments->record
+                << " is a folder: give --at TIME to take a record of an archive\n";
+    return false;
+  }
+  std::string path, error;
+  if (!folder || !IsRecordArchive(arguments->record)) {
+    console.err << "sawline: --at needs an archive of `sawline collect`, and " << arguments->record
+                << " is not one\n";
+    return false;
+  }
+  if (!FindArchivedRecord(arguments->record, arguments->at, &path, &error)) {
+    console.err << "sawline: " << arguments->record << ": " << error << '\n';
+    return false;
+  }
+  console.out << "record: " << path << '\n';
+  arguments->record = path;
+  return true;
+}
+
 // 0 the desk reproduced the record exactly (or --show read it), 3 the desk ran the
 // rebuilt job and answered otherwise, 2 not a readable record, 4 an output that cannot
 // be written.
@@ -234,32 +260,6 @@ ExitStatus ReplayRecord(const ReplayArguments& given, Console& console) {
     return kExitOutputFailed;
   }
   return outcome.reproduced ? kExitPlanned : kExitReplayDiffers;
-}
-
-// With --at, the record of the archive `sawline collect` keeps that the call at that
-// time left; a folder without --at is refused.
-bool ResolveArchivedRecord(ReplayArguments* arguments, Console& console) {
-  std::error_code ignored;
-  const bool folder = std::filesystem::is_directory(arguments->record, ignored);
-  if (arguments->at.empty()) {
-    if (!folder) return true;
-    console.err << "sawline: " << arguments->record
-                << " is a folder: give --at TIME to take a record of an archive\n";
-    return false;
-  }
-  std::string path, error;
-  if (!folder || !IsRecordArchive(arguments->record)) {
-    console.err << "sawline: --at needs an archive of `sawline collect`, and " << arguments->record
-                << " is not one\n";
-    return false;
-  }
-  if (!FindArchivedRecord(arguments->record, arguments->at, &path, &error)) {
-    console.err << "sawline: " << arguments->record << ": " << error << '\n';
-    return false;
-  }
-  console.out << "record: " << path << '\n';
-  arguments->record = path;
-  return true;
 }
 
 CLI::Validator UtcOffsetText() {

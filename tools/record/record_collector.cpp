@@ -33,8 +33,12 @@ RecordCollector::RecordCollector(KeepRecord keep, LoseRecord lose)
 
 // A content that does not continue the record in hand is the next call's: the library
 // empties the file before anything else, so the record in hand has ended.
-void RecordCollector::Observe(const std::string& bytes, LocalMilliseconds now) {
-  if (bytes == held_) return;
+void RecordCollector::Observe(const std::string& bytes, LocalMilliseconds now, uint64_t written) {
+  // Only a kept record is known to be written no more by its call: a record still in
+  // hand may be growing, its write time a moment ahead of the bytes.
+  const bool rewritten = kept_ && written != 0 && written_ != 0 && written != written_;
+  written_ = written;
+  if (bytes == held_ && !rewritten) return;
   const bool continues = !kept_ && bytes.size() > held_.size() &&
                          std::string_view(bytes).substr(0, held_.size()) == held_;
   if (!continues) {
@@ -60,9 +64,10 @@ void RecordCollector::EndHeld() {
   kept_ = true;
 }
 
-void RecordCollector::Start(const std::string& bytes, LocalMilliseconds now) {
+void RecordCollector::Start(const std::string& bytes, LocalMilliseconds now, uint64_t written) {
+  written_ = written;
   if (ClassifyRecord(bytes) == RecordState::kPartial) {
-    Observe(bytes, now);
+    Observe(bytes, now, written);
     return;
   }
   held_ = bytes;

@@ -17,6 +17,14 @@
 //   results are still being computed. Such a record is kept when the next call's record
 //   replaces it (the call certainly ended), or when the collector stops and the file has
 //   stayed unchanged for the settle time.
+// A record is told from the next call's when the next call's record does not continue it
+// (the library empties the file first), or when the file was written again after a
+// complete record was kept and holds the same bytes: the library never writes to a
+// complete record again, so the next call wrote an identical one. Two identical records
+// of two calls are so two files. (Where the system gives no write time that changes with
+// every write, and for records without pieces, which may still grow, the collector must
+// see the file change in between; it looks within milliseconds of every change.)
+//
 // Anything else is half a record: a section caught while it was written, or a record
 // replaced before its last section was seen. It is never kept; it is counted and
 // reported as lost.
@@ -55,12 +63,14 @@ class RecordCollector {
 
   RecordCollector(KeepRecord keep, LoseRecord lose);
 
-  // The file's whole content as read at `now` (empty when it is missing or empty).
-  void Observe(const std::string& bytes, LocalMilliseconds now);
+  // The file's whole content as read at `now` (empty when it is missing or empty), and
+  // its last write time as the system keeps it (0 where it cannot be trusted to change
+  // with every write and only then).
+  void Observe(const std::string& bytes, LocalMilliseconds now, uint64_t written = 0);
   // The file's content when the collector starts: a record that is already whole (the
   // last call's, kept by an earlier run) is taken as seen, half a record as the call in
   // progress, to be kept when it is whole.
-  void Start(const std::string& bytes, LocalMilliseconds now);
+  void Start(const std::string& bytes, LocalMilliseconds now, uint64_t written = 0);
   // The collector stops: a record whole without results is kept (the caller has waited
   // the settle time), half a record is lost.
   void Finish();
@@ -75,6 +85,7 @@ class RecordCollector {
   std::string held_;            // the record in hand, as last read
   LocalMilliseconds seen_ = 0;  // when its first bytes were seen
   bool kept_ = false;           // it was kept as complete
+  uint64_t written_ = 0;        // the file's last write time when it was read
 };
 
 }  // namespace sawline::tools

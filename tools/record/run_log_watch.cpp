@@ -110,7 +110,7 @@ bool Opened(NativeFile file) {
 }
 
 // One read of the whole file: kRead only when its stamp did not change during it.
-LogRead ReadOnce(const std::string& path, std::string* bytes, bool* overlapped) {
+LogRead ReadOnce(const std::string& path, std::string* bytes, bool* overlapped, uint64_t* written) {
   bytes->clear();
   *overlapped = false;
   bool missing = false;
@@ -132,6 +132,13 @@ LogRead ReadOnce(const std::string& path, std::string* bytes, bool* overlapped) 
   CloseFile(file);
   if (!ok) return LogRead::kFailed;
   *overlapped = !(before == after) || bytes->size() != after.size;
+  // NTFS may move a file's write time on when the writer closes it, after the bytes:
+  // only Linux's changes with every write.
+#if defined(_WIN32)
+  *written = 0;
+#else
+  *written = after.time;
+#endif
   return LogRead::kRead;
 }
 
@@ -166,14 +173,18 @@ RunLogWatch::~RunLogWatch() {
 #endif
 }
 
-LogRead RunLogWatch::Read(std::string* bytes) const {
+LogRead RunLogWatch::Read(std::string* bytes, uint64_t* written) const {
+  uint64_t ignored = 0;
+  if (written == nullptr) written = &ignored;
+  *written = 0;
   for (int attempt = 0; attempt < kReadTries; ++attempt) {
     bool overlapped = false;
-    const LogRead read = ReadOnce(path_, bytes, &overlapped);
+    const LogRead read = ReadOnce(path_, bytes, &overlapped, written);
     if (read != LogRead::kRead || !overlapped) return read;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   bytes->clear();
+  *written = 0;
   return LogRead::kFailed;
 }
 

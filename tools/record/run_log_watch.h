@@ -31,8 +31,9 @@ class RunLogWatch {
   const std::string& path() const { return path_; }
 
   // Reads the whole file. A read that the library's writing overlapped (its size or
-  // time changed meanwhile) is tried again.
-  LogRead Read(std::string* bytes) const;
+  // time changed meanwhile) is tried again. `written` is the file's last write time
+  // where the system changes it with every write (Linux), else 0.
+  LogRead Read(std::string* bytes, uint64_t* written = nullptr) const;
 
   // Waits until the folder changes or `milliseconds` have passed.
   void Wait(int milliseconds);

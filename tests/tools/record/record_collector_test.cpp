@@ -93,6 +93,7 @@ struct Sighting {
   bool finish;                     // the collector stops after the last
   std::vector<std::pair<std::string, RecordEnding>> kept;
   int lost;
+  std::vector<uint64_t> written = {};  // the file's write time at each read (none: 0)
 };
 
 class Collector : public WorkspaceTest {
@@ -124,8 +125,9 @@ class Collector : public WorkspaceTest {
     tools::LocalMilliseconds now = 1000;
     for (const std::string& bytes : sighting.start)
       collector.Start(bytes, now);
-    for (const std::string& bytes : sighting.seen)
-      collector.Observe(bytes, ++now);
+    for (size_t i = 0; i < sighting.seen.size(); ++i)
+      collector.Observe(sighting.seen[i], ++now,
+                        i < sighting.written.size() ? sighting.written[i] : 0);
     if (sighting.finish) collector.Finish();
     EXPECT_EQ(lost, sighting.lost) << sighting.name;
     ASSERT_EQ(kept.size(), sighting.kept.size()) << sighting.name;
@@ -202,6 +204,20 @@ TEST_F(Collector, KeepsEveryWholeRecordOnceAndNoHalfOne) {
       {"stopping keeps a record whole without results", {}, {none_}, true, {{none_, ended}}, 0},
       {"and loses half a record", {}, {refused_, half_}, true, {{refused_, complete}}, 1},
       {"an empty file is no record", {}, {"", "", ""}, true, {}, 0},
+      {"a complete record written again is the next call's",
+       {},
+       {planned_, planned_, planned_},
+       false,
+       {{planned_, complete}, {planned_, complete}},
+       0,
+       {5, 5, 6}},
+      {"a record in hand written again may still be growing",
+       {},
+       {none_, none_, settings_, settings_},
+       false,
+       {{none_, ended}},
+       0,
+       {5, 6, 7, 8}},
   };
   for (const Sighting& sighting : table)
     Expect(sighting);
