@@ -92,11 +92,11 @@ class CollectCommand : public Cli {
     RunBoard(job, options);
     return test::ReadFileBytes("line/BackupData.txt");
   }
-  // Refused boards until the collector has kept one: it is running from then on. Their
-  // kerf is not the line's boards', so that no call of the line repeats their record.
+  // Refused boards until the collector has kept one: it is running from then on. Each
+  // has a kerf of its own, so that no call repeats the record before it.
   static size_t StartLine() {
     for (int attempt = 0; attempt < 100 && ListArchive("archive").empty(); ++attempt) {
-      Call(SmallJob(false, true, -5.0f));
+      Call(SmallJob(false, true, -5.0f - static_cast<float>(attempt)));
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return ListArchive("archive").size();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,6 +47,10 @@ struct RecordKind {
   RecordState whole;  // the whole record
   int wholeIfEnded;   // proper prefixes that read as a whole record without results
 };
+
+void PrintTo(const RecordKind& kind, std::ostream* out) {
+  *out << kind.name;
+}
 
 class RecordKinds : public WorkspaceTest, public ::testing::WithParamInterface<RecordKind> {};
 
