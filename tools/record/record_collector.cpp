@@ -25,7 +25,10 @@ RecordState ClassifyRecord(std::string_view bytes) {
     const bool blankAfterEnd = EndsWith(bytes, "\n\n") || EndsWith(bytes, "\r\n\r\n");
     return blankAfterEnd ? RecordState::kComplete : RecordState::kPartial;
   }
-  return RecordState::kWholeIfEnded;
+  // Every board with a segment that the library does not refuse gets pieces, waste at
+  // least; a record without results that lists segments is a call whose results were
+  // not seen.
+  return record.trimmed.empty() ? RecordState::kWholeIfEnded : RecordState::kPartial;
 }
 
 RecordCollector::RecordCollector(KeepRecord keep, LoseRecord lose)

@@ -11,12 +11,15 @@
 //   record of a call that planned pieces, kept as soon as it is seen;
 // - it ends with the refusal line ("Board refused: ..." and its line end): the library
 //   writes nothing after it, so it is kept at once;
-// - it reads as a whole record without results (the settings, every segment its
-//   headings count, and the downgrade section when PriorityDowngrade asks for one): a
-//   call that planned no piece ends there, but so does, for a moment, a call whose
-//   results are still being computed. Such a record is kept when the next call's record
-//   replaces it (the call certainly ended), or when the collector stops and the file has
-//   stayed unchanged for the settle time.
+// - it reads as a whole record without results (the settings, every line its headings
+//   count, and the downgrade section when PriorityDowngrade asks for one) and lists no
+//   segment after trimming: the library plans pieces (waste at least) for every board
+//   with a segment that it does not refuse, so only such a board ends without pieces.
+//   While its plan is computed, though, every call's record looks like that up to its
+//   segments. Such a record is kept when the next call's record replaces it (the call
+//   certainly ended), or when the collector stops and the file has stayed unchanged for
+//   the settle time. A record without results that lists segments is a call whose
+//   results were not seen: half a record.
 // A record is told from the next call's when the next call's record does not continue it
 // (the library empties the file first), or when the file was written again after a
 // complete record was kept and holds the same bytes: the library never writes to a
@@ -41,7 +44,7 @@ namespace sawline::tools {
 
 enum class RecordState {
   kPartial,       // not a whole record: more must follow
-  kWholeIfEnded,  // a whole record without results, if the call has ended
+  kWholeIfEnded,  // a whole record without pieces, if the call has ended
   kComplete,      // ends with the closing lines or the refusal: nothing follows
 };
 

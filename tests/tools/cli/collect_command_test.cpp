@@ -148,7 +148,9 @@ TEST_F(CollectCommand, CtrlCFinishesTheRecordInHandAndExitsZero) {
   Collecting collector({"collect", "line", "--into", "archive"});
   const size_t started = StartLine();
   ASSERT_GE(started, 1u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the line's pace
   const std::string planned = Call(test::ExampleJob());
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
   const std::string none = Call(SmallJob(false, false));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   std::raise(SIGINT);
