@@ -4,6 +4,7 @@
 // read back by `replay --at` and `simulate --from --to`.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -123,10 +124,15 @@ TEST_F(CollectCommand, LosesNoRecordAtFiveCallsASecond) {
 
   const std::vector<JobBlocks> boards = LineBoards();
   std::vector<std::string> expected;
+  // A call every 200 ms; a build slow enough to take longer (the sanitizers') still
+  // leaves the host's least pause between two calls.
   const Clock::time_point start = Clock::now();
+  Clock::time_point lastEnd = start;
   for (int call = 0; call < 5 * seconds; ++call) {
-    std::this_thread::sleep_until(start + std::chrono::milliseconds(200) * call);
+    std::this_thread::sleep_until(std::max(start + std::chrono::milliseconds(200) * call,
+                                           lastEnd + std::chrono::milliseconds(50)));
     expected.push_back(Call(boards[static_cast<size_t>(call) % boards.size()]));
+    lastEnd = Clock::now();
     ASSERT_NE(ClassifyRecord(expected.back()), RecordState::kPartial)
         << "the library's record of call " << call << " is not whole";
   }
