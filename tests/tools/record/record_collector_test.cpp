@@ -76,11 +76,11 @@ TEST_P(RecordKinds, OnlyTheWholeRecordIsWholeAtEveryCut) {
       const std::string prefix = bytes.substr(0, cut);
       ASSERT_EQ(tools::ClassifyRecord(prefix), RecordState::kPartial) << "cut at " << cut;
       tools::Record record;
-      if (tools::ReadRecord(prefix, &record, nullptr)) ++readable;
+      if (bytes == lf && tools::ReadRecord(prefix, &record, nullptr)) ++readable;
     }
     // The refused and planned records read as records without results after their
     // settings: only the segments they list tell them from a board without pieces.
-    if (GetParam().whole == RecordState::kComplete) {
+    if (GetParam().whole == RecordState::kComplete && bytes == lf) {
       EXPECT_GT(readable, 0);
     }
   }
