@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/collect_command.h"
 #include "cli/command_support.h"
 #include "cli/export_command.h"
 #include "cli/import_command.h"
@@ -46,7 +47,8 @@ int RunCommandLine(int argc, const char* const* argv, Console& console) {
   CLI::App app(
       "sawline: the saw line's cutting optimizer on a desk. Runs a board through the same entry "
       "the line's host calls and shows the plan; converts between JSON job files and the host's "
-      "raw blocks; replays a board from the line's record; simulates a shift.\nWith no "
+      "raw blocks; replays a board from the line's record; simulates a shift; keeps every record "
+      "the line writes.\nWith no "
       "arguments it runs the bundled example board.",
       "sawline");
   app.require_subcommand(0, 1);
@@ -59,6 +61,7 @@ int RunCommandLine(int argc, const char* const* argv, Console& console) {
   AddSettingsCommand(app, console);
   AddReplayCommand(app, console);
   AddSimulateCommand(app, console);
+  AddCollectCommand(app, console);
   app.set_version_flag("--version", std::string("sawline ") + SAWLINE_VERSION,
                        "Print the build's version, the number the DLL's version resource "
                        "carries, and exit");

@@ -1,6 +1,7 @@
 #include "cli/replay_command.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "desk/json_text.h"
 #include "desk/run_time.h"
 #include "jobfile/job_writer.h"
+#include "record/record_archive.h"
 #include "record/record_reader.h"
 #include "record/record_text.h"
 #include "record/replay.h"
@@ -28,6 +30,7 @@ struct ReplayArguments {
   std::string report;     // write the board report here (HTML)
   std::string json;       // write the desk's answer and the verdict here (JSON)
   bool show = false;      // only show the record
+  std::string at;         // the record is an archive: take the record of the call at this time
 };
 
 std::string NoteText(const RebuildNote& note) {
@@ -196,10 +199,38 @@ bool WriteReplayOutputs(const ReplayArguments& arguments, const Record& record,
   return written;
 }
 
+// With --at, the record of the archive `sawline collect` keeps that the call at that
+// time left; a folder without --at is refused.
+bool ResolveArchivedRecord(ReplayArguments* arguments, Console& console) {
+  std::error_code ignored;
+  const bool folder = std::filesystem::is_directory(arguments->record, ignored);
+  if (arguments->at.empty()) {
+    if (!folder) return true;
+    console.err << "sawline: " << arguments->record
+                << " is a folder: give --at TIME to take a record of an archive\n";
+    return false;
+  }
+  std::string path, error;
+  if (!folder || !IsRecordArchive(arguments->record)) {
+    console.err << "sawline: --at needs an archive of `sawline collect`, and " << arguments->record
+                << " is not one\n";
+    return false;
+  }
+  if (!FindArchivedRecord(arguments->record, arguments->at, &path, &error)) {
+    console.err << "sawline: " << arguments->record << ": " << error << '\n';
+    return false;
+  }
+  console.out << "record: " << path << '\n';
+  arguments->record = path;
+  return true;
+}
+
 // 0 the desk reproduced the record exactly (or --show read it), 3 the desk ran the
 // rebuilt job and answered otherwise, 2 not a readable record, 4 an output that cannot
 // be written.
-ExitStatus ReplayRecord(const ReplayArguments& arguments, Console& console) {
+ExitStatus ReplayRecord(const ReplayArguments& given, Console& console) {
+  ReplayArguments arguments = given;
+  if (!ResolveArchivedRecord(&arguments, console)) return kExitBadInput;
   const std::string& name = arguments.record;
   ReplayOptions options;
   if (!arguments.utcOffset.empty()) {
@@ -251,9 +282,16 @@ void AddReplayCommand(CLI::App& app, Console& console) {
       "with, run the board again with the clock stopped and tell whether the desk "
       "reproduces the line's cut list and controller records exactly, or where it differs.");
   auto arguments = std::make_shared<ReplayArguments>();
-  replay->add_option("record", arguments->record, "the line's record, GBK or UTF-8")
+  replay
+      ->add_option("record", arguments->record,
+                   "the line's record, GBK or UTF-8, or an archive of `sawline collect` (with "
+                   "--at)")
       ->required()
-      ->check(CLI::ExistingFile);
+      ->check(CLI::ExistingPath);
+  replay->add_option("--at", arguments->at,
+                     "the record is an archive: take the record of the call at this time, "
+                     "10:32:05 (on the archive's latest day), 2026-12-11T10:32:05, to the "
+                     "minute or to the millisecond");
   CLI::Option* offset =
       replay
           ->add_option("--utc-offset", arguments->utcOffset,

@@ -23,6 +23,7 @@
 #include "jobfile/board_model.h"
 #include "jobfile/job_reader.h"
 #include "jobfile/job_writer.h"
+#include "record/record_archive.h"
 #include "record/record_reader.h"
 #include "record/record_rebuild.h"
 #include "simulate/board_drawing.h"
@@ -61,6 +62,8 @@ struct SimulateArguments {
   std::vector<std::string> compare;  // further books, run over the same boards
   bool independent = false;
   std::string jobOut;  // --board N --job: board N as the job it met in the shift
+  std::string from;    // an archive's records from this time on
+  std::string to;      // an archive's records up to this time
 };
 
 // One book's boards, read and ready to run.
@@ -161,6 +164,32 @@ SimulationBoard JobBoard(const std::string& path) {
 // The boards of the inputs: job files as they are, recorded run logs (a given .txt file,
 // or BackupData*.txt in a folder) by the job they show, folders by their job files and
 // records in name order.
+// The records of an archive of `sawline collect` from --from to --to, in time order; a
+// time of day alone is on the archive's latest day.
+bool AddArchive(const std::string& archive, const SimulateArguments& arguments,
+                std::vector<SimulationBoard>& boards, std::ostream& err) {
+  const std::vector<ArchivedRecord> records = ListArchive(archive);
+  const LocalMilliseconds latest = records.empty() ? 0 : records.back().time;
+  std::optional<TimeSpan> from, to;
+  const auto read = [latest, &err](const std::string& text, std::optional<TimeSpan>* span) {
+    if (text.empty()) return true;
+    TimeSpan time;
+    std::string error;
+    if (!ParseArchiveTime(text, latest, &time, &error)) {
+      err << "sawline: simulate: " << error << '\n';
+      return false;
+    }
+    *span = time;
+    return true;
+  };
+  if (!read(arguments.from, &from) || !read(arguments.to, &to)) return false;
+  const std::vector<ArchivedRecord> chosen = RecordsBetween(records, from, to);
+  if (chosen.empty()) boards.push_back({archive, "the archive holds no record in that time", {}});
+  for (const ArchivedRecord& record : chosen)
+    boards.push_back(RecordBoard(record.path));
+  return true;
+}
+
 void AddInput(const std::string& input, std::vector<SimulationBoard>& boards) {
   std::error_code error;
   if (!fs::is_directory(input, error)) {
@@ -261,8 +290,21 @@ bool DrawBoards(const SimulateArguments& arguments, const std::vector<std::strin
 // The boards of the inputs and the raw block pairs; false after a message when none.
 bool GatherBoards(const SimulateArguments& arguments, std::vector<SimulationBoard>& boards,
                   std::ostream& err) {
-  for (const std::string& input : arguments.inputs)
+  bool archive = false;
+  for (const std::string& input : arguments.inputs) {
+    std::error_code error;
+    if (fs::is_directory(input, error) && IsRecordArchive(input)) {
+      if (!AddArchive(input, arguments, boards, err)) return false;
+      archive = true;
+      continue;
+    }
     AddInput(input, boards);
+  }
+  if (!archive && !(arguments.from.empty() && arguments.to.empty())) {
+    err << "sawline: simulate: --from and --to choose the records of an archive of "
+           "`sawline collect`, and no input is one\n";
+    return false;
+  }
   for (size_t r = 0; r + 1 < arguments.raw.size(); r += 2) {
     SimulationBoard board;
     board.source = arguments.raw[r] + " + " + arguments.raw[r + 1];
@@ -522,9 +564,11 @@ ExitStatus Simulate(const SimulateArguments& arguments, Console& console) {
 }
 
 void AddBoardOptions(CLI::App& command, SimulateArguments& arguments) {
-  command.add_option("inputs", arguments.inputs,
-                     "job files (.json), the line's records (.txt, the job each shows), or "
-                     "folders of them (*.json and BackupData*.txt)");
+  command.add_option(
+      "inputs", arguments.inputs,
+      "job files (.json), the line's records (.txt, the job each shows), or "
+      "folders of them (*.json and BackupData*.txt), or an archive of `sawline collect` "
+      "(its records in time order)");
   CLI::Option* raw =
       command
           .add_option("--raw", arguments.raw,
@@ -559,6 +603,12 @@ void AddBoardOptions(CLI::App& command, SimulateArguments& arguments) {
                   "gives); --report then writes its board report")
       ->check(OutputFile())
       ->needs(board);
+  command.add_option("--from", arguments.from,
+                     "an archive of `sawline collect`: its records from this time on (10:30, "
+                     "10:30:05 on the archive's latest day, or 2026-12-11T10:30)");
+  command.add_option("--to", arguments.to,
+                     "an archive's records up to this time, its last second or minute "
+                     "included");
   command.add_option("--book", arguments.book,
                      "the settings and order book of every board: each input (job file, "
                      "record, raw blocks) gives its marks only");

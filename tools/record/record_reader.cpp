@@ -630,10 +630,12 @@ class Reader {
 
   bool ReadRefusal() {
     Expect(RecordLineKind::kRefusal);
-    const std::string& text = record_->lines.back().text;
+    // The line may end inside the label's closing blank (a record cut there): the
+    // reason is then empty.
+    const std::string_view text = record_->lines.back().text;
+    const size_t label = std::string_view(SAWLINE_LOG_Refusal).size();
     record_->refusal = DecodeRecordText(
-        std::string_view(text).substr(std::string_view(SAWLINE_LOG_Refusal).size()),
-        record_->encoding);
+        text.size() > label ? text.substr(label) : std::string_view(), record_->encoding);
     record_->refusalLine = LastLine();
     if (!AtEnd())
       return Fail(static_cast<int>(next_) + 1, "expected the end of the record after the refusal");
