@@ -13,7 +13,8 @@
 #      tests/windows/boards/seeded and examples/ through both builds of the optimizer
 #      with a fixed seed and a frozen clock; requires bit-identical result blocks and
 #      identical run logs (apart from CR LF line ends and the two timing lines);
-#   4. runs the deterministic test suites built for Windows under wine64.
+#   4. runs the deterministic test suites built for Windows under wine64 (the record
+#      collector's soak for a full minute).
 # Needs: cmake, g++, g++-mingw-w64-i686, g++-mingw-w64-x86-64, wine, wine64,
 # googletest (sources in /usr/src/googletest).
 set -euo pipefail
@@ -162,6 +163,9 @@ echo "== Windows: test suites under wine64"
 # being ported.
 exclude="${SAWLINE_WINDOWS_TEST_EXCLUDE:-}"
 export SAWLINE_SOURCE_DIR="$root"  # where the suites find the source tree's files
+# The record collector keeps up with the library for a whole minute at five calls a
+# second here too, with the Windows file sharing and change notification.
+export SAWLINE_COLLECT_SECONDS=60
 # A suite passes when it exits with 0 and GoogleTest reports it passed and failed
 # nothing: a crash under wine (an unhandled page fault, say) need not end in a
 # non-zero exit code.
