@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <string>
 
 #include "interface/run_sequence.h"
 #include "optimize/segment_searches.h"
@@ -26,8 +27,18 @@ struct BookRandom {
   }
 };
 
+std::string& LogPath() {
+  static std::string path;
+  return path;
+}
+
+void SetLogPath(const char* path) {
+  LogPath() = path != nullptr ? path : "";
+}
+
 void FixCall(uint32_t seed, double clockScale) {
   sawline::platform::ReleaseFixes();
+  if (!LogPath().empty()) sawline::platform::SetLogPath(LogPath().c_str());
   sawline::platform::FixSeed(seed);
   if (clockScale > 0.0) {
     sawline::platform::ScaleClock(clockScale);
@@ -119,12 +130,12 @@ void Search(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outco
 
 #if defined(SAWLINE_REFERENCE_BUILD)
 const Build& ReferenceBuild() {
-  static const Build build{"reference", Compute, LoadHeavyBook, LoadRandomBook, Search};
+  static const Build build{"reference", SetLogPath, Compute, LoadHeavyBook, LoadRandomBook, Search};
   return build;
 }
 #else
 const Build& CurrentBuild() {
-  static const Build build{"current", Compute, LoadHeavyBook, LoadRandomBook, Search};
+  static const Build build{"current", SetLogPath, Compute, LoadHeavyBook, LoadRandomBook, Search};
   return build;
 }
 #endif

@@ -30,6 +30,8 @@ struct SearchOutcome {
 // given: then the live clock runs `clockScale` times as fast, as on a slower PC.
 struct Build {
   const char* name;
+  // Where the calls write the run log from now on; nullptr: "BackupData.txt".
+  void (*setLogPath)(const char* path);
   // The exported entry's work on a parameter and a board-mark block.
   int32_t (*compute)(const float* parameters, const float* marks, float* result, uint32_t seed,
                      double clockScale);
