@@ -70,14 +70,6 @@ struct FillCandidate {
   int32_t rowOrder[kMaxFillRows];  // order each row's pieces belong to
 };
 
-// What a generation keeps of a row of the last one that it still holds an exact copy of.
-struct KeptRow {
-  double fitness;
-  double length;  // IndividualLength
-  int32_t fillCount;
-  FillRow fills[kMaxFillRows];
-};
-
 // One record for the line's motion controller.
 struct TransferRecord {
   float feedLength;  // piece length plus one kerf; the last piece of the board alone
@@ -219,9 +211,14 @@ struct Search {
   float RemainderLength;                      // result: what the segment has left after its pieces
   int16_t CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
   double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
-  KeptRow Kept[kPopulationSize];  // rows of the last generation still copied (one generation)
-  int32_t FillMemoOff;            // 1: searches evaluate without the fill memos (benchmarks, tests)
-  int32_t FillMemoActive;         // 1 while a search may answer fills from the memos
+  // While generations run, the results of the generation under construction: they
+  // alternate with Fitness, IndividualLength and the rest rows as the rows alternate.
+  double NextFitness[kPopulationSize];
+  double NextIndividualLength[kPopulationSize];
+  int32_t NextFillCount[kPopulationSize];
+  FillRow NextFillRows[kPopulationSize][kMaxFillRows];
+  int32_t FillMemoOff;     // 1: searches evaluate without the fill memos (benchmarks, tests)
+  int32_t FillMemoActive;  // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;  // memo entries of other epochs are empty; each search takes a new one
   FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills while a search runs
 };
