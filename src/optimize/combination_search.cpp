@@ -551,18 +551,35 @@ void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const
   ws.search.RemainderLength = remainder;
 }
 
+// A search of the same grade, variable-length list and kerf as the search that last
+// began the memos goes on with their entries: on a board of many zones of one grade, and
+// from call to call while the book stays the same, each length is filled once.
 void BeginFillMemo() {
   ws.filler.CoverTableState = kCoverTablePending;
   ws.search.FillMemoActive = 0;
   if (ws.search.FillMemoOff == 1) return;
-  if (++ws.search.FillMemoEpoch == 0) {
-    // After 2^32 searches the epochs wrap: forget every entry for real once.
+  FillMemoInputs key;
+  std::memset(&key, 0, sizeof key);
+  key.grade = ws.search.SearchGrade;
+  key.kerf = ws.settings.KerfWidth;
+  key.count = ListCount(key.grade, ws.orders.VariableCount, kMaxVariableOrders);
+  for (int32_t j = 0; j < key.count; ++j) {
+    key.minLength[j] = ws.orders.VariableMinLength[key.grade][j];
+    key.maxLength[j] = ws.orders.VariableMaxLength[key.grade][j];
+    key.weight[j] = ws.orders.VariableWeight[key.grade][j];
+    key.code[j] = ws.orders.VariableCode[key.grade][j];
+  }
+  const bool sameKey =
+      ws.search.FillMemoEpoch != 0 && std::memcmp(&key, &ws.search.FillMemoKey, sizeof key) == 0;
+  if (!sameKey && ++ws.search.FillMemoEpoch == 0) {
+    // After 2^32 keys the epochs wrap: forget every entry for real once.
     for (FillMemoEntry& entry : ws.search.FillMemo)
       entry.tag = 0;
     for (RemainderMemoEntry& entry : ws.filler.RemainderMemo)
       entry.tag = 0;
     ws.search.FillMemoEpoch = 1;
   }
+  ws.search.FillMemoKey = key;
   ws.search.FillMemoActive = 1;
 }
 

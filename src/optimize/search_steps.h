@@ -396,8 +396,10 @@ void ObserveSearch(int32_t fixedOnly, int32_t generations, const int32_t* genes,
 // While a search runs, FillSegment (and the FillRemainder calls inside it) is a pure
 // function of the length it gets: the grade, the grade's variable-length list and the
 // kerf stay as they were. The memos remember its results by the exact bits of that
-// length, for the current epoch only. BeginFillMemo starts a new epoch (unless
-// FillMemoOff is 1) and EndFillMemo stops the use, so no result outlives its search.
+// length, for the current epoch only. An epoch stands for one FillMemoKey (the grade,
+// its list and the kerf, FillMemoInputs): BeginFillMemo starts a new epoch when the search's key is
+// not the last one (unless FillMemoOff is 1), and EndFillMemo stops the use between searches, so no
+// result is ever read for inputs other than its own.
 
 // Slot of `bits` in a memo of kFillMemoSlots entries, or -1 when the probe window is
 // full of other lengths (the caller then computes without remembering). `found` tells

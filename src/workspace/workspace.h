@@ -46,6 +46,18 @@ struct FillRow {
   float tag;
 };
 
+// What every remembered fill depends on: the searched grade, its variable-length list and
+// the kerf. Entries the memo holds for one key stay valid for every search of that key.
+struct FillMemoInputs {
+  int32_t grade;
+  float kerf;
+  int32_t count;  // valid entries of the lists below; the rest stay 0
+  int32_t minLength[kMaxVariableOrders];
+  int32_t maxLength[kMaxVariableOrders];
+  float weight[kMaxVariableOrders];
+  int32_t code[kMaxVariableOrders];
+};
+
 // One remembered fill of a search: what FillSegment left for one length. Each entry
 // fills one cache line, so that a look-up touches one line.
 struct alignas(64) FillMemoEntry {
@@ -217,9 +229,10 @@ struct Search {
   double NextIndividualLength[kPopulationSize];
   int32_t NextFillCount[kPopulationSize];
   FillRow NextFillRows[kPopulationSize][kMaxFillRows];
-  int32_t FillMemoOff;     // 1: searches evaluate without the fill memos (benchmarks, tests)
-  int32_t FillMemoActive;  // 1 while a search may answer fills from the memos
-  uint32_t FillMemoEpoch;  // memo entries of other epochs are empty; each search takes a new one
+  int32_t FillMemoOff;         // 1: searches evaluate without the fill memos (benchmarks, tests)
+  int32_t FillMemoActive;      // 1 while a search may answer fills from the memos
+  uint32_t FillMemoEpoch;      // memo entries of other epochs are empty; a new key takes a new one
+  FillMemoInputs FillMemoKey;  // what the entries of FillMemoEpoch were computed for
   FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills while a search runs
 };
 

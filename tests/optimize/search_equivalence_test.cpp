@@ -65,6 +65,39 @@ TEST(SearchEquivalence, HeavyBookSearchesMatchTheReference) {
   }
 }
 
+// Searches one after another on one book remember their fills for each other; a change
+// of the kerf or of a variable-length order in between must not let a fill through.
+TEST(SearchEquivalence, SearchesInSequenceMatchTheReference) {
+  struct Step {
+    float length;
+    float kerf;
+    int32_t variableOrder;
+    int32_t maxLength;  // of that order; 0 leaves the book as it is
+  };
+  const Step steps[] = {
+      {6000.0f, 4.0f, 0, 0},    {5400.0f, 4.0f, 0, 0},    {6000.0f, 4.0f, 0, 0},
+      {12000.0f, 4.0f, 0, 0},   {6000.0f, 5.0f, 0, 0},    {6000.0f, 4.0f, 0, 0},
+      {6000.0f, 4.0f, 3, 2600}, {5400.0f, 4.0f, 3, 2600}, {6000.0f, 4.0f, 3, 900},
+      {6000.0f, 4.25f, 3, 900}, {6000.0f, 4.0f, 3, 900},
+  };
+  for (const int32_t memoOff : {0, 1}) {
+    Reference().loadHeavyBook(60, memoOff);
+    Current().loadHeavyBook(60, memoOff);
+    for (const Step& step : steps) {
+      SCOPED_TRACE(testing::Message()
+                   << "memoOff " << memoOff << ", length " << step.length << ", kerf " << step.kerf
+                   << ", order " << step.variableOrder << " up to " << step.maxLength);
+      Reference().changeBook(step.kerf, step.variableOrder, step.maxLength);
+      Current().changeBook(step.kerf, step.variableOrder, step.maxLength);
+      SearchOutcome expected{};
+      SearchOutcome actual{};
+      Reference().search(step.length, 0, 99u, expected);
+      Current().search(step.length, 0, 99u, actual);
+      ExpectSameOutcome(expected, actual);
+    }
+  }
+}
+
 // Random books: every mode up to long stock, kerfs in quarters, quantities, memos off in
 // a quarter of them; gene counts and lengths from the table, in turn.
 TEST(SearchEquivalence, RandomBookSearchesMatchTheReference) {

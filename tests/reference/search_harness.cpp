@@ -104,6 +104,11 @@ void LoadRandomBook(uint32_t seed, int32_t fixedOrders) {
            random.Between(0, 100));
 }
 
+void ChangeBook(float kerf, int32_t variableOrder, int32_t maxLength) {
+  ws.settings.KerfWidth = kerf;
+  if (maxLength > 0) ws.orders.VariableMaxLength[kHeavyGrade][variableOrder] = maxLength;
+}
+
 void Search(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outcome) {
   const int32_t count = ws.orders.FixedCount[kHeavyGrade];
   std::fill(&ws.orders.FixedDone[kHeavyGrade][0], &ws.orders.FixedDone[kHeavyGrade][0] + count, 0);
@@ -130,12 +135,14 @@ void Search(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outco
 
 #if defined(SAWLINE_REFERENCE_BUILD)
 const Build& ReferenceBuild() {
-  static const Build build{"reference", SetLogPath, Compute, LoadHeavyBook, LoadRandomBook, Search};
+  static const Build build{"reference",    SetLogPath, Compute, LoadHeavyBook,
+                           LoadRandomBook, ChangeBook, Search};
   return build;
 }
 #else
 const Build& CurrentBuild() {
-  static const Build build{"current", SetLogPath, Compute, LoadHeavyBook, LoadRandomBook, Search};
+  static const Build build{"current",      SetLogPath, Compute, LoadHeavyBook,
+                           LoadRandomBook, ChangeBook, Search};
   return build;
 }
 #endif

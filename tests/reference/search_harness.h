@@ -41,6 +41,9 @@ struct Build {
   // Loads a random book of the same shape drawn from `seed`: `fixedOrders` entries, some
   // with quantities, lengths (and kerf) that are not always whole, every mode 0 to 3.
   void (*loadRandomBook)(uint32_t seed, int32_t fixedOrders);
+  // Changes the loaded book in place, as a later call would: the kerf, and the longest
+  // piece of one variable-length order of grade 1 (unless maxLength is 0).
+  void (*changeBook)(float kerf, int32_t variableOrder, int32_t maxLength);
   // One search of `length` on grade 1 of the loaded book, done counts cleared first.
   void (*search)(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outcome);
 };
