@@ -166,19 +166,30 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
   }
 }
 
-// True when every gene of the search fits the compact 16-bit rows: no limit above their
-// range, and the initial population within its limits.
-bool CompactGenesFit() {
+// The largest gene limit of the search, or -1 when some individual of the initial
+// population lies outside its limits (its genes then keep their 32 bits).
+int32_t LargestGeneLimit() {
   const int32_t genes = UsableGeneCount();
-  for (int32_t j = 0; j < genes; ++j) {
-    if (ws.search.GeneLimit[j] > INT16_MAX) return false;
-  }
+  int32_t largest = 0;
+  for (int32_t j = 0; j < genes; ++j)
+    largest = std::max(largest, ws.search.GeneLimit[j]);
   for (const auto& individual : ws.search.Population) {
     for (int32_t j = 0; j < genes; ++j) {
-      if (individual[j] < 0 || individual[j] > ws.search.GeneLimit[j]) return false;
+      if (individual[j] < 0 || individual[j] > ws.search.GeneLimit[j]) return -1;
     }
   }
-  return true;
+  return largest;
+}
+
+// The two compact tables of one gene width.
+template <typename Gene>
+Gene* CompactTable(int32_t which) {
+  if constexpr (sizeof(Gene) == 1) {
+    return ws.search.BytePopulation[which];
+  } else {
+    static_assert(sizeof(Gene) == 2);
+    return ws.search.CompactPopulation[which];
+  }
 }
 
 // Every individual's results from one table into the other.
@@ -191,7 +202,7 @@ void CopyResults(const ResultRows& from, const ResultRows& to) {
 
 // The generation loop. At least one generation runs; the budget is compared once per
 // generation. The generations alternate between two tables instead of copying each one
-// back: Population and NextPopulation themselves, or the two compact 16-bit copies,
+// back: Population and NextPopulation themselves, or two compact 8- or 16-bit copies,
 // which keep the hot rows close together. At the end Population and NextPopulation both
 // hold the last generation, as after RunGeneration.
 template <typename Gene>
@@ -203,14 +214,18 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
     current = TableRows(ws.search.Population);
     next = TableRows(ws.search.NextPopulation);
   } else {
-    // Rows padded to whole vectors of 8 genes; the padding is never written.
-    const int32_t stride = (genes + 7) & ~7;
-    static_assert(kMaxGenes % 8 == 0);
-    current = {ws.search.CompactPopulation[0], stride, stride};
-    next = {ws.search.CompactPopulation[1], stride, stride};
-    const size_t bytes = sizeof(int16_t) * static_cast<size_t>(kPopulationSize * stride);
-    std::memset(ws.search.CompactPopulation[0], 0, bytes);
-    std::memset(ws.search.CompactPopulation[1], 0, bytes);
+    // Rows padded to whole vectors; the padding is never written.
+    constexpr int32_t kLanes = 16 / sizeof(Gene);
+    const int32_t stride = (genes + kLanes - 1) & ~(kLanes - 1);
+    static_assert(sizeof(Search::CompactPopulation[0]) >=
+                  sizeof(int16_t) * kPopulationSize * ((kMaxGenes + 7) & ~7));
+    static_assert(sizeof(Search::BytePopulation[0]) >=
+                  sizeof(int8_t) * kPopulationSize * ((kMaxGenes + 15) & ~15));
+    current = {CompactTable<Gene>(0), stride, stride};
+    next = {CompactTable<Gene>(1), stride, stride};
+    const size_t bytes = sizeof(Gene) * static_cast<size_t>(kPopulationSize * stride);
+    std::memset(current.genes, 0, bytes);
+    std::memset(next.genes, 0, bytes);
     for (int32_t i = 0; i < kPopulationSize; ++i)
       CopyGenes(current[i], ws.search.Population[i], genes);
   }
@@ -249,7 +264,10 @@ void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
   BuildInitialPopulation();
   EvaluatePopulation(fixedOnly, kPopulationSize);
   KeepFirstBest(fixedOnly);
-  if (CompactGenesFit()) {
+  const int32_t largestLimit = LargestGeneLimit();
+  if (largestLimit >= 0 && largestLimit <= INT8_MAX) {
+    RunGenerations<int8_t>(fixedOnly, start);
+  } else if (largestLimit >= 0 && largestLimit <= INT16_MAX) {
     RunGenerations<int16_t>(fixedOnly, start);
   } else {
     RunGenerations<int32_t>(fixedOnly, start);
@@ -494,6 +512,8 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
 template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows<int32_t>,
                                 const GeneTable*, const ResultRows&, const ResultRows&);
 template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>,
+                                const GeneTable*, const ResultRows&, const ResultRows&);
+template void AdvanceGeneration(int32_t, PopulationRows<int8_t>, PopulationRows<int8_t>,
                                 const GeneTable*, const ResultRows&, const ResultRows&);
 
 // Each greedy combination takes as many pieces of its starting entry as fit (within

@@ -344,10 +344,13 @@ void Mutate(GenerationState<Gene>& state) {
 
 template void SelectInto(GenerationState<int32_t>&, bool);
 template void SelectInto(GenerationState<int16_t>&, bool);
+template void SelectInto(GenerationState<int8_t>&, bool);
 template void CrossOver(GenerationState<int32_t>&);
 template void CrossOver(GenerationState<int16_t>&);
+template void CrossOver(GenerationState<int8_t>&);
 template void Mutate(GenerationState<int32_t>&);
 template void Mutate(GenerationState<int16_t>&);
+template void Mutate(GenerationState<int8_t>&);
 
 void SelectByRoulette() {
   GenerationState<int32_t> state;

@@ -114,8 +114,9 @@ inline uint32_t AboveLowInRanges(const double* low, const double* high, int32_t 
 
 // Rows of a population: row r starts at genes + r * stride. Population and
 // NextPopulation hold 32-bit genes in rows of kMaxGenes; while a search's generations
-// run they are kept in compact 16-bit rows of GeneCount genes instead (see
-// CompactPopulation), which the same operators serve.
+// run they are kept in compact 8- or 16-bit rows of GeneCount genes instead (see
+// BytePopulation and CompactPopulation), which the same operators serve: the smaller
+// the rows, the more of both generations stays in the nearest cache.
 template <typename Gene>
 struct PopulationRows {
   Gene* genes;
@@ -151,12 +152,19 @@ inline uint64_t DifferenceWord(const Gene* a, const Gene* b, int32_t n) {
     const __m128i y = againstZero ? _mm_setzero_si128() : load(b + at);
     if constexpr (sizeof(Gene) == 4) {
       return _mm_cmpeq_epi32(x, y);
-    } else {
-      static_assert(sizeof(Gene) == 2);
+    } else if constexpr (sizeof(Gene) == 2) {
       return _mm_cmpeq_epi16(x, y);
+    } else {
+      static_assert(sizeof(Gene) == 1);
+      return _mm_cmpeq_epi8(x, y);
     }
   };
-  if constexpr (sizeof(Gene) == 2) {
+  if constexpr (sizeof(Gene) == 1) {
+    for (; j + 16 <= n; j += 16) {
+      const int same = _mm_movemask_epi8(equal(j));
+      word |= static_cast<uint64_t>(~same & 0xFFFF) << j;
+    }
+  } else if constexpr (sizeof(Gene) == 2) {
     for (; j + 16 <= n; j += 16) {
       const int same = _mm_movemask_epi8(_mm_packs_epi16(equal(j), equal(j + 8)));
       word |= static_cast<uint64_t>(~same & 0xFFFF) << j;

@@ -222,6 +222,8 @@ struct Search {
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
   float RemainderLength;                      // result: what the segment has left after its pieces
   int16_t CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
+  // The same in bytes, when no limit exceeds 127; rows padded to whole vectors of 16.
+  int8_t BytePopulation[2][kPopulationSize * ((kMaxGenes + 15) & ~15)];
   double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
   // While generations run, the results of the generation under construction: they
   // alternate with Fitness, IndividualLength and the rest rows as the rows alternate.
