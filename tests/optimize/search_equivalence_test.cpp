@@ -48,9 +48,21 @@ struct HeavyCase {
 
 TEST(SearchEquivalence, HeavyBookSearchesMatchTheReference) {
   const HeavyCase cases[] = {
-      {12, 0, 0, 6000.0f}, {12, 1, 0, 6000.0f},  {60, 0, 0, 6000.0f},  {60, 1, 0, 6000.0f},
-      {60, 0, 1, 6000.0f}, {200, 0, 0, 6000.0f}, {200, 1, 1, 6000.0f}, {60, 0, 0, 14999.5f},
-      {40, 0, 0, 3001.0f}, {13, 1, 0, 350.0f},   {39, 0, 0, 6000.75f}, {1, 0, 0, 6000.0f},
+      {12, 0, 0, 6000.0f},
+      {12, 1, 0, 6000.0f},
+      {60, 0, 0, 6000.0f},
+      {60, 1, 0, 6000.0f},
+      {60, 0, 1, 6000.0f},
+      {200, 0, 0, 6000.0f},
+      {200, 1, 1, 6000.0f},
+      {60, 0, 0, 14999.5f},
+      {40, 0, 0, 3001.0f},
+      {13, 1, 0, 350.0f},
+      {39, 0, 0, 6000.75f},
+      {1, 0, 0, 6000.0f},
+      // Limits above 127 pieces: the 16-bit rows.
+      {60, 0, 0, 60000.0f},
+      {12, 1, 1, 45000.5f},
   };
   for (const HeavyCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fixedOrders << " genes, memoOff " << c.memoOff
