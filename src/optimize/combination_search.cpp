@@ -493,8 +493,16 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
     toResults.fitness[i] = fromResults.fitness[k];
     toResults.length[i] = fromResults.length[k];
     if (fixedOnly != 1) {
-      toResults.fillCount[i] = std::clamp(fromResults.fillCount[k], 0, kMaxFillRows);
-      std::memcpy(toResults.fillRows[i], fromResults.fillRows[k], sizeof(FillRow) * kMaxFillRows);
+      const int32_t fillCount = std::clamp(fromResults.fillCount[k], 0, kMaxFillRows);
+      toResults.fillCount[i] = fillCount;
+      // Fills have at most kFillMemoRows rows: copied as one block of that size.
+      if (fillCount <= kFillMemoRows) {
+        std::memcpy(toResults.fillRows[i], fromResults.fillRows[k],
+                    sizeof(FillRow) * kFillMemoRows);
+      } else {
+        std::memcpy(toResults.fillRows[i], fromResults.fillRows[k],
+                    sizeof(FillRow) * static_cast<size_t>(fillCount));
+      }
     }
   }
   RestContext rest{};
