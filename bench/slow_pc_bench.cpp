@@ -4,6 +4,7 @@
 // variable-length orders, zones of about 6000, kerf 4) from 1 to 100 zones, and the worst
 // board (100 zones, 200 fixed-length orders).
 //
+// Each case runs this build's search, or (reference:1) the reference build's.
 // Counters: searches the call ran, how many completed all 500 generations, the share
 // completed, and the longest call in wall time against the 0.35 s budget (on this
 // machine: the slower PC's call would take `slowdown` times as long).
@@ -15,9 +16,7 @@
 #include <cstdint>
 
 #include "interface/sawline.h"
-#include "optimize/search_probe.h"
 #include "reference/search_harness.h"
-#include "workspace/capacities.h"
 #include "worst_board.h"
 
 namespace {
@@ -26,24 +25,13 @@ constexpr double kBudgetSeconds = 0.35;
 constexpr int kHeavyFixedRows = 60;
 constexpr int kHeavyZoneLength = 6000;
 
-struct SearchCount {
-  int64_t searches = 0;
-  int64_t completed = 0;
-};
-
-void CountSearch(const sawline::SearchObservation& search, void* context) {
-  auto& count = *static_cast<SearchCount*>(context);
-  ++count.searches;
-  count.completed += search.generations >= sawline::kMaxGenerations ? 1 : 0;
-}
-
-void RunSlowPc(benchmark::State& state, const sawline::tools::JobBlocks& job, double slowdown) {
-  const search_harness::Build& build = search_harness::CurrentBuild();
+void RunSlowPc(benchmark::State& state, const sawline::tools::JobBlocks& job, double slowdown,
+               const search_harness::Build& build) {
   std::array<float, SAWLINE_RESULT_BLOCK_FLOATS> result{};
-  SearchCount count;
+  search_harness::SearchCount count;
   double longestCall = 0.0;
   int64_t calls = 0;
-  sawline::ObserveSearches(CountSearch, &count);
+  build.countSearches(&count);
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     benchmark::DoNotOptimize(
@@ -52,7 +40,7 @@ void RunSlowPc(benchmark::State& state, const sawline::tools::JobBlocks& job, do
     longestCall = std::max(longestCall, std::chrono::duration<double>(end - start).count());
     ++calls;
   }
-  sawline::ObserveSearches(nullptr, nullptr);
+  build.countSearches(nullptr);
   const double perCall = 1.0 / static_cast<double>(std::max<int64_t>(calls, 1));
   state.counters["searches"] = static_cast<double>(count.searches) * perCall;
   state.counters["completed"] = static_cast<double>(count.completed) * perCall;
@@ -63,36 +51,46 @@ void RunSlowPc(benchmark::State& state, const sawline::tools::JobBlocks& job, do
   state.counters["budget_ms"] = kBudgetSeconds * 1e3;
 }
 
-// Arguments: the slowdown, the zones.
+const search_harness::Build& BuildOf(int64_t reference) {
+  return reference != 0 ? search_harness::ReferenceBuild() : search_harness::CurrentBuild();
+}
+
+// Arguments: the slowdown, the zones, and 1 for the reference build's search.
 void BM_SlowPcHeavyBook(benchmark::State& state) {
   const auto job = sawline::bench::WorstBoard(1, kHeavyZoneLength, static_cast<int>(state.range(1)),
                                               kHeavyFixedRows);
-  RunSlowPc(state, job, static_cast<double>(state.range(0)));
+  RunSlowPc(state, job, static_cast<double>(state.range(0)), BuildOf(state.range(2)));
 }
 
 void BM_SlowPcWorstBoard(benchmark::State& state) {
   const auto job = sawline::bench::WorstBoard(1, 5000);
-  RunSlowPc(state, job, static_cast<double>(state.range(0)));
+  RunSlowPc(state, job, static_cast<double>(state.range(0)), BuildOf(state.range(1)));
 }
 
 void SlowdownsAndZones(benchmark::internal::Benchmark* bench) {
-  for (int slowdown : {1, 2, 3, 5}) {
-    for (int zones : {1, 5, 10, 20, 40, 60, 80, 100})
-      bench->Args({slowdown, zones});
+  for (int reference : {0, 1}) {
+    for (int slowdown : {1, 2, 3, 5}) {
+      for (int zones : {1, 5, 10, 20, 40, 60, 80, 100})
+        bench->Args({slowdown, zones, reference});
+    }
+  }
+}
+
+void Slowdowns(benchmark::internal::Benchmark* bench) {
+  for (int reference : {0, 1}) {
+    for (int slowdown : {1, 2, 3, 5})
+      bench->Args({slowdown, reference});
   }
 }
 
 BENCHMARK(BM_SlowPcHeavyBook)
-    ->ArgNames({"slowdown", "zones"})
+    ->ArgNames({"slowdown", "zones", "reference"})
     ->Apply(SlowdownsAndZones)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK(BM_SlowPcWorstBoard)
-    ->ArgNames({"slowdown"})
-    ->Arg(1)
-    ->Arg(2)
-    ->Arg(3)
-    ->Arg(5)
+    ->ArgNames({"slowdown", "reference"})
+    ->Apply(Slowdowns)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "interface/run_sequence.h"
+#include "optimize/search_probe.h"
 #include "optimize/segment_searches.h"
 #include "platform/platform.h"
 #include "workspace/workspace.h"
@@ -109,6 +110,16 @@ void ChangeBook(float kerf, int32_t variableOrder, int32_t maxLength) {
   if (maxLength > 0) ws.orders.VariableMaxLength[kHeavyGrade][variableOrder] = maxLength;
 }
 
+void CountSearch(const sawline::SearchObservation& search, void* context) {
+  auto& count = *static_cast<SearchCount*>(context);
+  ++count.searches;
+  count.completed += search.generations >= sawline::kMaxGenerations ? 1 : 0;
+}
+
+void CountSearches(SearchCount* count) {
+  sawline::ObserveSearches(count != nullptr ? CountSearch : nullptr, count);
+}
+
 void Search(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outcome) {
   const int32_t count = ws.orders.FixedCount[kHeavyGrade];
   std::fill(&ws.orders.FixedDone[kHeavyGrade][0], &ws.orders.FixedDone[kHeavyGrade][0] + count, 0);
@@ -135,14 +146,14 @@ void Search(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outco
 
 #if defined(SAWLINE_REFERENCE_BUILD)
 const Build& ReferenceBuild() {
-  static const Build build{"reference",    SetLogPath, Compute, LoadHeavyBook,
-                           LoadRandomBook, ChangeBook, Search};
+  static const Build build{"reference",    SetLogPath, Compute,       LoadHeavyBook,
+                           LoadRandomBook, ChangeBook, CountSearches, Search};
   return build;
 }
 #else
 const Build& CurrentBuild() {
-  static const Build build{"current",      SetLogPath, Compute, LoadHeavyBook,
-                           LoadRandomBook, ChangeBook, Search};
+  static const Build build{"current",      SetLogPath, Compute,       LoadHeavyBook,
+                           LoadRandomBook, ChangeBook, CountSearches, Search};
   return build;
 }
 #endif

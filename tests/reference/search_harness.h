@@ -25,6 +25,12 @@ struct SearchOutcome {
   int32_t generations;  // the last generation's counter
 };
 
+// Searches counted while a count is registered (see Build::countSearches).
+struct SearchCount {
+  int64_t searches = 0;
+  int64_t completed = 0;  // ran all 500 generations
+};
+
 // One build's entry points. Every call runs with the seed fixed to `seed` and the clock
 // frozen at 0, so that every search runs all its generations, unless a clock scale is
 // given: then the live clock runs `clockScale` times as fast, as on a slower PC.
@@ -44,6 +50,8 @@ struct Build {
   // Changes the loaded book in place, as a later call would: the kerf, and the longest
   // piece of one variable-length order of grade 1 (unless maxLength is 0).
   void (*changeBook)(float kerf, int32_t variableOrder, int32_t maxLength);
+  // Counts every search of the later calls into `count` (nullptr stops counting).
+  void (*countSearches)(SearchCount* count);
   // One search of `length` on grade 1 of the loaded book, done counts cleared first.
   void (*search)(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outcome);
 };
