@@ -92,21 +92,19 @@ TEST(SearchEquivalence, SearchesInSequenceMatchTheReference) {
       {6000.0f, 4.0f, 3, 2600}, {5400.0f, 4.0f, 3, 2600}, {6000.0f, 4.0f, 3, 900},
       {6000.0f, 4.25f, 3, 900}, {6000.0f, 4.0f, 3, 900},
   };
-  for (const int32_t memoOff : {0, 1}) {
-    Reference().loadHeavyBook(60, memoOff);
-    Current().loadHeavyBook(60, memoOff);
-    for (const Step& step : steps) {
-      SCOPED_TRACE(testing::Message()
-                   << "memoOff " << memoOff << ", length " << step.length << ", kerf " << step.kerf
-                   << ", order " << step.variableOrder << " up to " << step.maxLength);
-      Reference().changeBook(step.kerf, step.variableOrder, step.maxLength);
-      Current().changeBook(step.kerf, step.variableOrder, step.maxLength);
-      SearchOutcome expected{};
-      SearchOutcome actual{};
-      Reference().search(step.length, 0, 99u, expected);
-      Current().search(step.length, 0, 99u, actual);
-      ExpectSameOutcome(expected, actual);
-    }
+  Reference().loadHeavyBook(60, 0);
+  Current().loadHeavyBook(60, 0);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(testing::Message()
+                 << "length " << step.length << ", kerf " << step.kerf << ", order "
+                 << step.variableOrder << " up to " << step.maxLength);
+    Reference().changeBook(step.kerf, step.variableOrder, step.maxLength);
+    Current().changeBook(step.kerf, step.variableOrder, step.maxLength);
+    SearchOutcome expected{};
+    SearchOutcome actual{};
+    Reference().search(step.length, 0, 99u, expected);
+    Current().search(step.length, 0, 99u, actual);
+    ExpectSameOutcome(expected, actual);
   }
 }
 
@@ -116,7 +114,7 @@ TEST(SearchEquivalence, RandomBookSearchesMatchTheReference) {
   constexpr int32_t kGeneCounts[] = {1, 2, 5, 12, 13, 39, 40, 41, 80, 200};
   constexpr float kLengths[] = {6000.0f, 299.0f, 2500.25f, 12000.0f, 4321.5f, 30000.0f};
   int32_t cases = 0;
-  for (uint32_t seed = 1; seed <= 40; ++seed) {
+  for (uint32_t seed = 1; seed <= 30; ++seed) {
     const int32_t genes = kGeneCounts[seed % std::size(kGeneCounts)];
     const float length = kLengths[seed % std::size(kLengths)];
     const int32_t fixedOnly = seed % 5 == 0 ? 1 : 0;
@@ -131,7 +129,7 @@ TEST(SearchEquivalence, RandomBookSearchesMatchTheReference) {
     ExpectSameOutcome(expected, actual);
     ++cases;
   }
-  EXPECT_EQ(cases, 40);
+  EXPECT_EQ(cases, 30);
 }
 
 // Whole boards of every kind through the entry's work: the result blocks match.
