@@ -191,7 +191,7 @@ struct Filler {
   float RemainderFill[4];          // count, length, tag, score of the best single-order tiling
   FillRow FillRows[kMaxFillRows];  // the chosen variable-length fill
   int32_t FillRowCount;
-  RemainderMemoEntry RemainderMemo[kFillMemoSlots];  // FillRemainder's tilings while a search runs
+  RemainderMemoEntry RemainderMemo[kFillMemoSlots];  // FillRemainder's tilings, by FillMemoEpoch
   int32_t CoverTableState;   // 0 not in use, 1 to be built on first use, 2 ready (one search)
   int32_t CoverTableLength;  // every whole length from this on (less 1) is above every range
   uint32_t CoverTable[kCoverTableLength];     // bit j: order j (searched grade) covers the length
@@ -235,7 +235,7 @@ struct Search {
   int32_t FillMemoActive;      // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;      // memo entries of other epochs are empty; a new key takes a new one
   FillMemoInputs FillMemoKey;  // what the entries of FillMemoEpoch were computed for
-  FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills while a search runs
+  FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills, by FillMemoEpoch
 };
 
 // The board's statistics for the host.
