@@ -30,6 +30,8 @@ function(sawline_test_suites prefix gtest gtest_main)
 
   set(suites workspace platform interface prepare optimize report tools/desk tools/jobfile
              tools/record tools/views tools/simulate tools/cli)
+  # The search's equivalence tests run the reference build beside the library.
+  set(links_optimize sawline_side_by_side)
   set(links_report sawline_jobfile)
   set(links_tools/desk sawline_desk)
   set(links_tools/jobfile sawline_jobfile)

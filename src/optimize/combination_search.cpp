@@ -53,12 +53,12 @@ void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32
 }
 
 template <typename Gene>
-void TakeAsBest(PopulationRows<Gene> rows, int32_t individual, int32_t fixedOnly,
-                int32_t geneCount) {
+void TakeAsBest(PopulationRows<Gene> rows, const ResultRows& results, int32_t individual,
+                int32_t fixedOnly, int32_t geneCount) {
   CopyGenes(ws.search.BestGenes, rows[individual], geneCount);
   if (fixedOnly != 1) {
-    ws.search.BestFillCount = ws.search.IndividualFillCount[individual];
-    std::memcpy(ws.search.BestFillRows, ws.search.IndividualFillRows[individual],
+    ws.search.BestFillCount = results.fillCount[individual];
+    std::memcpy(ws.search.BestFillRows, results.fillRows[individual],
                 sizeof ws.search.BestFillRows);
   }
 }
@@ -66,32 +66,33 @@ void TakeAsBest(PopulationRows<Gene> rows, int32_t individual, int32_t fixedOnly
 // Among equal fitness values the individual with more pieces of the longer entries
 // (the lexicographically greater gene vector) wins; identical vectors keep the first.
 template <typename Gene>
-void BreakTies(PopulationRows<Gene> rows, int32_t from, int32_t to, int32_t fixedOnly,
-               int32_t geneCount) {
+void BreakTies(PopulationRows<Gene> rows, const ResultRows& results, int32_t from, int32_t to,
+               int32_t fixedOnly, int32_t geneCount) {
   for (int32_t i = from; i < to; ++i) {
-    if (!(ws.search.Fitness[i] == ws.search.BestFitness)) continue;
+    if (!(results.fitness[i] == ws.search.BestFitness)) continue;
     const Gene* genes = rows[i];
     int32_t j = 0;
     while (j < geneCount && genes[j] == ws.search.BestGenes[j])
       ++j;
     if (j < geneCount && genes[j] > ws.search.BestGenes[j])
-      TakeAsBest(rows, i, fixedOnly, geneCount);
+      TakeAsBest(rows, results, i, fixedOnly, geneCount);
   }
 }
 
 // Update of the best over individuals 0..n-1 of `rows`: a strictly better fitness first,
 // then the tie pass.
 template <typename Gene>
-void KeepBestOf(PopulationRows<Gene> rows, int32_t fixedOnly, int32_t n) {
+void KeepBestOf(PopulationRows<Gene> rows, const ResultRows& results, int32_t fixedOnly,
+                int32_t n) {
   const int32_t genes = UsableGeneCount();
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i) {
-    if (ws.search.Fitness[i] > ws.search.BestFitness) {
-      TakeAsBest(rows, i, fixedOnly, genes);
-      ws.search.BestFitness = ws.search.Fitness[i];
+    if (results.fitness[i] > ws.search.BestFitness) {
+      TakeAsBest(rows, results, i, fixedOnly, genes);
+      ws.search.BestFitness = results.fitness[i];
     }
   }
-  BreakTies(rows, 0, count, fixedOnly, genes);
+  BreakTies(rows, results, 0, count, fixedOnly, genes);
 }
 
 // Mode 3: no search, the greedy combination of the longest fitting pieces first.
@@ -104,26 +105,29 @@ void TakeLongStockCombination(int32_t fixedOnly) {
 }
 
 // What the evaluation of rests reads: the searched grade's variable-length list, and
-// SearchLength. Unless fixedOnly is 1 the rest rows of every individual are cleared.
+// SearchLength. Unless fixedOnly is 1 the rest rows of every individual of `results` are
+// cleared.
 struct RestContext {
   OrderView orders;
   double length;
 };
 
-void LoadRestContext(int32_t fixedOnly, RestContext& rest) {
+void LoadRestContext(int32_t fixedOnly, RestContext& rest, const ResultRows& results) {
   if (fixedOnly == 1) return;
-  std::memset(ws.search.IndividualFillCount, 0, sizeof ws.search.IndividualFillCount);
+  std::memset(results.fillCount, 0, sizeof(int32_t) * kPopulationSize);
   LoadOrders(ws.search.SearchGrade, rest.orders);
   rest.length = static_cast<double>(ws.search.SearchLength);
 }
 
-// Fitness (and, unless fixedOnly is 1, the rest rows) of Population row i. The rest is
+// Fitness (and, unless fixedOnly is 1, the rest rows) of `row`, into individual i of
+// `results`. The rest is
 // the segment less the pieces with their kerfs: one piece of the first order whose range
 // covers it exactly, or else the segment filler's best fill when some order's longest
 // piece fits into it.
 template <typename Gene>
 void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedOnly,
-                        const GeneTable& table, const RestContext& rest) {
+                        const GeneTable& table, const RestContext& rest,
+                        const ResultRows& results) {
   double used = 0.0;
   double fitness = 0.0;
   bool withinLimits = true;
@@ -133,8 +137,8 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
     fitness += static_cast<double>(int64_t{row[j]} * table.length[j]) * table.weight[j];
     withinLimits &= row[j] > 0 && row[j] <= ws.search.GeneLimit[j];
   });
-  ws.search.IndividualLength[i] = withinLimits ? used : -1.0;
-  ws.search.Fitness[i] = fitness;
+  results.length[i] = withinLimits ? used : -1.0;
+  results.fitness[i] = fitness;
   if (fixedOnly == 1) return;
 
   const double r = rest.length - used;
@@ -143,10 +147,9 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
     const uint32_t covering = OrdersTakingExactly(orders, r);
     if (covering != 0) {
       const int32_t k = std::countr_zero(covering);
-      ws.search.Fitness[i] += (r - orders.kerf) * orders.weight[k];
-      ws.search.IndividualFillRows[i][0] =
-          FillRow{1.0f, static_cast<float>(r - orders.kerf), orders.tag[k]};
-      ws.search.IndividualFillCount[i] = 1;
+      results.fitness[i] += (r - orders.kerf) * orders.weight[k];
+      results.fillRows[i][0] = FillRow{1.0f, static_cast<float>(r - orders.kerf), orders.tag[k]};
+      results.fillCount[i] = 1;
       return;
     }
   }
@@ -156,32 +159,50 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
     const float value =
         MemoizedFillSegment(ws.search.SearchGrade, static_cast<float>(r), rows, rowCount);
     if (value > 0.0f && rowCount > 0) {
-      ws.search.Fitness[i] += static_cast<double>(value);
-      std::memcpy(ws.search.IndividualFillRows[i], rows,
-                  sizeof(FillRow) * static_cast<size_t>(rowCount));
-      ws.search.IndividualFillCount[i] = rowCount;
+      results.fitness[i] += static_cast<double>(value);
+      std::memcpy(results.fillRows[i], rows, sizeof(FillRow) * static_cast<size_t>(rowCount));
+      results.fillCount[i] = rowCount;
     }
   }
 }
 
-// True when every gene of the search fits the compact 16-bit rows: no limit above their
-// range, and the initial population within its limits.
-bool CompactGenesFit() {
+// The largest gene limit of the search, or -1 when some individual of the initial
+// population lies outside its limits (its genes then keep their 32 bits).
+int32_t LargestGeneLimit() {
   const int32_t genes = UsableGeneCount();
-  for (int32_t j = 0; j < genes; ++j) {
-    if (ws.search.GeneLimit[j] > INT16_MAX) return false;
-  }
+  int32_t largest = 0;
+  for (int32_t j = 0; j < genes; ++j)
+    largest = std::max(largest, ws.search.GeneLimit[j]);
   for (const auto& individual : ws.search.Population) {
     for (int32_t j = 0; j < genes; ++j) {
-      if (individual[j] < 0 || individual[j] > ws.search.GeneLimit[j]) return false;
+      if (individual[j] < 0 || individual[j] > ws.search.GeneLimit[j]) return -1;
     }
   }
-  return true;
+  return largest;
+}
+
+// The two compact tables of one gene width.
+template <typename Gene>
+Gene* CompactTable(int32_t which) {
+  if constexpr (sizeof(Gene) == 1) {
+    return ws.search.BytePopulation[which];
+  } else {
+    static_assert(sizeof(Gene) == 2);
+    return ws.search.CompactPopulation[which];
+  }
+}
+
+// Every individual's results from one table into the other.
+void CopyResults(const ResultRows& from, const ResultRows& to) {
+  std::memcpy(to.fitness, from.fitness, sizeof(double) * kPopulationSize);
+  std::memcpy(to.length, from.length, sizeof(double) * kPopulationSize);
+  std::memcpy(to.fillCount, from.fillCount, sizeof(int32_t) * kPopulationSize);
+  std::memcpy(to.fillRows, from.fillRows, sizeof(FillRow) * kMaxFillRows * kPopulationSize);
 }
 
 // The generation loop. At least one generation runs; the budget is compared once per
 // generation. The generations alternate between two tables instead of copying each one
-// back: Population and NextPopulation themselves, or the two compact 16-bit copies,
+// back: Population and NextPopulation themselves, or two compact 8- or 16-bit copies,
 // which keep the hot rows close together. At the end Population and NextPopulation both
 // hold the last generation, as after RunGeneration.
 template <typename Gene>
@@ -193,23 +214,30 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
     current = TableRows(ws.search.Population);
     next = TableRows(ws.search.NextPopulation);
   } else {
-    // Rows padded to whole vectors of 8 genes; the padding is never written.
-    const int32_t stride = (genes + 7) & ~7;
-    static_assert(kMaxGenes % 8 == 0);
-    current = {ws.search.CompactPopulation[0], stride, stride};
-    next = {ws.search.CompactPopulation[1], stride, stride};
-    const size_t bytes = sizeof(int16_t) * static_cast<size_t>(kPopulationSize * stride);
-    std::memset(ws.search.CompactPopulation[0], 0, bytes);
-    std::memset(ws.search.CompactPopulation[1], 0, bytes);
+    // Rows padded to whole vectors; the padding is never written.
+    constexpr int32_t kLanes = 16 / sizeof(Gene);
+    const int32_t stride = (genes + kLanes - 1) & ~(kLanes - 1);
+    static_assert(sizeof(Search::CompactPopulation[0]) >=
+                  sizeof(int16_t) * kPopulationSize * ((kMaxGenes + 7) & ~7));
+    static_assert(sizeof(Search::BytePopulation[0]) >=
+                  sizeof(int8_t) * kPopulationSize * ((kMaxGenes + 15) & ~15));
+    current = {CompactTable<Gene>(0), stride, stride};
+    next = {CompactTable<Gene>(1), stride, stride};
+    const size_t bytes = sizeof(Gene) * static_cast<size_t>(kPopulationSize * stride);
+    std::memset(current.genes, 0, bytes);
+    std::memset(next.genes, 0, bytes);
     for (int32_t i = 0; i < kPopulationSize; ++i)
       CopyGenes(current[i], ws.search.Population[i], genes);
   }
   GeneTable table;
   LoadGeneTable(table);
+  ResultRows currentResults = CurrentResults();
+  ResultRows nextResults = NextResults();
   ws.search.Generation = 0;
   for (;;) {
-    AdvanceGeneration(fixedOnly, current, next, &table);
+    AdvanceGeneration(fixedOnly, current, next, &table, currentResults, nextResults);
     std::swap(current, next);
+    std::swap(currentResults, nextResults);
     const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
     if (!(static_cast<double>(ws.settings.OptimizeTimeLimit) > elapsed)) break;
     if (++ws.search.Generation >= kMaxGenerations) break;
@@ -218,6 +246,7 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
     CopyGenes(ws.search.Population[i], current[i], genes);
     CopyGenes(ws.search.NextPopulation[i], current[i], genes);
   }
+  if (currentResults.fitness != ws.search.Fitness) CopyResults(currentResults, CurrentResults());
 }
 
 // The whole search: the long-stock combination in mode 3, else the genetic search
@@ -235,7 +264,10 @@ void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
   BuildInitialPopulation();
   EvaluatePopulation(fixedOnly, kPopulationSize);
   KeepFirstBest(fixedOnly);
-  if (CompactGenesFit()) {
+  const int32_t largestLimit = LargestGeneLimit();
+  if (largestLimit >= 0 && largestLimit <= INT8_MAX) {
+    RunGenerations<int8_t>(fixedOnly, start);
+  } else if (largestLimit >= 0 && largestLimit <= INT16_MAX) {
     RunGenerations<int16_t>(fixedOnly, start);
   } else {
     RunGenerations<int32_t>(fixedOnly, start);
@@ -391,10 +423,11 @@ void EvaluatePopulation(int32_t fixedOnly, int32_t n) {
   GeneTable table;
   LoadGeneTable(table);
   RestContext rest{};
-  LoadRestContext(fixedOnly, rest);
+  const ResultRows results = CurrentResults();
+  LoadRestContext(fixedOnly, rest, results);
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i)
-    EvaluateIndividual(ws.search.Population[i], table.count, i, fixedOnly, table, rest);
+    EvaluateIndividual(ws.search.Population[i], table.count, i, fixedOnly, table, rest, results);
 }
 
 void KeepFirstBest(int32_t fixedOnly) {
@@ -403,28 +436,32 @@ void KeepFirstBest(int32_t fixedOnly) {
   for (int32_t i = 1; i < kPopulationSize; ++i) {
     if (ws.search.Fitness[i] > ws.search.Fitness[first]) first = i;
   }
-  TakeAsBest(TableRows(ws.search.Population), first, fixedOnly, genes);
+  TakeAsBest(TableRows(ws.search.Population), CurrentResults(), first, fixedOnly, genes);
   ws.search.BestFitness = ws.search.Fitness[first];
-  BreakTies(TableRows(ws.search.Population), first + 1, kPopulationSize, fixedOnly, genes);
+  BreakTies(TableRows(ws.search.Population), CurrentResults(), first + 1, kPopulationSize,
+            fixedOnly, genes);
 }
 
 void KeepBest(int32_t fixedOnly, int32_t n) {
-  KeepBestOf(TableRows(ws.search.Population), fixedOnly, n);
+  KeepBestOf(TableRows(ws.search.Population), CurrentResults(), fixedOnly, n);
 }
 
 void RunGeneration(int32_t fixedOnly) {
   AdvanceGeneration(fixedOnly, TableRows(ws.search.Population), TableRows(ws.search.NextPopulation),
-                    nullptr);
+                    nullptr, CurrentResults(), NextResults());
   const int32_t genes = UsableGeneCount();
   for (int32_t i = 0; i < kPopulationSize; ++i)
     CopyGenes(ws.search.Population[i], ws.search.NextPopulation[i], genes);
+  CopyResults(NextResults(), CurrentResults());
 }
 
 // Rows that are still exact copies of a row of `from` keep that row's fitness and rest
-// rows instead of being evaluated again: both depend on the genes alone.
+// rows instead of being evaluated again: both depend on the genes alone. Which rows
+// changed is random, so the rows are first sorted into the two lists without a branch.
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
-                       const GeneTable* genes) {
+                       const GeneTable* genes, const ResultRows& fromResults,
+                       const ResultRows& toResults) {
   GenerationState<Gene> state;
   if (genes != nullptr) {
     state.genes = *genes;
@@ -433,46 +470,59 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   }
   state.from = from;
   state.to = to;
+  state.fromResults = fromResults;
   // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
   CrossOver(state);
   Mutate(state);
 
-  KeptRow* kept = ws.search.Kept;
-  bool isKept[kPopulationSize] = {};
+  int32_t changed[kPopulationSize];
+  int32_t copies[kPopulationSize];
+  int32_t changedCount = 0;
+  int32_t copyCount = 0;
   for (int32_t i = 0; i < kPopulationSize; ++i) {
-    const int32_t k = state.origin[i];
-    if (k < 0 || isKept[k]) continue;
-    isKept[k] = true;
-    kept[k].fitness = ws.search.Fitness[k];
-    kept[k].length = ws.search.IndividualLength[k];
-    kept[k].fillCount = std::clamp(ws.search.IndividualFillCount[k], 0, kMaxFillRows);
-    std::copy(ws.search.IndividualFillRows[k], ws.search.IndividualFillRows[k] + kept[k].fillCount,
-              kept[k].fills);
+    const bool isChanged = state.origin[i] < 0;
+    changed[changedCount] = i;
+    copies[copyCount] = i;
+    changedCount += isChanged;
+    copyCount += !isChanged;
   }
-
-  RestContext rest{};
-  LoadRestContext(fixedOnly, rest);
-  for (int32_t i = 0; i < kPopulationSize; ++i) {
+  for (int32_t c = 0; c < copyCount; ++c) {
+    const int32_t i = copies[c];
     const int32_t k = state.origin[i];
-    if (k < 0) {
-      EvaluateIndividual(to[i], to.ScanCount(state.genes.count), i, fixedOnly, state.genes, rest);
-      continue;
-    }
-    ws.search.Fitness[i] = kept[k].fitness;
-    ws.search.IndividualLength[i] = kept[k].length;
+    toResults.fitness[i] = fromResults.fitness[k];
+    toResults.length[i] = fromResults.length[k];
     if (fixedOnly != 1) {
-      ws.search.IndividualFillCount[i] = kept[k].fillCount;
-      std::copy(kept[k].fills, kept[k].fills + kept[k].fillCount, ws.search.IndividualFillRows[i]);
+      const int32_t fillCount = std::clamp(fromResults.fillCount[k], 0, kMaxFillRows);
+      toResults.fillCount[i] = fillCount;
+      // Fills have at most kFillMemoRows rows: copied as one block of that size.
+      if (fillCount <= kFillMemoRows) {
+        std::memcpy(toResults.fillRows[i], fromResults.fillRows[k],
+                    sizeof(FillRow) * kFillMemoRows);
+      } else {
+        std::memcpy(toResults.fillRows[i], fromResults.fillRows[k],
+                    sizeof(FillRow) * static_cast<size_t>(fillCount));
+      }
     }
   }
-  KeepBestOf(to, fixedOnly, kPopulationSize);
+  RestContext rest{};
+  if (fixedOnly != 1) LoadOrders(ws.search.SearchGrade, rest.orders);
+  rest.length = static_cast<double>(ws.search.SearchLength);
+  const int32_t scan = to.ScanCount(state.genes.count);
+  for (int32_t c = 0; c < changedCount; ++c) {
+    const int32_t i = changed[c];
+    if (fixedOnly != 1) toResults.fillCount[i] = 0;
+    EvaluateIndividual(to[i], scan, i, fixedOnly, state.genes, rest, toResults);
+  }
+  KeepBestOf(to, toResults, fixedOnly, kPopulationSize);
 }
 
 template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows<int32_t>,
-                                const GeneTable*);
+                                const GeneTable*, const ResultRows&, const ResultRows&);
 template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>,
-                                const GeneTable*);
+                                const GeneTable*, const ResultRows&, const ResultRows&);
+template void AdvanceGeneration(int32_t, PopulationRows<int8_t>, PopulationRows<int8_t>,
+                                const GeneTable*, const ResultRows&, const ResultRows&);
 
 // Each greedy combination takes as many pieces of its starting entry as fit (within
 // the limit), then as many of each shorter entry in turn as fit into what is left.
@@ -529,18 +579,35 @@ void WriteBack(int32_t fixedOnly, const int32_t* genes, int32_t fillCount, const
   ws.search.RemainderLength = remainder;
 }
 
+// A search of the same grade, variable-length list and kerf as the search that last
+// began the memos goes on with their entries: on a board of many zones of one grade, and
+// from call to call while the book stays the same, each length is filled once.
 void BeginFillMemo() {
   ws.filler.CoverTableState = kCoverTablePending;
   ws.search.FillMemoActive = 0;
   if (ws.search.FillMemoOff == 1) return;
-  if (++ws.search.FillMemoEpoch == 0) {
-    // After 2^32 searches the epochs wrap: forget every entry for real once.
+  FillMemoInputs key;
+  std::memset(&key, 0, sizeof key);
+  key.grade = ws.search.SearchGrade;
+  key.kerf = ws.settings.KerfWidth;
+  key.count = ListCount(key.grade, ws.orders.VariableCount, kMaxVariableOrders);
+  for (int32_t j = 0; j < key.count; ++j) {
+    key.minLength[j] = ws.orders.VariableMinLength[key.grade][j];
+    key.maxLength[j] = ws.orders.VariableMaxLength[key.grade][j];
+    key.weight[j] = ws.orders.VariableWeight[key.grade][j];
+    key.code[j] = ws.orders.VariableCode[key.grade][j];
+  }
+  const bool sameKey =
+      ws.search.FillMemoEpoch != 0 && std::memcmp(&key, &ws.search.FillMemoKey, sizeof key) == 0;
+  if (!sameKey && ++ws.search.FillMemoEpoch == 0) {
+    // After 2^32 keys the epochs wrap: forget every entry for real once.
     for (FillMemoEntry& entry : ws.search.FillMemo)
       entry.tag = 0;
     for (RemainderMemoEntry& entry : ws.filler.RemainderMemo)
       entry.tag = 0;
     ws.search.FillMemoEpoch = 1;
   }
+  ws.search.FillMemoKey = key;
   ws.search.FillMemoActive = 1;
 }
 

@@ -181,6 +181,7 @@ void BeginUnknown(GenerationState<int32_t>& state) {
   LoadGeneTable(state.genes);
   state.from = TableRows(ws.search.Population);
   state.to = TableRows(ws.search.NextPopulation);
+  state.fromResults = CurrentResults();
   std::fill(state.length, state.length + kPopulationSize, kLengthUnknown);
   std::fill(state.origin, state.origin + kPopulationSize, -1);
 }
@@ -198,9 +199,10 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
   RunningSums running;
   double total = 0.0;
   bool ascending = true;  // no negative or undefined fitness: the sums never fall
+  const double* fitness = state.fromResults.fitness;
   for (int32_t i = 0; i < kPopulationSize; ++i) {
-    if (!(ws.search.Fitness[i] >= 0.0)) ascending = false;
-    total += ws.search.Fitness[i];
+    if (!(fitness[i] >= 0.0)) ascending = false;
+    total += fitness[i];
     running.sum[i] = total;
   }
   running.Finish();
@@ -226,7 +228,7 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
     CopyRow(state.to, state.to[i], state.from[k], state.genes.count);
     state.origin[i] = k;
     state.length[i] = kLengthUnknown;
-    const double evaluated = ws.search.IndividualLength[k];
+    const double evaluated = state.fromResults.length[k];
     if (useEvaluatedLengths && state.genes.whole && evaluated >= 0.0 &&
         evaluated < static_cast<double>(kExactFloatIntegers)) {
       state.length[i] = static_cast<int64_t>(evaluated);
@@ -342,10 +344,13 @@ void Mutate(GenerationState<Gene>& state) {
 
 template void SelectInto(GenerationState<int32_t>&, bool);
 template void SelectInto(GenerationState<int16_t>&, bool);
+template void SelectInto(GenerationState<int8_t>&, bool);
 template void CrossOver(GenerationState<int32_t>&);
 template void CrossOver(GenerationState<int16_t>&);
+template void CrossOver(GenerationState<int8_t>&);
 template void Mutate(GenerationState<int32_t>&);
 template void Mutate(GenerationState<int16_t>&);
+template void Mutate(GenerationState<int8_t>&);
 
 void SelectByRoulette() {
   GenerationState<int32_t> state;

@@ -114,8 +114,9 @@ inline uint32_t AboveLowInRanges(const double* low, const double* high, int32_t 
 
 // Rows of a population: row r starts at genes + r * stride. Population and
 // NextPopulation hold 32-bit genes in rows of kMaxGenes; while a search's generations
-// run they are kept in compact 16-bit rows of GeneCount genes instead (see
-// CompactPopulation), which the same operators serve.
+// run they are kept in compact 8- or 16-bit rows of GeneCount genes instead (see
+// BytePopulation and CompactPopulation), which the same operators serve: the smaller
+// the rows, the more of both generations stays in the nearest cache.
 template <typename Gene>
 struct PopulationRows {
   Gene* genes;
@@ -136,33 +137,71 @@ struct GeneMask {
   uint64_t word[(kMaxGenes + 63) / 64];
 };
 
+// Bits of the first n genes (n <= 64) in which a differs from b, or (againstZero) that
+// are not 0. The word is built in a register: 16 genes a step, packed to one byte each.
+template <bool againstZero, typename Gene>
+inline uint64_t DifferenceWord(const Gene* a, const Gene* b, int32_t n) {
+  uint64_t word = 0;
+  int32_t j = 0;
+#if defined(__SSE2__)
+  const auto load = [](const Gene* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  };
+  const auto equal = [&](int32_t at) {
+    const __m128i x = load(a + at);
+    const __m128i y = againstZero ? _mm_setzero_si128() : load(b + at);
+    if constexpr (sizeof(Gene) == 4) {
+      return _mm_cmpeq_epi32(x, y);
+    } else if constexpr (sizeof(Gene) == 2) {
+      return _mm_cmpeq_epi16(x, y);
+    } else {
+      static_assert(sizeof(Gene) == 1);
+      return _mm_cmpeq_epi8(x, y);
+    }
+  };
+  if constexpr (sizeof(Gene) == 1) {
+    for (; j + 16 <= n; j += 16) {
+      const int same = _mm_movemask_epi8(equal(j));
+      word |= static_cast<uint64_t>(~same & 0xFFFF) << j;
+    }
+  } else if constexpr (sizeof(Gene) == 2) {
+    for (; j + 16 <= n; j += 16) {
+      const int same = _mm_movemask_epi8(_mm_packs_epi16(equal(j), equal(j + 8)));
+      word |= static_cast<uint64_t>(~same & 0xFFFF) << j;
+    }
+    if (j + 8 <= n) {
+      const __m128i lanes = equal(j);
+      const int same = _mm_movemask_epi8(_mm_packs_epi16(lanes, lanes)) & 0xFF;
+      word |= static_cast<uint64_t>(~same & 0xFF) << j;
+      j += 8;
+    }
+  } else {
+    for (; j + 4 <= n; j += 4) {
+      const int same = _mm_movemask_ps(_mm_castsi128_ps(equal(j)));
+      word |= static_cast<uint64_t>(~same & 0xF) << j;
+    }
+  }
+#endif
+  for (; j < n; ++j) {
+    const bool differs = againstZero ? a[j] != 0 : a[j] != b[j];
+    word |= static_cast<uint64_t>(differs) << j;
+  }
+  return word;
+}
+
 // Bits of the genes in which a differs from b, or (b null) that are not 0.
 template <typename Gene>
 inline void GenesNotEqual(const Gene* a, const Gene* b, int32_t count, GeneMask& mask) {
-  for (uint64_t& word : mask.word)
-    word = 0;
-  int32_t j = 0;
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  constexpr int32_t kLanes = 16 / sizeof(Gene);
-  for (; j + kLanes <= count; j += kLanes) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + j));
-    const __m128i y =
-        b != nullptr ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j)) : zero;
-    int equal = 0;
-    if constexpr (sizeof(Gene) == 4) {
-      equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(x, y)));
+  for (int32_t w = 0; w < static_cast<int32_t>(std::size(mask.word)); ++w) {
+    const int32_t first = w * 64;
+    const int32_t n = std::clamp(count - first, 0, 64);
+    if (n == 0) {
+      mask.word[w] = 0;
+    } else if (b == nullptr) {
+      mask.word[w] = DifferenceWord<true>(a + first, a, n);
     } else {
-      static_assert(sizeof(Gene) == 2);
-      const __m128i lanes = _mm_cmpeq_epi16(x, y);
-      equal = _mm_movemask_epi8(_mm_packs_epi16(lanes, lanes)) & 0xFF;
+      mask.word[w] = DifferenceWord<false>(a + first, b + first, n);
     }
-    mask.word[j >> 6] |= static_cast<uint64_t>(~equal & ((1 << kLanes) - 1)) << (j & 63);
-  }
-#endif
-  for (; j < count; ++j) {
-    const bool differs = b != nullptr ? a[j] != b[j] : a[j] != 0;
-    mask.word[j >> 6] |= static_cast<uint64_t>(differs) << (j & 63);
   }
 }
 
@@ -276,6 +315,25 @@ inline int64_t WholeRowLength(const Gene* row, const GeneTable& genes) {
   return static_cast<int64_t>(RowLength(row, genes));
 }
 
+// The results of a population's evaluation, by individual: Fitness, IndividualLength
+// and the rest rows, or the tables of the generation under construction.
+struct ResultRows {
+  double* fitness;
+  double* length;  // pieces and kerfs; -1 off limits
+  int32_t* fillCount;
+  FillRow (*fillRows)[kMaxFillRows];
+};
+
+inline ResultRows CurrentResults() {
+  return {ws.search.Fitness, ws.search.IndividualLength, ws.search.IndividualFillCount,
+          ws.search.IndividualFillRows};
+}
+
+inline ResultRows NextResults() {
+  return {ws.search.NextFitness, ws.search.NextIndividualLength, ws.search.NextFillCount,
+          ws.search.NextFillRows};
+}
+
 // What one generation carries from operator to operator, so that no row's length is
 // summed twice and rows that stay copies of a row of the last generation are not
 // evaluated again. The generation reads `from` and builds `to`: Population and
@@ -285,6 +343,7 @@ struct GenerationState {
   GeneTable genes;
   PopulationRows<Gene> from;
   PopulationRows<Gene> to;
+  ResultRows fromResults;  // what the last evaluation left for the rows of `from`
   // Whole length of each row of `to` (see GeneTable::whole); -1: sum it in single
   // precision; -2: not known yet.
   int64_t length[kPopulationSize];
@@ -297,8 +356,8 @@ inline constexpr int64_t kLengthNotWhole = -1;
 inline constexpr int64_t kLengthUnknown = -2;
 
 // The operators on a generation's state. With `useEvaluatedLengths`, selection takes
-// the row lengths from IndividualLength, which the last evaluation left for the rows of
-// `from` as they stand.
+// the row lengths from the lengths the last evaluation left for the rows of `from` as
+// they stand.
 template <typename Gene>
 void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths);
 template <typename Gene>
@@ -328,13 +387,14 @@ inline float GiveUpUntilFits(Gene* row, const GeneTable& genes, int32_t from, in
   return length;
 }
 
-// The same generation as RunGeneration from the rows `from` into the rows `to`, which
-// then hold the population that Fitness and the rest rows describe; nothing is copied
-// back. Inside a search's own loop `genes` is the search's gene table, loaded once; null
-// loads it afresh.
+// The same generation as RunGeneration from the rows `from`, which `fromResults`
+// describe, into the rows `to`, which then hold the population that `toResults`
+// describe; nothing is copied back. Inside a search's own loop `genes` is the search's
+// gene table, loaded once; null loads it afresh.
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
-                       const GeneTable* genes);
+                       const GeneTable* genes, const ResultRows& fromResults,
+                       const ResultRows& toResults);
 
 // Tells the observer that ObserveSearches registered, if any, what the current search
 // chose (see search_probe.cpp).
@@ -344,8 +404,10 @@ void ObserveSearch(int32_t fixedOnly, int32_t generations, const int32_t* genes,
 // While a search runs, FillSegment (and the FillRemainder calls inside it) is a pure
 // function of the length it gets: the grade, the grade's variable-length list and the
 // kerf stay as they were. The memos remember its results by the exact bits of that
-// length, for the current epoch only. BeginFillMemo starts a new epoch (unless
-// FillMemoOff is 1) and EndFillMemo stops the use, so no result outlives its search.
+// length, for the current epoch only. An epoch stands for one FillMemoKey (the grade,
+// its list and the kerf, FillMemoInputs): BeginFillMemo starts a new epoch when the search's key is
+// not the last one (unless FillMemoOff is 1), and EndFillMemo stops the use between searches, so no
+// result is ever read for inputs other than its own.
 
 // Slot of `bits` in a memo of kFillMemoSlots entries, or -1 when the probe window is
 // full of other lengths (the caller then computes without remembering). `found` tells

@@ -23,6 +23,8 @@ struct Seam {
   bool clockFixed = false;
   int64_t clockMs = 0;
   int64_t clockStep = 0;
+  double clockScale = 0.0;      // > 0: the live clock runs this many times as fast
+  int64_t scaledOriginUs = -1;  // live microseconds at the first scaled read
   bool seedFixed = false;
   uint32_t seed = 0;
   bool localTimeFixed = false;
@@ -71,6 +73,27 @@ CallLock::~CallLock() {
 }
 #endif
 
+namespace {
+
+// Elapsed wall time in microseconds, for the scaled clock of the test seam.
+int64_t LiveMicroseconds() {
+#if defined(_WIN32)
+  LARGE_INTEGER counter{};
+  LARGE_INTEGER frequency{};
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  const int64_t ticks = counter.QuadPart;
+  const int64_t perSecond = frequency.QuadPart;
+  return ticks / perSecond * 1000000 + ticks % perSecond * 1000000 / perSecond;
+#else
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+#endif
+}
+
+}  // namespace
+
 int64_t ClockMilliseconds() {
   Seam& seam = TheSeam();
   if (seam.clockObserver != nullptr) seam.clockObserver();
@@ -78,6 +101,12 @@ int64_t ClockMilliseconds() {
     const int64_t now = seam.clockMs;
     seam.clockMs += seam.clockStep;
     return now;
+  }
+  if (seam.clockScale > 0.0) {
+    const int64_t now = LiveMicroseconds();
+    if (seam.scaledOriginUs < 0) seam.scaledOriginUs = now;
+    const double elapsedUs = static_cast<double>(now - seam.scaledOriginUs) * seam.clockScale;
+    return static_cast<int64_t>(elapsedUs / 1000.0);
   }
 #if defined(_WIN32)
   // The Windows C runtime's clock() is this wall-clock time since the process started,
@@ -230,6 +259,12 @@ void FixCalendar(int64_t seconds, int32_t utcOffsetSeconds, int32_t advanceAfter
   seam.calendarSeconds = advanceAfterSeeds == 0 ? seconds + 1 : seconds;
   seam.utcOffsetSeconds = utcOffsetSeconds;
   seam.seedsBeforeAdvance = advanceAfterSeeds;
+}
+
+void ScaleClock(double factor) {
+  Seam& seam = TheSeam();
+  seam.clockScale = factor > 0.0 ? factor : 0.0;
+  seam.scaledOriginUs = -1;
 }
 
 void ObserveClock(void (*observer)()) {

@@ -46,6 +46,18 @@ struct FillRow {
   float tag;
 };
 
+// What every remembered fill depends on: the searched grade, its variable-length list and
+// the kerf. Entries the memo holds for one key stay valid for every search of that key.
+struct FillMemoInputs {
+  int32_t grade;
+  float kerf;
+  int32_t count;  // valid entries of the lists below; the rest stay 0
+  int32_t minLength[kMaxVariableOrders];
+  int32_t maxLength[kMaxVariableOrders];
+  float weight[kMaxVariableOrders];
+  int32_t code[kMaxVariableOrders];
+};
+
 // One remembered fill of a search: what FillSegment left for one length. Each entry
 // fills one cache line, so that a look-up touches one line.
 struct alignas(64) FillMemoEntry {
@@ -68,14 +80,6 @@ struct FillCandidate {
   float score;
   FillRow rows[kMaxFillRows];
   int32_t rowOrder[kMaxFillRows];  // order each row's pieces belong to
-};
-
-// What a generation keeps of a row of the last one that it still holds an exact copy of.
-struct KeptRow {
-  double fitness;
-  double length;  // IndividualLength
-  int32_t fillCount;
-  FillRow fills[kMaxFillRows];
 };
 
 // One record for the line's motion controller.
@@ -187,7 +191,7 @@ struct Filler {
   float RemainderFill[4];          // count, length, tag, score of the best single-order tiling
   FillRow FillRows[kMaxFillRows];  // the chosen variable-length fill
   int32_t FillRowCount;
-  RemainderMemoEntry RemainderMemo[kFillMemoSlots];  // FillRemainder's tilings while a search runs
+  RemainderMemoEntry RemainderMemo[kFillMemoSlots];  // FillRemainder's tilings, by FillMemoEpoch
   int32_t CoverTableState;   // 0 not in use, 1 to be built on first use, 2 ready (one search)
   int32_t CoverTableLength;  // every whole length from this on (less 1) is above every range
   uint32_t CoverTable[kCoverTableLength];     // bit j: order j (searched grade) covers the length
@@ -218,12 +222,20 @@ struct Search {
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
   float RemainderLength;                      // result: what the segment has left after its pieces
   int16_t CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
+  // The same in bytes, when no limit exceeds 127; rows padded to whole vectors of 16.
+  int8_t BytePopulation[2][kPopulationSize * ((kMaxGenes + 15) & ~15)];
   double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
-  KeptRow Kept[kPopulationSize];  // rows of the last generation still copied (one generation)
-  int32_t FillMemoOff;            // 1: searches evaluate without the fill memos (benchmarks, tests)
-  int32_t FillMemoActive;         // 1 while a search may answer fills from the memos
-  uint32_t FillMemoEpoch;  // memo entries of other epochs are empty; each search takes a new one
-  FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills while a search runs
+  // While generations run, the results of the generation under construction: they
+  // alternate with Fitness, IndividualLength and the rest rows as the rows alternate.
+  double NextFitness[kPopulationSize];
+  double NextIndividualLength[kPopulationSize];
+  int32_t NextFillCount[kPopulationSize];
+  FillRow NextFillRows[kPopulationSize][kMaxFillRows];
+  int32_t FillMemoOff;         // 1: searches evaluate without the fill memos (benchmarks, tests)
+  int32_t FillMemoActive;      // 1 while a search may answer fills from the memos
+  uint32_t FillMemoEpoch;      // memo entries of other epochs are empty; a new key takes a new one
+  FillMemoInputs FillMemoKey;  // what the entries of FillMemoEpoch were computed for
+  FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills, by FillMemoEpoch
 };
 
 // The board's statistics for the host.

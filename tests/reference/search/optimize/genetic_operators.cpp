@@ -1,0 +1,368 @@
+// The genetic operators that turn Population into NextPopulation, one generation at a
+// time: roulette selection, uniform crossover of pairs with a repair, and mutation of
+// single genes. All randomness comes from RandomTable at windows that move with the
+// generation; every row they leave fits into SearchLength and keeps within GeneLimit.
+//
+// A row fits when its length (pieces with kerfs, summed in single precision in gene
+// order) is at most SearchLength. While the gene table is whole that sum is exact, so
+// the operators keep each row's length as a whole number and update it gene by gene
+// instead of summing the row again; the decisions are the same.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+#include <utility>
+
+#include "optimize/search_steps.h"
+#include "optimize/segment_searches.h"
+#include "workspace/numeric.h"
+#include "workspace/workspace.h"
+
+namespace sawline {
+namespace {
+
+constexpr int32_t kPairs = 50;                 // crossover pairs: 0.25 of 200, rounded
+constexpr int32_t kMaxParentAttempts = 1000;   // parent draws of one pair at most
+constexpr int32_t kMaxMutationAttempt = 1000;  // attempt index of one mutation at most
+constexpr int32_t kMaxMutations = 1000;        // mutation budget at most
+constexpr int32_t kHalfDraw = 16384;           // draws from here up round to 1
+
+// Where each operator's draws start in RandomTable. Every window moves on by one with the
+// generation, and within it by the slot, pair, gene or mutation (and attempt) drawn for.
+constexpr int32_t kSelectionDraws = 5;        // slot i: + i
+constexpr int32_t kParentDraws = 10;          // pair p, attempt t: + 2p + t, and the next one
+constexpr int32_t kSwapDraws = 30;            // pair p, gene j: + p + j
+constexpr int32_t kDirectionDraws = 50;       // pair p: + p
+constexpr int32_t kMutationRowDraws = 70;     // mutation m, attempt t: + t + 3m
+constexpr int32_t kMutationGeneDraws = 90;    // the same
+constexpr int32_t kMutationCountDraws = 110;  // the same
+
+// The largest index any operator reads, with the generation clamped to 0..499.
+static_assert(kMaxGenerations - 1 + 2 * (kPairs - 1) + (kMaxParentAttempts - 1) + kParentDraws + 1 <
+              kRandomTableSize);
+static_assert(kMaxGenerations - 1 + (kPairs - 1) + kSwapDraws + (kMaxGenes - 1) < kRandomTableSize);
+static_assert(kMaxGenerations - 1 + kPopulationSize - 1 + kSelectionDraws < kRandomTableSize);
+static_assert(kMaxGenerations - 1 + kMaxMutationAttempt + kMutationCountDraws +
+                  3 * (kMaxMutations - 1) <
+              kRandomTableSize);
+
+int32_t ClampedGeneration() {
+  return std::clamp(ws.search.Generation, 0, kMaxGenerations - 1);
+}
+
+// The whole length of row `row` of `to`, summed now if not yet known; -1 when the
+// row must be summed in single precision.
+template <typename Gene>
+int64_t WholeLengthOf(GenerationState<Gene>& state, int32_t row) {
+  if (!state.genes.whole) return kLengthNotWhole;
+  if (state.length[row] == kLengthUnknown) {
+    state.length[row] = WholeRowLength(state.to[row], state.genes);
+  }
+  return state.length[row];
+}
+
+// The largest whole length that fits into `limit` (a whole length fits exactly when it
+// is at most this). Whole row lengths lie from 0 to below 2^24, so a limit beyond 2^40
+// either way (or an undefined one, into which nothing fits) is held at 2^40 or -2^40:
+// every comparison stays the same and no difference with it can overflow.
+int64_t WholeLimit(float limit) {
+  constexpr double kFar = 1099511627776.0;  // 2^40
+  if (static_cast<double>(limit) >= kFar) return static_cast<int64_t>(kFar);
+  if (!(static_cast<double>(limit) >= -kFar)) return -static_cast<int64_t>(kFar);
+  return static_cast<int64_t>(std::floor(static_cast<double>(limit)));
+}
+
+// Gives up pieces of a row longer than SearchLength until it fits: forward from the
+// longest entry, or backward from the shortest, one piece at a time (genes of 0 have
+// none to give). Returns the row's new length; `changed` tells whether a piece was given
+// up. While the gene table is whole every subtraction is exact, so the length stays the
+// row's whole length; otherwise the rounding guard goes on from the gene that made it fit.
+template <typename Gene>
+float Repair(Gene* row, float length, bool backward, const GeneTable& genes, int32_t scan,
+             bool& changed) {
+  const float limit = ws.search.SearchLength;
+  if (!(length > limit)) return length;
+  int32_t fitAt = backward ? -1 : genes.count;  // past the last gene while it does not fit
+  GeneMask present;
+  GenesNotEqual<Gene>(row, nullptr, scan, present);
+  WalkGenes(present, backward, [&](int32_t j) {
+    while (length > limit && row[j] >= 1) {
+      --row[j];
+      changed = true;
+      length = static_cast<float>(static_cast<double>(length) - genes.lengthWithKerf[j]);
+    }
+    if (length > limit) return true;
+    fitAt = j;
+    return false;
+  });
+  if (genes.whole) return length;
+  return GiveUpUntilFits(row, genes, fitAt, backward ? -1 : 1, changed);
+}
+
+// All ones when floor(draw / 32768 + 0.5) is 1 (16384 <= draw < 49152), else 0.
+int64_t SwapMask(int32_t draw) {
+  return -static_cast<int64_t>(static_cast<uint32_t>(draw) - uint32_t{kHalfDraw} <
+                               uint32_t{2 * kHalfDraw});
+}
+
+// Piece lengths of 0, for rows whose lengths are summed in single precision.
+constexpr int64_t kNoLengths[kMaxGenes] = {};
+
+// The running fitness sums of the population, for the roulette: when they never fall,
+// the first k with x <= sum[k] is the number of sums below x. That number is counted in
+// three steps without a branch that depends on the data: the groups of kGroup sums
+// whose last sum is below x, then the blocks of kBlock sums of the next group, then the
+// sums of the next block. The count of a step may read one value past its range: the
+// next range's first value, never below x, or a closing infinity.
+struct RunningSums {
+  static constexpr int32_t kBlock = 8;
+  static constexpr int32_t kGroup = 40;
+  static constexpr int32_t kBlocks = kPopulationSize / kBlock;
+  static constexpr int32_t kGroups = kPopulationSize / kGroup;
+  static constexpr int32_t kBlocksPerGroup = kGroup / kBlock;
+  static_assert(kPopulationSize % kGroup == 0 && kGroup % kBlock == 0 && kBlock % 2 == 0);
+  double sum[kPopulationSize];
+  double blockLast[kBlocks + 2];  // the last sum of each block, then infinities
+  double groupLast[kGroups + 1];  // the last sum of each group, then infinities
+
+  void Finish() {
+    for (int32_t b = 0; b < kBlocks; ++b)
+      blockLast[b] = sum[b * kBlock + kBlock - 1];
+    blockLast[kBlocks] = blockLast[kBlocks + 1] = kInfinity;
+    for (int32_t g = 0; g < kGroups; ++g)
+      groupLast[g] = sum[g * kGroup + kGroup - 1];
+    groupLast[kGroups] = kInfinity;
+  }
+  int32_t FirstReaching(double x) const {
+    const int32_t group = CountBelow(groupLast, Even(kGroups + 1), x);
+    if (group == kGroups) return kPopulationSize;
+    const int32_t block = group * kBlocksPerGroup +
+                          CountBelow(blockLast + group * kBlocksPerGroup, Even(kBlocksPerGroup), x);
+    return block * kBlock + CountBelow(sum + block * kBlock, kBlock, x);
+  }
+  static constexpr int32_t Even(int32_t count) { return (count + 1) & ~1; }
+  // How many of values[0..count-1] (count even) are below x.
+  static int32_t CountBelow(const double* values, int32_t count, double x) {
+    int32_t below = 0;
+#if defined(__SSE2__)
+    // A true comparison is all ones, -1 in each 64-bit lane: subtracting counts it.
+    const __m128d bound = _mm_set1_pd(x);
+    __m128i counts = _mm_setzero_si128();
+    for (int32_t i = 0; i < count; i += 2) {
+      const __m128d less = _mm_cmplt_pd(_mm_loadu_pd(values + i), bound);
+      counts = _mm_sub_epi64(counts, _mm_castpd_si128(less));
+    }
+    below = _mm_cvtsi128_si32(counts) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(counts, counts));
+#else
+    for (int32_t i = 0; i < count; ++i)
+      below += static_cast<int32_t>(values[i] < x);
+#endif
+    return below;
+  }
+};
+static_assert(RunningSums::Even(RunningSums::kGroups + 1) <= RunningSums::kGroups + 1 &&
+              RunningSums::kBlocks - RunningSums::kBlocksPerGroup +
+                      RunningSums::Even(RunningSums::kBlocksPerGroup) <=
+                  RunningSums::kBlocks + 2);
+
+// Row and parent draws: nearest(200 * draw / 32768). Only 0 to 199 are rows; a draw of 200
+// (or one from a value outside 0..32767) is rejected.
+int32_t RowDraw(int32_t index) {
+  return ScaledDraw(kPopulationSize, ws.search.RandomTable[index]);
+}
+
+bool IsRow(int32_t row) {
+  return static_cast<uint32_t>(row) < static_cast<uint32_t>(kPopulationSize);
+}
+
+// A public operator's state: nothing known about the rows yet.
+void BeginUnknown(GenerationState<int32_t>& state) {
+  LoadGeneTable(state.genes);
+  state.from = TableRows(ws.search.Population);
+  state.to = TableRows(ws.search.NextPopulation);
+  std::fill(state.length, state.length + kPopulationSize, kLengthUnknown);
+  std::fill(state.origin, state.origin + kPopulationSize, -1);
+}
+
+}  // namespace
+
+// Slot i takes the first individual whose running fitness sum reaches a random share
+// of the total. With all fitness 0 every slot takes individual 0. A slot that no
+// individual reaches (a share rounded above the total) is left empty.
+template <typename Gene>
+void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
+  const size_t bytes = sizeof(Gene) * static_cast<size_t>(state.genes.count);
+  const int32_t generation = ClampedGeneration();
+
+  RunningSums running;
+  double total = 0.0;
+  bool ascending = true;  // no negative or undefined fitness: the sums never fall
+  for (int32_t i = 0; i < kPopulationSize; ++i) {
+    if (!(ws.search.Fitness[i] >= 0.0)) ascending = false;
+    total += ws.search.Fitness[i];
+    running.sum[i] = total;
+  }
+  running.Finish();
+  for (int32_t i = 0; i < kPopulationSize; ++i) {
+    const double x = static_cast<double>(static_cast<float>(
+        ws.search.RandomTable[generation + kSelectionDraws + i] * total / 32768.0));
+    int32_t k = kPopulationSize;
+    if (std::isnan(x)) {
+      k = kPopulationSize;
+    } else if (ascending) {
+      k = running.FirstReaching(x);
+    } else {
+      k = 0;
+      while (k < kPopulationSize && !(x <= running.sum[k]))
+        ++k;
+    }
+    if (k == kPopulationSize) {
+      std::memset(state.to[i], 0, bytes);
+      state.length[i] = state.genes.whole ? 0 : kLengthNotWhole;
+      state.origin[i] = -1;
+      continue;
+    }
+    CopyRow(state.to, state.to[i], state.from[k], state.genes.count);
+    state.origin[i] = k;
+    state.length[i] = kLengthUnknown;
+    const double evaluated = ws.search.IndividualLength[k];
+    if (useEvaluatedLengths && state.genes.whole && evaluated >= 0.0 &&
+        evaluated < static_cast<double>(kExactFloatIntegers)) {
+      state.length[i] = static_cast<int64_t>(evaluated);
+    }
+  }
+}
+
+// Each pair exchanges genes by random bits, then both rows give up pieces until they
+// fit again. Genes move only between rows at the same position and the repair only
+// removes pieces, so no gene leaves its limit.
+template <typename Gene>
+void CrossOver(GenerationState<Gene>& state) {
+  const GeneTable& genes = state.genes;
+  const int32_t count = genes.count;
+  const int32_t generation = ClampedGeneration();
+  const int32_t* draws = ws.search.RandomTable;
+
+  for (int32_t p = 0; p < kPairs; ++p) {
+    int32_t a = -1;
+    int32_t b = -1;
+    for (int32_t t = 0; t < kMaxParentAttempts; ++t) {
+      const int32_t x = RowDraw(generation + kParentDraws + 2 * p + t);
+      const int32_t y = RowDraw(generation + kParentDraws + 2 * p + t + 1);
+      if (x != y && IsRow(x) && IsRow(y)) {
+        a = x;
+        b = y;
+        break;
+      }
+    }
+    if (a < 0) continue;
+
+    Gene* rowA = state.to[a];
+    Gene* rowB = state.to[b];
+    const int64_t wholeA = WholeLengthOf(state, a);
+    const int64_t wholeB = WholeLengthOf(state, b);
+    const bool exact = wholeA >= 0 && wholeB >= 0;
+    int64_t moved = 0;  // length that row a takes over from row b
+    int64_t differences = 0;
+    const int32_t* swapDraws = draws + generation + kSwapDraws + p;
+    const int64_t* pieces = exact ? genes.wholeLengthWithKerf : kNoLengths;
+    // Only genes in which the rows differ can change. An exchange moves the difference of
+    // the two genes: written without branches, as the swap bits are random.
+    GeneMask differ;
+    GenesNotEqual<Gene>(rowA, rowB, state.to.ScanCount(count), differ);
+    ForEachGene(differ, [&](int32_t j) {
+      const int64_t difference = (int64_t{rowB[j]} - rowA[j]) & SwapMask(swapDraws[j]);
+      rowA[j] = static_cast<Gene>(rowA[j] + difference);
+      rowB[j] = static_cast<Gene>(rowB[j] - difference);
+      moved += difference * pieces[j];
+      differences |= difference;
+    });
+    bool changed = differences != 0;
+    const float lengthA = exact ? static_cast<float>(wholeA + moved) : RowLength(rowA, genes);
+    const float lengthB = exact ? static_cast<float>(wholeB - moved) : RowLength(rowB, genes);
+    const bool backward = draws[generation + kDirectionDraws + p] > kHalfDraw;
+    const int32_t scan = state.to.ScanCount(count);
+    const float repairedA = Repair(rowA, lengthA, backward, genes, scan, changed);
+    const float repairedB = Repair(rowB, lengthB, backward, genes, scan, changed);
+    state.length[a] = exact ? static_cast<int64_t>(repairedA) : kLengthNotWhole;
+    state.length[b] = exact ? static_cast<int64_t>(repairedB) : kLengthNotWhole;
+    if (changed) {
+      state.origin[a] = -1;
+      state.origin[b] = -1;
+    }
+  }
+}
+
+// 2n + 1 mutations, each setting a random gene of a random row to a random count within
+// its limit. A mutation that would make the row too long is undone and the budget grows
+// by one; the step then goes on with the next mutation number.
+template <typename Gene>
+void Mutate(GenerationState<Gene>& state) {
+  const GeneTable& genes = state.genes;
+  const int32_t n = genes.count;
+  if (n <= 0) return;  // every gene draw would be rejected: nothing can change
+  const int32_t generation = ClampedGeneration();
+  const int32_t* draws = ws.search.RandomTable;
+  const int64_t wholeLimit = WholeLimit(ws.search.SearchLength);
+
+  int32_t budget = TruncToInt(std::floor(n * kPopulationSize * 0.01)) + 1;
+  for (int32_t m = 0; m < budget; ++m) {
+    int32_t t = 0;
+    int32_t row = 0;
+    int32_t k = 0;
+    for (;; ++t) {
+      if (t > kMaxMutationAttempt) return;
+      row = RowDraw(generation + kMutationRowDraws + t + 3 * m);
+      k = ScaledDraw(n, draws[generation + kMutationGeneDraws + t + 3 * m]);
+      if (IsRow(row) && static_cast<uint32_t>(k) < static_cast<uint32_t>(n)) break;
+    }
+    Gene* genesOfRow = state.to[row];
+    const int32_t old = genesOfRow[k];
+    const int32_t count = ScaledDraw(std::max(0, ws.search.GeneLimit[k]),
+                                     draws[generation + kMutationCountDraws + t + 3 * m]);
+    int64_t before = state.length[row];
+    if (before == kLengthUnknown) before = WholeLengthOf(state, row);
+    // Whether the mutation stands is random: decided without branches. A row that is not
+    // whole is summed in single precision with the new count instead.
+    const int64_t change = (int64_t{count} - old) * genes.wholeLengthWithKerf[k];
+    bool fits = before + change <= wholeLimit;
+    if (before < 0) {
+      genesOfRow[k] = static_cast<Gene>(count);
+      fits = RowLength(genesOfRow, genes) <= ws.search.SearchLength;
+    }
+    const int64_t stands = -static_cast<int64_t>(fits);
+    genesOfRow[k] = static_cast<Gene>(old + ((int64_t{count} - old) & stands));
+    if (before >= 0) state.length[row] = before + (change & stands);
+    state.origin[row] |= -static_cast<int32_t>(fits & (count != old));
+    budget += static_cast<int32_t>(!fits);
+    if (budget > kMaxMutations) return;
+  }
+}
+
+template void SelectInto(GenerationState<int32_t>&, bool);
+template void SelectInto(GenerationState<int16_t>&, bool);
+template void CrossOver(GenerationState<int32_t>&);
+template void CrossOver(GenerationState<int16_t>&);
+template void Mutate(GenerationState<int32_t>&);
+template void Mutate(GenerationState<int16_t>&);
+
+void SelectByRoulette() {
+  GenerationState<int32_t> state;
+  BeginUnknown(state);
+  SelectInto(state, false);
+}
+
+void CrossOverPairs() {
+  GenerationState<int32_t> state;
+  BeginUnknown(state);
+  CrossOver(state);
+}
+
+void MutatePopulation() {
+  GenerationState<int32_t> state;
+  BeginUnknown(state);
+  Mutate(state);
+}
+
+}  // namespace sawline
