@@ -62,7 +62,8 @@ static int ReadBlock(const char* path, float* block, size_t count) {
   }
   ok = fread(block, sizeof(float), count, file) == count && fgetc(file) == EOF;
   fclose(file);
-  if (!ok) fprintf(stderr, "host_example: %s does not hold %lu floats\n", path, (unsigned long)count);
+  if (!ok)
+    fprintf(stderr, "host_example: %s does not hold %lu floats\n", path, (unsigned long)count);
   return ok;
 }
 
@@ -106,11 +107,12 @@ int main(int argc, char** argv) {
   for (i = 0; i < pieces; ++i) {
     int grade;
     const char* kind = KindOf((int)result[SAWLINE_RESULT_PIECE_GRADE_CODE + i], &grade);
-    printf("%3ld  %-8s  %5d  %7.1f  %7.1f  %02d %02d %02d %02d\n", (long)(i + 1), kind, grade,
-           (double)result[SAWLINE_RESULT_PIECE_LENGTH + i],
-           (double)result[SAWLINE_RESULT_FEED_LENGTH + i],
-           (int)result[SAWLINE_RESULT_CODE_FIELD_1 + i], (int)result[SAWLINE_RESULT_CODE_FIELD_2 + i],
-           (int)result[SAWLINE_RESULT_CODE_FIELD_3 + i], (int)result[SAWLINE_RESULT_CODE_FIELD_4 + i]);
+    printf(
+        "%3ld  %-8s  %5d  %7.1f  %7.1f  %02d %02d %02d %02d\n", (long)(i + 1), kind, grade,
+        (double)result[SAWLINE_RESULT_PIECE_LENGTH + i],
+        (double)result[SAWLINE_RESULT_FEED_LENGTH + i],
+        (int)result[SAWLINE_RESULT_CODE_FIELD_1 + i], (int)result[SAWLINE_RESULT_CODE_FIELD_2 + i],
+        (int)result[SAWLINE_RESULT_CODE_FIELD_3 + i], (int)result[SAWLINE_RESULT_CODE_FIELD_4 + i]);
   }
   printf("useful length: %.1f of %.1f\n", (double)result[SAWLINE_RESULT_TOTAL_USEFUL_LENGTH],
          (double)result[SAWLINE_RESULT_BOARD_LENGTH]);
