@@ -186,9 +186,8 @@ TEST_F(BoardReport, EveryCodeIsReadableInsideItsPieceOrBesideItsNumber) {
     const tools::PieceLane& lane = layout.lanes.at(0);
     for (size_t i = 0; i < lane.pieces.size(); ++i) {
       const tools::PieceShape& piece = lane.pieces[i];
-      const std::string code = view.pieces[i].code != 0
-                                   ? tools::CodeText(view.pieces[i].codeFields)
-                                   : std::string();
+      const std::string code =
+          view.pieces[i].code != 0 ? tools::CodeText(view.pieces[i].codeFields) : std::string();
       EXPECT_EQ(piece.code, piece.labelLines == 2 ? std::string() : code) << "piece " << i + 1;
       const tools::NumberTag* tag = nullptr;
       for (const tools::NumberTag& t : lane.tags) {
