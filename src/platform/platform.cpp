@@ -75,20 +75,24 @@ CallLock::~CallLock() {
 
 namespace {
 
-// Elapsed wall time in microseconds, for the scaled clock of the test seam.
-int64_t LiveMicroseconds() {
+// Elapsed wall time in units of 1 / perSecond seconds (1000: milliseconds), from a
+// monotonic clock. On Windows that is the performance counter: the C runtime's clock()
+// is a 32-bit count of milliseconds there, and in a host that runs longer than 24.8 days
+// it would overflow and the search would never see its time share run out. On POSIX
+// systems clock() is processor time, and the search budget is wall time.
+int64_t LiveTime(int64_t perSecond) {
 #if defined(_WIN32)
   LARGE_INTEGER counter{};
   LARGE_INTEGER frequency{};
   QueryPerformanceCounter(&counter);
   QueryPerformanceFrequency(&frequency);
   const int64_t ticks = counter.QuadPart;
-  const int64_t perSecond = frequency.QuadPart;
-  return ticks / perSecond * 1000000 + ticks % perSecond * 1000000 / perSecond;
+  const int64_t ticksPerSecond = frequency.QuadPart;
+  return ticks / ticksPerSecond * perSecond + ticks % ticksPerSecond * perSecond / ticksPerSecond;
 #else
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+  return static_cast<int64_t>(now.tv_sec) * perSecond + now.tv_nsec / (1000000000 / perSecond);
 #endif
 }
 
@@ -103,30 +107,12 @@ int64_t ClockMilliseconds() {
     return now;
   }
   if (seam.clockScale > 0.0) {
-    const int64_t now = LiveMicroseconds();
+    const int64_t now = LiveTime(1000000);
     if (seam.scaledOriginUs < 0) seam.scaledOriginUs = now;
     const double elapsedUs = static_cast<double>(now - seam.scaledOriginUs) * seam.clockScale;
     return static_cast<int64_t>(elapsedUs / 1000.0);
   }
-#if defined(_WIN32)
-  // The Windows C runtime's clock() is this wall-clock time since the process started,
-  // but it is a 32-bit count of milliseconds: in a host that runs longer than 24.8
-  // days it overflows, and the search would never see its time share run out. The
-  // performance counter gives the same elapsed wall time in 64 bits and never goes
-  // backward.
-  LARGE_INTEGER counter{};
-  LARGE_INTEGER frequency{};
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  const int64_t ticks = counter.QuadPart;
-  const int64_t perSecond = frequency.QuadPart;
-  return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
-#else
-  // clock() is processor time on POSIX systems; the search budget is wall time.
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-#endif
+  return LiveTime(1000);
 }
 
 // The 32-bit Windows C runtime's time_t is 32 bits wide and runs out in January 2038,
