@@ -102,7 +102,8 @@ std::vector<ComparedOrder> CompareOrders(const std::vector<BookShift>& books) {
     }
   }
   std::vector<ComparedOrder> list;
-  for (auto& [key, order] : orders) {
+  for (auto& item : orders) {
+    ComparedOrder& order = item.second;
     order.differs = !std::all_of(order.pieces.begin(), order.pieces.end(),
                                  [&](int64_t p) { return p == order.pieces.front(); }) ||
                     !std::all_of(order.completedAt.begin(), order.completedAt.end(),
