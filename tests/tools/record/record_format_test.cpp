@@ -58,16 +58,16 @@ bool PrintWith(const std::string& format, const std::vector<double>& values, siz
       continue;
     }
     const size_t end = format.find_first_of("dfg", i);
-    const std::string spec = format.substr(i, end - i + 1);
+    const std::string conversion = format.substr(i, end - i + 1);
     if (*next >= values.size()) return false;
     const double value = values[(*next)++];
     char text[512];
-    if (format[end] == 'd' && spec.find('l') != std::string::npos) {
-      std::snprintf(text, sizeof text, spec.c_str(), static_cast<long>(value));
+    if (format[end] == 'd' && conversion.find('l') != std::string::npos) {
+      std::snprintf(text, sizeof text, conversion.c_str(), static_cast<long>(value));
     } else if (format[end] == 'd') {
-      std::snprintf(text, sizeof text, spec.c_str(), static_cast<int>(value));
+      std::snprintf(text, sizeof text, conversion.c_str(), static_cast<int>(value));
     } else {
-      std::snprintf(text, sizeof text, spec.c_str(), value);
+      std::snprintf(text, sizeof text, conversion.c_str(), value);
     }
     *out += text;
     i = end;
