@@ -124,6 +124,9 @@ void LoadRestContext(int32_t fixedOnly, RestContext& rest, const ResultRows& res
 // the segment less the pieces with their kerfs: one piece of the first order whose range
 // covers it exactly, or else the segment filler's best fill when some order's longest
 // piece fits into it.
+void EvaluateRest(int32_t i, double used, int32_t fixedOnly, const RestContext& rest,
+                  const ResultRows& results);
+
 template <typename Gene>
 void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedOnly,
                         const GeneTable& table, const RestContext& rest,
@@ -139,6 +142,24 @@ void EvaluateIndividual(const Gene* row, int32_t scan, int32_t i, int32_t fixedO
   });
   results.length[i] = withinLimits ? used : -1.0;
   results.fitness[i] = fitness;
+  results.units[i] = RowFitnessUnits(row, table);
+  EvaluateRest(i, used, fixedOnly, rest, results);
+}
+
+// The same for a row whose whole length and fitness units are known (see
+// GeneTable::wholeFitness): the sums of the row's genes are those numbers exactly.
+void EvaluateKnownRow(int32_t i, int64_t length, int64_t units, int32_t fixedOnly,
+                      const GeneTable& table, const RestContext& rest, const ResultRows& results) {
+  const double used = static_cast<double>(length);
+  results.length[i] = used;
+  results.fitness[i] = static_cast<double>(units) * table.fitnessUnit;
+  results.units[i] = units;
+  EvaluateRest(i, used, fixedOnly, rest, results);
+}
+
+// The rest of individual i, whose pieces use `used`, added to its fitness.
+void EvaluateRest(int32_t i, double used, int32_t fixedOnly, const RestContext& rest,
+                  const ResultRows& results) {
   if (fixedOnly == 1) return;
 
   const double r = rest.length - used;
@@ -197,6 +218,7 @@ void CopyResults(const ResultRows& from, const ResultRows& to) {
   std::memcpy(to.fitness, from.fitness, sizeof(double) * kPopulationSize);
   std::memcpy(to.length, from.length, sizeof(double) * kPopulationSize);
   std::memcpy(to.fillCount, from.fillCount, sizeof(int32_t) * kPopulationSize);
+  std::memcpy(to.units, from.units, sizeof(int64_t) * kPopulationSize);
   std::memcpy(to.fillRows, from.fillRows, sizeof(FillRow) * kMaxFillRows * kPopulationSize);
 }
 
@@ -231,6 +253,7 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
   }
   GeneTable table;
   LoadGeneTable(table);
+  PlanGenerationDraws();
   ResultRows currentResults = CurrentResults();
   ResultRows nextResults = NextResults();
   ws.search.Generation = 0;
@@ -281,6 +304,48 @@ void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
   WriteBack(fixedOnly, ws.search.BestGenes, ws.search.BestFillCount, ws.search.BestFillRows);
 }
 
+// A piece's fitness, its length times its weight, is an odd whole number times a power of
+// two (or 0). The unit is the least of those powers over the genes; the check of the sum
+// of full rows is made in double precision against 2^52, which leaves room for its own
+// rounding.
+void LoadFitnessUnits(GeneTable& genes) {
+  genes.wholeFitness = false;
+  genes.fitnessUnit = 1.0;
+  std::fill(genes.fitnessUnits, genes.fitnessUnits + kMaxGenes, int64_t{0});
+  if (!genes.whole) return;
+  int64_t odd[kMaxGenes] = {};
+  int32_t exponent[kMaxGenes] = {};
+  int32_t unit = INT32_MAX;
+  for (int32_t j = 0; j < genes.count; ++j) {
+    const double weight = genes.weight[j];
+    if (!std::isfinite(weight)) return;
+    if (weight == 0.0 || genes.length[j] == 0) continue;
+    int32_t e = 0;
+    const double fraction = std::frexp(weight, &e);  // weight = fraction * 2^e, |fraction| < 1
+    // A single-precision weight has 24 significant bits: fraction * 2^24 is whole.
+    int64_t significand = static_cast<int64_t>(std::ldexp(fraction, 24));
+    e -= 24;
+    const int32_t zeros = std::countr_zero(static_cast<uint64_t>(significand));
+    significand /= int64_t{1} << zeros;
+    odd[j] = significand * genes.length[j];  // below 2^24 * 2^31
+    exponent[j] = e + zeros;
+    unit = std::min(unit, exponent[j]);
+  }
+  if (unit == INT32_MAX) unit = 0;               // no piece has a fitness
+  constexpr double kBound = 4503599627370496.0;  // 2^52
+  double fullRow = 0.0;
+  for (int32_t j = 0; j < genes.count; ++j) {
+    if (odd[j] == 0) continue;
+    const int32_t shift = exponent[j] - unit;
+    const double piece = std::ldexp(std::fabs(static_cast<double>(odd[j])), shift);
+    fullRow += piece * std::max(0, ws.search.GeneLimit[j]);
+    if (!(piece < kBound && fullRow < kBound)) return;
+    genes.fitnessUnits[j] = odd[j] * (int64_t{1} << shift);
+  }
+  genes.fitnessUnit = std::ldexp(1.0, unit);
+  genes.wholeFitness = true;
+}
+
 }  // namespace
 
 void LoadGeneTable(GeneTable& genes) {
@@ -305,6 +370,7 @@ void LoadGeneTable(GeneTable& genes) {
     fullRow += std::max(0, ws.search.GeneLimit[j]) * piece;
   }
   if (!(fullRow < static_cast<double>(kExactFloatIntegers))) genes.whole = false;
+  LoadFitnessUnits(genes);
 }
 
 void SearchCombination(int32_t grade, float length, int32_t fixedOnly) {
@@ -428,6 +494,8 @@ void EvaluatePopulation(int32_t fixedOnly, int32_t n) {
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i)
     EvaluateIndividual(ws.search.Population[i], table.count, i, fixedOnly, table, rest, results);
+  // Individuals not evaluated keep their old results, but their units are not trusted.
+  std::fill(results.units + count, results.units + kPopulationSize, kUnitsUnknown);
 }
 
 void KeepFirstBest(int32_t fixedOnly) {
@@ -471,6 +539,7 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   state.from = from;
   state.to = to;
   state.fromResults = fromResults;
+  state.planned = genes != nullptr;
   // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
   CrossOver(state);
@@ -492,6 +561,7 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
     const int32_t k = state.origin[i];
     toResults.fitness[i] = fromResults.fitness[k];
     toResults.length[i] = fromResults.length[k];
+    toResults.units[i] = fromResults.units[k];
     if (fixedOnly != 1) {
       const int32_t fillCount = std::clamp(fromResults.fillCount[k], 0, kMaxFillRows);
       toResults.fillCount[i] = fillCount;
@@ -512,7 +582,13 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   for (int32_t c = 0; c < changedCount; ++c) {
     const int32_t i = changed[c];
     if (fixedOnly != 1) toResults.fillCount[i] = 0;
-    EvaluateIndividual(to[i], scan, i, fixedOnly, state.genes, rest, toResults);
+    const int64_t length = state.length[i];
+    const int64_t units = state.units[i];
+    if (units != kUnitsUnknown && length >= 0) {
+      EvaluateKnownRow(i, length, units, fixedOnly, state.genes, rest, toResults);
+    } else {
+      EvaluateIndividual(to[i], scan, i, fixedOnly, state.genes, rest, toResults);
+    }
   }
   KeepBestOf(to, toResults, fixedOnly, kPopulationSize);
 }

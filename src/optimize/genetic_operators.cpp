@@ -22,10 +22,10 @@
 namespace sawline {
 namespace {
 
-constexpr int32_t kPairs = 50;                 // crossover pairs: 0.25 of 200, rounded
+constexpr int32_t kPairs = kGenerationPairs;  // 0.25 of 200, rounded
+static_assert(kPairs * 4 == kPopulationSize);
 constexpr int32_t kMaxParentAttempts = 1000;   // parent draws of one pair at most
 constexpr int32_t kMaxMutationAttempt = 1000;  // attempt index of one mutation at most
-constexpr int32_t kMaxMutations = 1000;        // mutation budget at most
 constexpr int32_t kHalfDraw = 16384;           // draws from here up round to 1
 
 // Where each operator's draws start in RandomTable. Every window moves on by one with the
@@ -44,7 +44,7 @@ static_assert(kMaxGenerations - 1 + 2 * (kPairs - 1) + (kMaxParentAttempts - 1) 
 static_assert(kMaxGenerations - 1 + (kPairs - 1) + kSwapDraws + (kMaxGenes - 1) < kRandomTableSize);
 static_assert(kMaxGenerations - 1 + kPopulationSize - 1 + kSelectionDraws < kRandomTableSize);
 static_assert(kMaxGenerations - 1 + kMaxMutationAttempt + kMutationCountDraws +
-                  3 * (kMaxMutations - 1) <
+                  3 * (kMaxGenerationMutations - 1) <
               kRandomTableSize);
 
 int32_t ClampedGeneration() {
@@ -60,6 +60,15 @@ int64_t WholeLengthOf(GenerationState<Gene>& state, int32_t row) {
     state.length[row] = WholeRowLength(state.to[row], state.genes);
   }
   return state.length[row];
+}
+
+// The fitness units of row `row` of `to`, counted now if not yet known; kUnitsUnknown
+// when the gene table has no whole fitness (or the row is off its limits).
+template <typename Gene>
+int64_t UnitsOf(GenerationState<Gene>& state, int32_t row) {
+  if (state.units[row] == kUnitsUnknown)
+    state.units[row] = RowFitnessUnits(state.to[row], state.genes);
+  return state.units[row];
 }
 
 // The largest whole length that fits into `limit` (a whole length fits exactly when it
@@ -78,25 +87,29 @@ int64_t WholeLimit(float limit) {
 // none to give). Returns the row's new length; `changed` tells whether a piece was given
 // up. While the gene table is whole every subtraction is exact, so the length stays the
 // row's whole length; otherwise the rounding guard goes on from the gene that made it fit.
+// Known fitness units (not kUnitsUnknown) lose each piece's units with it.
 template <typename Gene>
 float Repair(Gene* row, float length, bool backward, const GeneTable& genes, int32_t scan,
-             bool& changed) {
+             int64_t& units, bool& changed) {
   const float limit = ws.search.SearchLength;
   if (!(length > limit)) return length;
   int32_t fitAt = backward ? -1 : genes.count;  // past the last gene while it does not fit
   GeneMask present;
   GenesNotEqual<Gene>(row, nullptr, scan, present);
   WalkGenes(present, backward, [&](int32_t j) {
+    const int32_t before = row[j];
     while (length > limit && row[j] >= 1) {
       --row[j];
       changed = true;
       length = static_cast<float>(static_cast<double>(length) - genes.lengthWithKerf[j]);
     }
+    if (units != kUnitsUnknown) units -= (before - row[j]) * genes.fitnessUnits[j];
     if (length > limit) return true;
     fitAt = j;
     return false;
   });
   if (genes.whole) return length;
+  units = kUnitsUnknown;
   return GiveUpUntilFits(row, genes, fitAt, backward ? -1 : 1, changed);
 }
 
@@ -176,6 +189,64 @@ bool IsRow(int32_t row) {
   return static_cast<uint32_t>(row) < static_cast<uint32_t>(kPopulationSize);
 }
 
+// The parents of the pair whose draws start at kParentDraws + `first`: the first attempt
+// that draws two different rows.
+ParentPair DrawParents(int32_t first) {
+  for (int32_t t = 0; t < kMaxParentAttempts; ++t) {
+    const int32_t x = RowDraw(kParentDraws + first + t);
+    const int32_t y = RowDraw(kParentDraws + first + t + 1);
+    if (x != y && IsRow(x) && IsRow(y)) return {static_cast<int16_t>(x), static_cast<int16_t>(y)};
+  }
+  return {-1, -1};
+}
+
+// The mutation whose draws start at `first` (generation + 3m) among n genes: the first
+// attempt whose row and gene draws are in range.
+MutationDraw DrawMutation(int32_t first, int32_t n) {
+  const int32_t* draws = ws.search.RandomTable;
+  for (int32_t t = 0; t <= kMaxMutationAttempt; ++t) {
+    const int32_t row = RowDraw(kMutationRowDraws + first + t);
+    const int32_t k = ScaledDraw(n, draws[kMutationGeneDraws + first + t]);
+    if (IsRow(row) && static_cast<uint32_t>(k) < static_cast<uint32_t>(n)) {
+      const int32_t count =
+          ScaledDraw(std::max(0, ws.search.GeneLimit[k]), draws[kMutationCountDraws + first + t]);
+      return {count, static_cast<int16_t>(row), static_cast<int16_t>(k)};
+    }
+  }
+  return {0, -1, 0};
+}
+
+// The planned mutation whose draws start at `first`, worked out a few ahead when it is
+// not yet.
+MutationDraw PlannedMutation(int32_t first, int32_t n) {
+  constexpr int32_t kEntries = static_cast<int32_t>(std::size(ws.search.MutationDraws));
+  if (first >= ws.search.MutationDrawsReady) {
+    const int32_t end = std::min(first + 64, kEntries);
+    for (int32_t b = ws.search.MutationDrawsReady; b < end; ++b)
+      ws.search.MutationDraws[b] = DrawMutation(b, n);
+    ws.search.MutationDrawsReady = end;
+  }
+  return ws.search.MutationDraws[first];
+}
+
+// 64 swap bits from bit `at` of SwapBits: bit j for gene j of a pair whose swap draws start
+// at `at`.
+uint64_t SwapBitsAt(int32_t at) {
+  const int32_t word = at >> 6;
+  const int32_t shift = at & 63;
+  const uint64_t low = ws.search.SwapBits[word] >> shift;
+  const uint64_t high = shift == 0 ? 0 : ws.search.SwapBits[word + 1] << (64 - shift);
+  return low | high;
+}
+
+// The same computed from the draws themselves, for genes 0..n-1 (n <= 64).
+uint64_t SwapBitsOf(const int32_t* draws, int32_t n) {
+  uint64_t bits = 0;
+  for (int32_t j = 0; j < n; ++j)
+    bits |= static_cast<uint64_t>(SwapMask(draws[j]) & 1) << j;
+  return bits;
+}
+
 // A public operator's state: nothing known about the rows yet.
 void BeginUnknown(GenerationState<int32_t>& state) {
   LoadGeneTable(state.genes);
@@ -183,6 +254,8 @@ void BeginUnknown(GenerationState<int32_t>& state) {
   state.to = TableRows(ws.search.NextPopulation);
   state.fromResults = CurrentResults();
   std::fill(state.length, state.length + kPopulationSize, kLengthUnknown);
+  std::fill(state.units, state.units + kPopulationSize, kUnitsUnknown);
+  state.planned = false;
   std::fill(state.origin, state.origin + kPopulationSize, -1);
 }
 
@@ -222,12 +295,14 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
     if (k == kPopulationSize) {
       std::memset(state.to[i], 0, bytes);
       state.length[i] = state.genes.whole ? 0 : kLengthNotWhole;
+      state.units[i] = state.genes.wholeFitness ? 0 : kUnitsUnknown;
       state.origin[i] = -1;
       continue;
     }
     CopyRow(state.to, state.to[i], state.from[k], state.genes.count);
     state.origin[i] = k;
     state.length[i] = kLengthUnknown;
+    state.units[i] = useEvaluatedLengths ? state.fromResults.units[k] : kUnitsUnknown;
     const double evaluated = state.fromResults.length[k];
     if (useEvaluatedLengths && state.genes.whole && evaluated >= 0.0 &&
         evaluated < static_cast<double>(kExactFloatIntegers)) {
@@ -247,48 +322,58 @@ void CrossOver(GenerationState<Gene>& state) {
   const int32_t* draws = ws.search.RandomTable;
 
   for (int32_t p = 0; p < kPairs; ++p) {
-    int32_t a = -1;
-    int32_t b = -1;
-    for (int32_t t = 0; t < kMaxParentAttempts; ++t) {
-      const int32_t x = RowDraw(generation + kParentDraws + 2 * p + t);
-      const int32_t y = RowDraw(generation + kParentDraws + 2 * p + t + 1);
-      if (x != y && IsRow(x) && IsRow(y)) {
-        a = x;
-        b = y;
-        break;
-      }
-    }
-    if (a < 0) continue;
+    const ParentPair parents =
+        state.planned ? ws.search.ParentPairs[generation + 2 * p] : DrawParents(generation + 2 * p);
+    if (parents.a < 0) continue;
+    const int32_t a = parents.a;
+    const int32_t b = parents.b;
 
     Gene* rowA = state.to[a];
     Gene* rowB = state.to[b];
     const int64_t wholeA = WholeLengthOf(state, a);
     const int64_t wholeB = WholeLengthOf(state, b);
     const bool exact = wholeA >= 0 && wholeB >= 0;
-    int64_t moved = 0;  // length that row a takes over from row b
-    int64_t differences = 0;
-    const int32_t* swapDraws = draws + generation + kSwapDraws + p;
+    int64_t moved = 0;       // length that row a takes over from row b
+    int64_t movedUnits = 0;  // and fitness units
+    const int32_t swapDraws = generation + kSwapDraws + p;
     const int64_t* pieces = exact ? genes.wholeLengthWithKerf : kNoLengths;
-    // Only genes in which the rows differ can change. An exchange moves the difference of
-    // the two genes: written without branches, as the swap bits are random.
-    GeneMask differ;
-    GenesNotEqual<Gene>(rowA, rowB, state.to.ScanCount(count), differ);
-    ForEachGene(differ, [&](int32_t j) {
-      const int64_t difference = (int64_t{rowB[j]} - rowA[j]) & SwapMask(swapDraws[j]);
-      rowA[j] = static_cast<Gene>(rowA[j] + difference);
-      rowB[j] = static_cast<Gene>(rowB[j] - difference);
+    int64_t unitsA = genes.wholeFitness ? UnitsOf(state, a) : kUnitsUnknown;
+    int64_t unitsB = genes.wholeFitness ? UnitsOf(state, b) : kUnitsUnknown;
+    const int64_t* pieceUnits = genes.wholeFitness ? genes.fitnessUnits : kNoLengths;
+    // Only genes in which the rows differ and whose swap bit is set change: the two rows
+    // exchange them.
+    GeneMask exchange;
+    GenesNotEqual<Gene>(rowA, rowB, state.to.ScanCount(count), exchange);
+    bool changed = false;
+    for (int32_t w = 0; w < static_cast<int32_t>(std::size(exchange.word)); ++w) {
+      if (exchange.word[w] == 0) continue;
+      const int32_t at = swapDraws + 64 * w;
+      exchange.word[w] &=
+          state.planned ? SwapBitsAt(at) : SwapBitsOf(draws + at, std::min(64, count - 64 * w));
+      changed |= exchange.word[w] != 0;
+    }
+    ForEachGene(exchange, [&](int32_t j) {
+      const int64_t difference = int64_t{rowB[j]} - rowA[j];
+      std::swap(rowA[j], rowB[j]);
       moved += difference * pieces[j];
-      differences |= difference;
+      movedUnits += difference * pieceUnits[j];
     });
-    bool changed = differences != 0;
     const float lengthA = exact ? static_cast<float>(wholeA + moved) : RowLength(rowA, genes);
     const float lengthB = exact ? static_cast<float>(wholeB - moved) : RowLength(rowB, genes);
     const bool backward = draws[generation + kDirectionDraws + p] > kHalfDraw;
     const int32_t scan = state.to.ScanCount(count);
-    const float repairedA = Repair(rowA, lengthA, backward, genes, scan, changed);
-    const float repairedB = Repair(rowB, lengthB, backward, genes, scan, changed);
+    if (unitsA != kUnitsUnknown && unitsB != kUnitsUnknown) {
+      unitsA += movedUnits;
+      unitsB -= movedUnits;
+    } else {
+      unitsA = unitsB = kUnitsUnknown;
+    }
+    const float repairedA = Repair(rowA, lengthA, backward, genes, scan, unitsA, changed);
+    const float repairedB = Repair(rowB, lengthB, backward, genes, scan, unitsB, changed);
     state.length[a] = exact ? static_cast<int64_t>(repairedA) : kLengthNotWhole;
     state.length[b] = exact ? static_cast<int64_t>(repairedB) : kLengthNotWhole;
+    state.units[a] = unitsA;
+    state.units[b] = unitsB;
     if (changed) {
       state.origin[a] = -1;
       state.origin[b] = -1;
@@ -305,26 +390,21 @@ void Mutate(GenerationState<Gene>& state) {
   const int32_t n = genes.count;
   if (n <= 0) return;  // every gene draw would be rejected: nothing can change
   const int32_t generation = ClampedGeneration();
-  const int32_t* draws = ws.search.RandomTable;
   const int64_t wholeLimit = WholeLimit(ws.search.SearchLength);
 
   int32_t budget = TruncToInt(std::floor(n * kPopulationSize * 0.01)) + 1;
   for (int32_t m = 0; m < budget; ++m) {
-    int32_t t = 0;
-    int32_t row = 0;
-    int32_t k = 0;
-    for (;; ++t) {
-      if (t > kMaxMutationAttempt) return;
-      row = RowDraw(generation + kMutationRowDraws + t + 3 * m);
-      k = ScaledDraw(n, draws[generation + kMutationGeneDraws + t + 3 * m]);
-      if (IsRow(row) && static_cast<uint32_t>(k) < static_cast<uint32_t>(n)) break;
-    }
+    const MutationDraw drawn = state.planned ? PlannedMutation(generation + 3 * m, n)
+                                             : DrawMutation(generation + 3 * m, n);
+    if (drawn.row < 0) return;
+    const int32_t row = drawn.row;
+    const int32_t k = drawn.gene;
+    const int32_t count = drawn.count;
     Gene* genesOfRow = state.to[row];
     const int32_t old = genesOfRow[k];
-    const int32_t count = ScaledDraw(std::max(0, ws.search.GeneLimit[k]),
-                                     draws[generation + kMutationCountDraws + t + 3 * m]);
     int64_t before = state.length[row];
     if (before == kLengthUnknown) before = WholeLengthOf(state, row);
+    const int64_t units = genes.wholeFitness ? UnitsOf(state, row) : kUnitsUnknown;
     // Whether the mutation stands is random: decided without branches. A row that is not
     // whole is summed in single precision with the new count instead.
     const int64_t change = (int64_t{count} - old) * genes.wholeLengthWithKerf[k];
@@ -336,10 +416,23 @@ void Mutate(GenerationState<Gene>& state) {
     const int64_t stands = -static_cast<int64_t>(fits);
     genesOfRow[k] = static_cast<Gene>(old + ((int64_t{count} - old) & stands));
     if (before >= 0) state.length[row] = before + (change & stands);
+    if (units != kUnitsUnknown)
+      state.units[row] = units + (((int64_t{count} - old) * genes.fitnessUnits[k]) & stands);
     state.origin[row] |= -static_cast<int32_t>(fits & (count != old));
     budget += static_cast<int32_t>(!fits);
-    if (budget > kMaxMutations) return;
+    if (budget > kMaxGenerationMutations) return;
   }
+}
+
+void PlanGenerationDraws() {
+  for (int32_t first = 0; first < static_cast<int32_t>(std::size(ws.search.ParentPairs)); ++first)
+    ws.search.ParentPairs[first] = DrawParents(first);
+  std::fill(std::begin(ws.search.SwapBits), std::end(ws.search.SwapBits), uint64_t{0});
+  for (int32_t i = 0; i < kRandomTableSize; ++i) {
+    ws.search.SwapBits[i >> 6] |= static_cast<uint64_t>(SwapMask(ws.search.RandomTable[i]) & 1)
+                                  << (i & 63);
+  }
+  ws.search.MutationDrawsReady = 0;
 }
 
 template void SelectInto(GenerationState<int32_t>&, bool);

@@ -277,6 +277,14 @@ struct GeneTable {
   // updated gene by gene without changing any result.
   bool whole;
   int64_t wholeLengthWithKerf[kMaxGenes];  // lengthWithKerf when `whole`, else 0
+  // True when, besides `whole`, the fitness of every piece (its length times its weight)
+  // is a whole number of `fitnessUnit`, a power of two, and a row with every gene at its
+  // limit stays below 2^53 units either way: then every partial sum of a row's fitness
+  // within its limits is exact in double precision, in any order, and the fitness of a
+  // row can be kept as a count of units and updated gene by gene.
+  bool wholeFitness;
+  double fitnessUnit;
+  int64_t fitnessUnits[kMaxGenes];  // units of one piece's fitness when wholeFitness, else 0
 };
 
 // GeneCount clamped so that no gene reaches past a table: 0 for a grade outside 1..8.
@@ -304,6 +312,21 @@ inline float RowLength(const Gene* row, const GeneTable& genes) {
   return length;
 }
 
+inline constexpr int64_t kUnitsUnknown = INT64_MIN;
+
+// The fitness units of a row within its limits when the gene table has `wholeFitness`;
+// kUnitsUnknown otherwise.
+template <typename Gene>
+inline int64_t RowFitnessUnits(const Gene* row, const GeneTable& genes) {
+  if (!genes.wholeFitness) return kUnitsUnknown;
+  int64_t units = 0;
+  for (int32_t j = 0; j < genes.count; ++j) {
+    if (row[j] < 0 || row[j] > ws.search.GeneLimit[j]) return kUnitsUnknown;
+    units += row[j] * genes.fitnessUnits[j];
+  }
+  return units;
+}
+
 // The exact length of a row within its limits when the gene table is `whole` (its single-
 // precision sum is exact then); -1 when a gene is outside 0..its limit (the caller then
 // sums in single precision).
@@ -322,16 +345,17 @@ struct ResultRows {
   double* length;  // pieces and kerfs; -1 off limits
   int32_t* fillCount;
   FillRow (*fillRows)[kMaxFillRows];
+  int64_t* units;  // fitness units of the fixed-length pieces; kUnitsUnknown if not known
 };
 
 inline ResultRows CurrentResults() {
   return {ws.search.Fitness, ws.search.IndividualLength, ws.search.IndividualFillCount,
-          ws.search.IndividualFillRows};
+          ws.search.IndividualFillRows, ws.search.FixedFitnessUnits};
 }
 
 inline ResultRows NextResults() {
   return {ws.search.NextFitness, ws.search.NextIndividualLength, ws.search.NextFillCount,
-          ws.search.NextFillRows};
+          ws.search.NextFillRows, ws.search.NextFixedFitnessUnits};
 }
 
 // What one generation carries from operator to operator, so that no row's length is
@@ -347,10 +371,20 @@ struct GenerationState {
   // Whole length of each row of `to` (see GeneTable::whole); -1: sum it in single
   // precision; -2: not known yet.
   int64_t length[kPopulationSize];
+  // Fitness units of each row of `to` (see GeneTable::wholeFitness); kUnitsUnknown: not
+  // known yet, or not kept.
+  int64_t units[kPopulationSize];
   // Row of `from` that row i of `to` is still an exact copy of; -1 when the row has
   // changed since it was selected.
   int32_t origin[kPopulationSize];
+  // True in the search's own loop: the draws that depend on the generation alone are read
+  // from the plan PlanGenerationDraws made (ParentPairs, SwapBits, MutationDraws).
+  bool planned;
 };
+
+// Works out ParentPairs and SwapBits from RandomTable, and starts MutationDraws afresh;
+// the search's loop calls it once, after the gene limits are set.
+void PlanGenerationDraws();
 
 inline constexpr int64_t kLengthNotWhole = -1;
 inline constexpr int64_t kLengthUnknown = -2;

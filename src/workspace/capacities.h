@@ -31,10 +31,12 @@ inline constexpr int kPopulationSize = 200;    // individuals of the genetic sea
 inline constexpr int kMaxGenes = 200;          // genes of one individual
 inline constexpr int kRandomTableSize = 5000;  // pre-drawn random numbers per search
 inline constexpr int kMaxGenerations = 500;    // generations of one search at most
-inline constexpr int kValueTotalEntry = 9;     // total entry of the per-kind value tables
-inline constexpr int kFillCandidates = 72;     // candidates of the segment filler (3 per order)
-inline constexpr int kFillMemoSlots = 16384;   // remembered fills of one search (a power of 2)
-inline constexpr int kFillMemoRows = 3;        // rows a remembered fill keeps (fills have <= 3)
+inline constexpr int kMaxGenerationMutations = 1000;  // mutations of one generation at most
+inline constexpr int kGenerationPairs = 50;           // crossover pairs of one generation
+inline constexpr int kValueTotalEntry = 9;            // total entry of the per-kind value tables
+inline constexpr int kFillCandidates = 72;       // candidates of the segment filler (3 per order)
+inline constexpr int kFillMemoSlots = 16384;     // remembered fills of one search (a power of 2)
+inline constexpr int kFillMemoRows = 3;          // rows a remembered fill keeps (fills have <= 3)
 inline constexpr int kCoverTableLength = 16384;  // whole lengths the cover table answers
 
 }  // namespace sawline

@@ -67,6 +67,21 @@ struct alignas(64) FillMemoEntry {
   FillRow rows[kFillMemoRows];  // the FillRows it left
 };
 
+// A mutation's draws as the search's own loop reads them: the first attempt whose row and
+// gene draws are both in range, with its count draw already scaled to the gene's limit.
+// Row -1: no attempt is, and the generation's mutations end there.
+struct MutationDraw {
+  int32_t count;
+  int16_t row;
+  int16_t gene;
+};
+
+// The parents of one crossover pair; a = -1: no attempt drew two different rows.
+struct ParentPair {
+  int16_t a;
+  int16_t b;
+};
+
 // One remembered single-order tiling of a search: what FillRemainder left for a length.
 struct alignas(32) RemainderMemoEntry {
   uint64_t tag;   // memo epoch << 32 | bits of the length; other epochs: empty
@@ -225,12 +240,23 @@ struct Search {
   // The same in bytes, when no limit exceeds 127; rows padded to whole vectors of 16.
   int8_t BytePopulation[2][kPopulationSize * ((kMaxGenes + 15) & ~15)];
   double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
+  // Fitness of each individual's fixed-length pieces in whole units of the search (see
+  // GeneTable::wholeFitness in the search); INT64_MIN when not known.
+  int64_t FixedFitnessUnits[kPopulationSize];
   // While generations run, the results of the generation under construction: they
   // alternate with Fitness, IndividualLength and the rest rows as the rows alternate.
   double NextFitness[kPopulationSize];
   double NextIndividualLength[kPopulationSize];
+  int64_t NextFixedFitnessUnits[kPopulationSize];
   int32_t NextFillCount[kPopulationSize];
   FillRow NextFillRows[kPopulationSize][kMaxFillRows];
+  // The operators' draws that depend on the generation alone, worked out from RandomTable
+  // by the search's own loop: by the first index each mutation or pair draws from, and
+  // the crossover's swap draws as bits (bit i: draw i rounds to 1).
+  MutationDraw MutationDraws[kMaxGenerations + 3 * kMaxGenerationMutations];
+  int32_t MutationDrawsReady;  // entries worked out so far in this search
+  ParentPair ParentPairs[kMaxGenerations + 2 * kGenerationPairs];
+  uint64_t SwapBits[kRandomTableSize / 64 + 2];
   int32_t FillMemoOff;         // 1: searches evaluate without the fill memos (benchmarks, tests)
   int32_t FillMemoActive;      // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;      // memo entries of other epochs are empty; a new key takes a new one
