@@ -52,22 +52,40 @@ void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32
   }
 }
 
+// What the evaluation of rests reads: the searched grade's variable-length list, and
+// SearchLength. Unless fixedOnly is 1 the rest rows of every individual of `results` are
+// cleared.
+struct RestContext {
+  OrderView orders;
+  double length;
+};
+
+double RestValue(double used, const RestContext& rest, FillRow* rows, int32_t& rowCount);
+
+// Individual `individual` becomes the best. Results without rest rows (fillRows null, the
+// search's lean loop) have them worked out again from the individual's length: they
+// depend on it alone.
 template <typename Gene>
 void TakeAsBest(PopulationRows<Gene> rows, const ResultRows& results, int32_t individual,
-                int32_t fixedOnly, int32_t geneCount) {
+                int32_t fixedOnly, int32_t geneCount, const RestContext* rest = nullptr) {
   CopyGenes(ws.search.BestGenes, rows[individual], geneCount);
-  if (fixedOnly != 1) {
+  if (fixedOnly == 1) return;
+  if (results.fillRows != nullptr) {
     ws.search.BestFillCount = results.fillCount[individual];
     std::memcpy(ws.search.BestFillRows, results.fillRows[individual],
                 sizeof ws.search.BestFillRows);
+    return;
   }
+  std::memset(ws.search.BestFillRows, 0, sizeof ws.search.BestFillRows);
+  ws.search.BestFillCount = 0;
+  RestValue(results.length[individual], *rest, ws.search.BestFillRows, ws.search.BestFillCount);
 }
 
 // Among equal fitness values the individual with more pieces of the longer entries
 // (the lexicographically greater gene vector) wins; identical vectors keep the first.
 template <typename Gene>
 void BreakTies(PopulationRows<Gene> rows, const ResultRows& results, int32_t from, int32_t to,
-               int32_t fixedOnly, int32_t geneCount) {
+               int32_t fixedOnly, int32_t geneCount, const RestContext* rest = nullptr) {
   for (int32_t i = from; i < to; ++i) {
     if (!(results.fitness[i] == ws.search.BestFitness)) continue;
     const Gene* genes = rows[i];
@@ -75,24 +93,24 @@ void BreakTies(PopulationRows<Gene> rows, const ResultRows& results, int32_t fro
     while (j < geneCount && genes[j] == ws.search.BestGenes[j])
       ++j;
     if (j < geneCount && genes[j] > ws.search.BestGenes[j])
-      TakeAsBest(rows, results, i, fixedOnly, geneCount);
+      TakeAsBest(rows, results, i, fixedOnly, geneCount, rest);
   }
 }
 
 // Update of the best over individuals 0..n-1 of `rows`: a strictly better fitness first,
 // then the tie pass.
 template <typename Gene>
-void KeepBestOf(PopulationRows<Gene> rows, const ResultRows& results, int32_t fixedOnly,
-                int32_t n) {
+void KeepBestOf(PopulationRows<Gene> rows, const ResultRows& results, int32_t fixedOnly, int32_t n,
+                const RestContext* rest = nullptr) {
   const int32_t genes = UsableGeneCount();
   const int32_t count = std::clamp(n, 0, kPopulationSize);
   for (int32_t i = 0; i < count; ++i) {
     if (results.fitness[i] > ws.search.BestFitness) {
-      TakeAsBest(rows, results, i, fixedOnly, genes);
+      TakeAsBest(rows, results, i, fixedOnly, genes, rest);
       ws.search.BestFitness = results.fitness[i];
     }
   }
-  BreakTies(rows, results, 0, count, fixedOnly, genes);
+  BreakTies(rows, results, 0, count, fixedOnly, genes, rest);
 }
 
 // Mode 3: no search, the greedy combination of the longest fitting pieces first.
@@ -103,14 +121,6 @@ void TakeLongStockCombination(int32_t fixedOnly) {
   WriteBack(fixedOnly, ws.search.Population[0], ws.search.IndividualFillCount[0],
             ws.search.IndividualFillRows[0]);
 }
-
-// What the evaluation of rests reads: the searched grade's variable-length list, and
-// SearchLength. Unless fixedOnly is 1 the rest rows of every individual of `results` are
-// cleared.
-struct RestContext {
-  OrderView orders;
-  double length;
-};
 
 void LoadRestContext(int32_t fixedOnly, RestContext& rest, const ResultRows& results) {
   if (fixedOnly == 1) return;
@@ -161,30 +171,51 @@ void EvaluateKnownRow(int32_t i, int64_t length, int64_t units, int32_t fixedOnl
 void EvaluateRest(int32_t i, double used, int32_t fixedOnly, const RestContext& rest,
                   const ResultRows& results) {
   if (fixedOnly == 1) return;
+  results.fitness[i] += RestValue(used, rest, results.fillRows[i], results.fillCount[i]);
+}
 
+// What the rest after pieces using `used` adds to a fitness, its rows into `rows` (unless
+// null) and their number into `rowCount` (left as it is without rows); -0.0, which adds
+// nothing to any sum, when the rest takes no piece.
+double RestValue(double used, const RestContext& rest, FillRow* rows, int32_t& rowCount) {
+  constexpr double kNothing = -0.0;
   const double r = rest.length - used;
   const OrderView& orders = rest.orders;
   if (kShortestUsefulRest + orders.kerf <= r) {
     const uint32_t covering = OrdersTakingExactly(orders, r);
     if (covering != 0) {
       const int32_t k = std::countr_zero(covering);
-      results.fitness[i] += (r - orders.kerf) * orders.weight[k];
-      results.fillRows[i][0] = FillRow{1.0f, static_cast<float>(r - orders.kerf), orders.tag[k]};
-      results.fillCount[i] = 1;
-      return;
+      if (rows != nullptr)
+        rows[0] = FillRow{1.0f, static_cast<float>(r - orders.kerf), orders.tag[k]};
+      rowCount = 1;
+      return (r - orders.kerf) * orders.weight[k];
     }
   }
   if (orders.shortestMaxPlusKerf <= r) {
-    const FillRow* rows = nullptr;
-    int32_t rowCount = 0;
+    const FillRow* filled = nullptr;
+    int32_t filledCount = 0;
     const float value =
-        MemoizedFillSegment(ws.search.SearchGrade, static_cast<float>(r), rows, rowCount);
-    if (value > 0.0f && rowCount > 0) {
-      results.fitness[i] += static_cast<double>(value);
-      std::memcpy(results.fillRows[i], rows, sizeof(FillRow) * static_cast<size_t>(rowCount));
-      results.fillCount[i] = rowCount;
+        MemoizedFillSegment(ws.search.SearchGrade, static_cast<float>(r), filled, filledCount);
+    if (value > 0.0f && filledCount > 0) {
+      if (rows != nullptr)
+        std::memcpy(rows, filled, sizeof(FillRow) * static_cast<size_t>(filledCount));
+      rowCount = filledCount;
+      return static_cast<double>(value);
     }
   }
+  return kNothing;
+}
+
+// RestValue without rows, remembered for the search by whole length (RestValues) while the
+// search's lean loop runs: a whole length below the table's end is looked up there first.
+double RememberedRestValue(int64_t used, const RestContext& rest) {
+  int32_t rowCount = 0;
+  if (used < 0 || used >= ws.search.RestValuesEnd)
+    return RestValue(static_cast<double>(used), rest, nullptr, rowCount);
+  double& remembered = ws.search.RestValues[used];
+  if (std::bit_cast<uint64_t>(remembered) == kRestValueUnknown)
+    remembered = RestValue(static_cast<double>(used), rest, nullptr, rowCount);
+  return remembered;
 }
 
 // The largest gene limit of the search, or -1 when some individual of the initial
@@ -211,6 +242,34 @@ Gene* CompactTable(int32_t which) {
     static_assert(sizeof(Gene) == 2);
     return ws.search.CompactPopulation[which];
   }
+}
+
+// Lean results suit a search whose fitness is kept in whole units when every individual of
+// the initial population has a known whole length and units.
+bool LeanResultsHold(const GeneTable& table, const ResultRows& results) {
+  if (!table.wholeFitness) return false;
+  for (int32_t i = 0; i < kPopulationSize; ++i) {
+    if (!(results.length[i] >= 0.0) || results.units[i] == kUnitsUnknown) return false;
+  }
+  return true;
+}
+
+// RestValues starts empty for the lengths of this search's segment.
+void BeginRestValues() {
+  const double end = std::floor(static_cast<double>(ws.search.SearchLength)) + 1.0;
+  ws.search.RestValuesEnd =
+      end >= 0.0 ? static_cast<int32_t>(std::min(end, double{kRestValueEntries})) : 0;
+  std::fill(ws.search.RestValues, ws.search.RestValues + ws.search.RestValuesEnd,
+            std::bit_cast<double>(kRestValueUnknown));
+}
+
+// The rest rows of every individual after a lean loop, as their evaluation leaves them.
+void RestoreRestRows(int32_t fixedOnly, const ResultRows& results) {
+  if (fixedOnly == 1) return;
+  RestContext rest{};
+  LoadRestContext(fixedOnly, rest, results);
+  for (int32_t i = 0; i < kPopulationSize; ++i)
+    RestValue(results.length[i], rest, results.fillRows[i], results.fillCount[i]);
 }
 
 // Every individual's results from one table into the other.
@@ -256,6 +315,11 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
   PlanGenerationDraws();
   ResultRows currentResults = CurrentResults();
   ResultRows nextResults = NextResults();
+  const bool lean = LeanResultsHold(table, currentResults);
+  if (lean) {
+    BeginRestValues();
+    currentResults.fillRows = nextResults.fillRows = nullptr;
+  }
   ws.search.Generation = 0;
   for (;;) {
     AdvanceGeneration(fixedOnly, current, next, &table, currentResults, nextResults);
@@ -269,7 +333,10 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
     CopyGenes(ws.search.Population[i], current[i], genes);
     CopyGenes(ws.search.NextPopulation[i], current[i], genes);
   }
-  if (currentResults.fitness != ws.search.Fitness) CopyResults(currentResults, CurrentResults());
+  const bool inCurrent = currentResults.fitness == ws.search.Fitness;
+  currentResults = inCurrent ? CurrentResults() : NextResults();
+  if (lean) RestoreRestRows(fixedOnly, currentResults);
+  if (!inCurrent) CopyResults(currentResults, CurrentResults());
 }
 
 // The whole search: the long-stock combination in mode 3, else the genetic search
@@ -542,6 +609,7 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   state.planned = genes != nullptr;
   // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
+  state.known = EveryRowKnown(state);
   CrossOver(state);
   Mutate(state);
 
@@ -556,13 +624,16 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
     changedCount += isChanged;
     copyCount += !isChanged;
   }
+  // Lean results (the search's own loop on rows of known lengths and units) keep no rest
+  // rows: a rest's value depends on the row's length alone.
+  const bool lean = toResults.fillRows == nullptr;
   for (int32_t c = 0; c < copyCount; ++c) {
     const int32_t i = copies[c];
     const int32_t k = state.origin[i];
     toResults.fitness[i] = fromResults.fitness[k];
     toResults.length[i] = fromResults.length[k];
     toResults.units[i] = fromResults.units[k];
-    if (fixedOnly != 1) {
+    if (fixedOnly != 1 && !lean) {
       const int32_t fillCount = std::clamp(fromResults.fillCount[k], 0, kMaxFillRows);
       toResults.fillCount[i] = fillCount;
       // Fills have at most kFillMemoRows rows: copied as one block of that size.
@@ -579,6 +650,21 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   if (fixedOnly != 1) LoadOrders(ws.search.SearchGrade, rest.orders);
   rest.length = static_cast<double>(ws.search.SearchLength);
   const int32_t scan = to.ScanCount(state.genes.count);
+  if (lean) {
+    for (int32_t c = 0; c < changedCount; ++c) {
+      const int32_t i = changed[c];
+      int64_t length = state.length[i];
+      int64_t units = state.units[i];
+      if (length < 0) length = WholeRowLength(to[i], state.genes);
+      if (units == kUnitsUnknown) units = RowFitnessUnits(to[i], state.genes);
+      toResults.length[i] = static_cast<double>(length);
+      toResults.units[i] = units;
+      const double fitness = static_cast<double>(units) * state.genes.fitnessUnit;
+      toResults.fitness[i] = fixedOnly == 1 ? fitness : fitness + RememberedRestValue(length, rest);
+    }
+    KeepBestOf(to, toResults, fixedOnly, kPopulationSize, &rest);
+    return;
+  }
   for (int32_t c = 0; c < changedCount; ++c) {
     const int32_t i = changed[c];
     if (fixedOnly != 1) toResults.fillCount[i] = 0;

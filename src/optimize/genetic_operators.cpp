@@ -256,6 +256,7 @@ void BeginUnknown(GenerationState<int32_t>& state) {
   std::fill(state.length, state.length + kPopulationSize, kLengthUnknown);
   std::fill(state.units, state.units + kPopulationSize, kUnitsUnknown);
   state.planned = false;
+  state.known = false;
   std::fill(state.origin, state.origin + kPopulationSize, -1);
 }
 
@@ -311,6 +312,99 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
   }
 }
 
+// True in the search's own loop when the gene table has whole fitness and every row of
+// `to` has a known whole length and fitness units (those not yet known are counted now).
+template <typename Gene>
+bool EveryRowKnown(GenerationState<Gene>& state) {
+  if (!state.planned || !state.genes.wholeFitness) return false;
+  bool known = true;
+  for (int32_t row = 0; row < kPopulationSize; ++row)
+    known &= state.length[row] >= 0 && state.units[row] != kUnitsUnknown;
+  if (known) return true;
+  for (int32_t row = 0; row < kPopulationSize; ++row) {
+    if (WholeLengthOf(state, row) < 0 || UnitsOf(state, row) == kUnitsUnknown) return false;
+  }
+  return true;
+}
+
+// The repair of a row of known whole length `length` and fitness units (see Repair):
+// every subtraction is exact then, so it is made in whole numbers. The limit is a
+// number (not NaN).
+template <typename Gene>
+int64_t RepairKnownRow(Gene* row, int64_t length, int64_t wholeLimit, bool backward,
+                       const GeneTable& genes, int32_t scan, int64_t& units, bool& changed) {
+  GeneMask present;
+  GenesNotEqual<Gene>(row, nullptr, scan, present);
+  WalkGenes(present, backward, [&](int32_t j) {
+    const int64_t piece = genes.wholeLengthWithKerf[j];
+    int32_t given = 0;
+    int32_t left = row[j];
+    while (length > wholeLimit && left >= 1) {
+      --left;
+      ++given;
+      length -= piece;
+    }
+    row[j] = static_cast<Gene>(left);
+    units -= given * genes.fitnessUnits[j];
+    changed |= given != 0;
+    return length > wholeLimit;
+  });
+  return length;
+}
+
+// The crossover on rows of known lengths and units (EveryRowKnown), with the planned
+// draws: the same exchanges and repairs, on those numbers alone.
+template <typename Gene>
+void CrossOverKnownRows(GenerationState<Gene>& state, int32_t generation) {
+  const GeneTable& genes = state.genes;
+  const int32_t scan = state.to.ScanCount(genes.count);
+  const int64_t wholeLimit = WholeLimit(ws.search.SearchLength);
+  const bool limitIsNumber = !std::isnan(ws.search.SearchLength);
+  const int32_t* draws = ws.search.RandomTable;
+  for (int32_t p = 0; p < kPairs; ++p) {
+    const ParentPair parents = ws.search.ParentPairs[generation + 2 * p];
+    if (parents.a < 0) continue;
+    const int32_t a = parents.a;
+    const int32_t b = parents.b;
+    Gene* rowA = state.to[a];
+    Gene* rowB = state.to[b];
+    GeneMask exchange;
+    GenesNotEqual<Gene>(rowA, rowB, scan, exchange);
+    bool changed = false;
+    const int32_t swapDraws = generation + kSwapDraws + p;
+    for (int32_t w = 0; w < static_cast<int32_t>(std::size(exchange.word)); ++w) {
+      if (exchange.word[w] == 0) continue;
+      exchange.word[w] &= SwapBitsAt(swapDraws + 64 * w);
+      changed |= exchange.word[w] != 0;
+    }
+    int64_t moved = 0;
+    int64_t movedUnits = 0;
+    ForEachGene(exchange, [&](int32_t j) {
+      const int64_t difference = int64_t{rowB[j]} - rowA[j];
+      std::swap(rowA[j], rowB[j]);
+      moved += difference * genes.wholeLengthWithKerf[j];
+      movedUnits += difference * genes.fitnessUnits[j];
+    });
+    int64_t lengthA = state.length[a] + moved;
+    int64_t lengthB = state.length[b] - moved;
+    int64_t unitsA = state.units[a] + movedUnits;
+    int64_t unitsB = state.units[b] - movedUnits;
+    const bool backward = draws[generation + kDirectionDraws + p] > kHalfDraw;
+    if (limitIsNumber && lengthA > wholeLimit)
+      lengthA = RepairKnownRow(rowA, lengthA, wholeLimit, backward, genes, scan, unitsA, changed);
+    if (limitIsNumber && lengthB > wholeLimit)
+      lengthB = RepairKnownRow(rowB, lengthB, wholeLimit, backward, genes, scan, unitsB, changed);
+    state.length[a] = lengthA;
+    state.length[b] = lengthB;
+    state.units[a] = unitsA;
+    state.units[b] = unitsB;
+    if (changed) {
+      state.origin[a] = -1;
+      state.origin[b] = -1;
+    }
+  }
+}
+
 // Each pair exchanges genes by random bits, then both rows give up pieces until they
 // fit again. Genes move only between rows at the same position and the repair only
 // removes pieces, so no gene leaves its limit.
@@ -320,6 +414,10 @@ void CrossOver(GenerationState<Gene>& state) {
   const int32_t count = genes.count;
   const int32_t generation = ClampedGeneration();
   const int32_t* draws = ws.search.RandomTable;
+  if (state.known) {
+    CrossOverKnownRows(state, generation);
+    return;
+  }
 
   for (int32_t p = 0; p < kPairs; ++p) {
     const ParentPair parents =
@@ -384,6 +482,38 @@ void CrossOver(GenerationState<Gene>& state) {
 // 2n + 1 mutations, each setting a random gene of a random row to a random count within
 // its limit. A mutation that would make the row too long is undone and the budget grows
 // by one; the step then goes on with the next mutation number.
+//
+// When every row's whole length and fitness units are known, the mutations run on those
+// numbers alone (MutateKnownRows).
+template <typename Gene>
+void MutateKnownRows(GenerationState<Gene>& state, int32_t generation, int32_t budget,
+                     int64_t wholeLimit) {
+  const GeneTable& genes = state.genes;
+  const int32_t n = genes.count;
+  Gene* const rows = state.to.genes;
+  const ptrdiff_t stride = state.to.stride;
+  int64_t* const length = state.length;
+  int64_t* const units = state.units;
+  int32_t* const origin = state.origin;
+  for (int32_t m = 0; m < budget; ++m) {
+    const MutationDraw drawn = PlannedMutation(generation + 3 * m, n);
+    if (drawn.row < 0) return;
+    const int32_t row = drawn.row;
+    const int32_t k = drawn.gene;
+    Gene& gene = rows[row * stride + k];
+    const int64_t delta = int64_t{drawn.count} - gene;
+    const int64_t change = delta * genes.wholeLengthWithKerf[k];
+    const bool fits = length[row] + change <= wholeLimit;
+    const int64_t stands = -static_cast<int64_t>(fits);
+    gene = static_cast<Gene>(gene + (delta & stands));
+    length[row] += change & stands;
+    units[row] += (delta * genes.fitnessUnits[k]) & stands;
+    origin[row] |= -static_cast<int32_t>(fits & (delta != 0));
+    budget += static_cast<int32_t>(!fits);
+    if (budget > kMaxGenerationMutations) return;
+  }
+}
+
 template <typename Gene>
 void Mutate(GenerationState<Gene>& state) {
   const GeneTable& genes = state.genes;
@@ -393,6 +523,10 @@ void Mutate(GenerationState<Gene>& state) {
   const int64_t wholeLimit = WholeLimit(ws.search.SearchLength);
 
   int32_t budget = TruncToInt(std::floor(n * kPopulationSize * 0.01)) + 1;
+  if (state.known) {
+    MutateKnownRows(state, generation, budget, wholeLimit);
+    return;
+  }
   for (int32_t m = 0; m < budget; ++m) {
     const MutationDraw drawn = state.planned ? PlannedMutation(generation + 3 * m, n)
                                              : DrawMutation(generation + 3 * m, n);
@@ -435,6 +569,9 @@ void PlanGenerationDraws() {
   ws.search.MutationDrawsReady = 0;
 }
 
+template bool EveryRowKnown(GenerationState<int32_t>&);
+template bool EveryRowKnown(GenerationState<int16_t>&);
+template bool EveryRowKnown(GenerationState<int8_t>&);
 template void SelectInto(GenerationState<int32_t>&, bool);
 template void SelectInto(GenerationState<int16_t>&, bool);
 template void SelectInto(GenerationState<int8_t>&, bool);

@@ -314,6 +314,10 @@ inline float RowLength(const Gene* row, const GeneTable& genes) {
 
 inline constexpr int64_t kUnitsUnknown = INT64_MIN;
 
+// The bits of a RestValues entry not yet worked out: a NaN that no value of a rest is (were
+// one ever, it would only be worked out again).
+inline constexpr uint64_t kRestValueUnknown = 0x7FF4000052455354u;
+
 // The fitness units of a row within its limits when the gene table has `wholeFitness`;
 // kUnitsUnknown otherwise.
 template <typename Gene>
@@ -380,6 +384,9 @@ struct GenerationState {
   // True in the search's own loop: the draws that depend on the generation alone are read
   // from the plan PlanGenerationDraws made (ParentPairs, SwapBits, MutationDraws).
   bool planned;
+  // Set when planned, the gene table has whole fitness and every row's whole length and
+  // units are known (EveryRowKnown): crossover and mutation then keep to those numbers.
+  bool known;
 };
 
 // Works out ParentPairs and SwapBits from RandomTable, and starts MutationDraws afresh;
@@ -396,6 +403,8 @@ template <typename Gene>
 void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths);
 template <typename Gene>
 void CrossOver(GenerationState<Gene>& state);
+template <typename Gene>
+bool EveryRowKnown(GenerationState<Gene>& state);
 template <typename Gene>
 void Mutate(GenerationState<Gene>& state);
 

@@ -38,5 +38,6 @@ inline constexpr int kFillCandidates = 72;       // candidates of the segment fi
 inline constexpr int kFillMemoSlots = 16384;     // remembered fills of one search (a power of 2)
 inline constexpr int kFillMemoRows = 3;          // rows a remembered fill keeps (fills have <= 3)
 inline constexpr int kCoverTableLength = 16384;  // whole lengths the cover table answers
+inline constexpr int kRestValueEntries = 16384;  // whole lengths a search remembers rests for
 
 }  // namespace sawline

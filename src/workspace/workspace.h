@@ -236,9 +236,10 @@ struct Search {
   int32_t Generation;                         // generation counter 0..499
   int32_t SearchPieceCount[kMaxFixedOrders];  // result: pieces per entry of the grade
   float RemainderLength;                      // result: what the segment has left after its pieces
-  int16_t CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
+  alignas(64) int16_t
+      CompactPopulation[2][kPopulationSize * kMaxGenes];  // the generations' rows, packed
   // The same in bytes, when no limit exceeds 127; rows padded to whole vectors of 16.
-  int8_t BytePopulation[2][kPopulationSize * ((kMaxGenes + 15) & ~15)];
+  alignas(64) int8_t BytePopulation[2][kPopulationSize * ((kMaxGenes + 15) & ~15)];
   double IndividualLength[kPopulationSize];  // pieces and kerfs per individual; -1 off limits
   // Fitness of each individual's fixed-length pieces in whole units of the search (see
   // GeneTable::wholeFitness in the search); INT64_MIN when not known.
@@ -257,6 +258,10 @@ struct Search {
   int32_t MutationDrawsReady;  // entries worked out so far in this search
   ParentPair ParentPairs[kMaxGenerations + 2 * kGenerationPairs];
   uint64_t SwapBits[kRandomTableSize / 64 + 2];
+  // What the rest after the pieces of each whole length adds to a fitness, remembered for
+  // one search; kRestValueUnknown bits: not yet worked out.
+  double RestValues[kRestValueEntries];
+  int32_t RestValuesEnd;       // lengths 0 .. RestValuesEnd - 1 are remembered in this search
   int32_t FillMemoOff;         // 1: searches evaluate without the fill memos (benchmarks, tests)
   int32_t FillMemoActive;      // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;      // memo entries of other epochs are empty; a new key takes a new one
