@@ -597,12 +597,9 @@ template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
                        const GeneTable* genes, const ResultRows& fromResults,
                        const ResultRows& toResults) {
-  GenerationState<Gene> state;
-  if (genes != nullptr) {
-    state.genes = *genes;
-  } else {
-    LoadGeneTable(state.genes);
-  }
+  GeneTable loaded;
+  if (genes == nullptr) LoadGeneTable(loaded);
+  GenerationState<Gene> state(genes != nullptr ? *genes : loaded);
   state.from = from;
   state.to = to;
   state.fromResults = fromResults;

@@ -249,7 +249,6 @@ uint64_t SwapBitsOf(const int32_t* draws, int32_t n) {
 
 // A public operator's state: nothing known about the rows yet.
 void BeginUnknown(GenerationState<int32_t>& state) {
-  LoadGeneTable(state.genes);
   state.from = TableRows(ws.search.Population);
   state.to = TableRows(ws.search.NextPopulation);
   state.fromResults = CurrentResults();
@@ -583,19 +582,25 @@ template void Mutate(GenerationState<int16_t>&);
 template void Mutate(GenerationState<int8_t>&);
 
 void SelectByRoulette() {
-  GenerationState<int32_t> state;
+  GeneTable genes;
+  LoadGeneTable(genes);
+  GenerationState<int32_t> state(genes);
   BeginUnknown(state);
   SelectInto(state, false);
 }
 
 void CrossOverPairs() {
-  GenerationState<int32_t> state;
+  GeneTable genes;
+  LoadGeneTable(genes);
+  GenerationState<int32_t> state(genes);
   BeginUnknown(state);
   CrossOver(state);
 }
 
 void MutatePopulation() {
-  GenerationState<int32_t> state;
+  GeneTable genes;
+  LoadGeneTable(genes);
+  GenerationState<int32_t> state(genes);
   BeginUnknown(state);
   Mutate(state);
 }

@@ -368,7 +368,8 @@ inline ResultRows NextResults() {
 // NextPopulation for the public operators; the search's own loop alternates two tables.
 template <typename Gene>
 struct GenerationState {
-  GeneTable genes;
+  explicit GenerationState(const GeneTable& table) : genes(table) {}
+  const GeneTable& genes;
   PopulationRows<Gene> from;
   PopulationRows<Gene> to;
   ResultRows fromResults;  // what the last evaluation left for the rows of `from`
