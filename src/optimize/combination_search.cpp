@@ -255,12 +255,26 @@ bool LeanResultsHold(const GeneTable& table, const ResultRows& results) {
 }
 
 // RestValues starts empty for the lengths of this search's segment.
+// It is a fill memo too: without the fill memos (FillMemoOff) nothing is remembered. A
+// search of the same length under the same memo epoch (the same grade, variable-length
+// list and kerf) goes on with the values the last one left.
 void BeginRestValues() {
+  if (ws.search.FillMemoActive != 1) {
+    ws.search.RestValuesEnd = 0;
+    ws.search.RestValuesEpoch = 0;
+    return;
+  }
+  const uint32_t lengthBits = std::bit_cast<uint32_t>(ws.search.SearchLength);
+  if (ws.search.RestValuesEpoch == ws.search.FillMemoEpoch &&
+      ws.search.RestValuesLengthBits == lengthBits)
+    return;
   const double end = std::floor(static_cast<double>(ws.search.SearchLength)) + 1.0;
   ws.search.RestValuesEnd =
       end >= 0.0 ? static_cast<int32_t>(std::min(end, double{kRestValueEntries})) : 0;
   std::fill(ws.search.RestValues, ws.search.RestValues + ws.search.RestValuesEnd,
             std::bit_cast<double>(kRestValueUnknown));
+  ws.search.RestValuesEpoch = ws.search.FillMemoEpoch;
+  ws.search.RestValuesLengthBits = lengthBits;
 }
 
 // The rest rows of every individual after a lean loop, as their evaluation leaves them.
@@ -764,6 +778,7 @@ void BeginFillMemo() {
       entry.tag = 0;
     for (RemainderMemoEntry& entry : ws.filler.RemainderMemo)
       entry.tag = 0;
+    ws.search.RestValuesEpoch = 0;
     ws.search.FillMemoEpoch = 1;
   }
   ws.search.FillMemoKey = key;

@@ -259,11 +259,14 @@ struct Search {
   ParentPair ParentPairs[kMaxGenerations + 2 * kGenerationPairs];
   uint64_t SwapBits[kRandomTableSize / 64 + 2];
   // What the rest after the pieces of each whole length adds to a fitness, remembered for
-  // one search; kRestValueUnknown bits: not yet worked out.
+  // searches of one length under one fill memo epoch; kRestValueUnknown bits: not yet
+  // worked out.
   double RestValues[kRestValueEntries];
-  int32_t RestValuesEnd;       // lengths 0 .. RestValuesEnd - 1 are remembered in this search
-  int32_t FillMemoOff;         // 1: searches evaluate without the fill memos (benchmarks, tests)
-  int32_t FillMemoActive;      // 1 while a search may answer fills from the memos
+  int32_t RestValuesEnd;          // lengths 0 .. RestValuesEnd - 1 are remembered
+  uint32_t RestValuesEpoch;       // FillMemoEpoch the values belong to; 0: none
+  uint32_t RestValuesLengthBits;  // and the bits of the SearchLength they belong to
+  int32_t FillMemoOff;            // 1: searches evaluate without the fill memos (benchmarks, tests)
+  int32_t FillMemoActive;         // 1 while a search may answer fills from the memos
   uint32_t FillMemoEpoch;      // memo entries of other epochs are empty; a new key takes a new one
   FillMemoInputs FillMemoKey;  // what the entries of FillMemoEpoch were computed for
   FillMemoEntry FillMemo[kFillMemoSlots];  // FillSegment's fills, by FillMemoEpoch
