@@ -218,14 +218,17 @@ MutationDraw DrawMutation(int32_t first, int32_t n) {
 
 // The planned mutation whose draws start at `first`, worked out a few ahead when it is
 // not yet.
-MutationDraw PlannedMutation(int32_t first, int32_t n) {
+void PlanMutationsUpTo(int32_t last, int32_t n) {
   constexpr int32_t kEntries = static_cast<int32_t>(std::size(ws.search.MutationDraws));
-  if (first >= ws.search.MutationDrawsReady) {
-    const int32_t end = std::min(first + 64, kEntries);
-    for (int32_t b = ws.search.MutationDrawsReady; b < end; ++b)
-      ws.search.MutationDraws[b] = DrawMutation(b, n);
-    ws.search.MutationDrawsReady = end;
-  }
+  if (last < ws.search.MutationDrawsReady) return;
+  const int32_t end = std::min(last + 64, kEntries);
+  for (int32_t b = ws.search.MutationDrawsReady; b < end; ++b)
+    ws.search.MutationDraws[b] = DrawMutation(b, n);
+  ws.search.MutationDrawsReady = end;
+}
+
+MutationDraw PlannedMutation(int32_t first, int32_t n) {
+  PlanMutationsUpTo(first, n);
   return ws.search.MutationDraws[first];
 }
 
@@ -329,12 +332,12 @@ bool EveryRowKnown(GenerationState<Gene>& state) {
 // The repair of a row of known whole length `length` and fitness units (see Repair):
 // every subtraction is exact then, so it is made in whole numbers. The limit is a
 // number (not NaN).
-template <typename Gene>
+template <typename Gene, int32_t words>
 int64_t RepairKnownRow(Gene* row, int64_t length, int64_t wholeLimit, bool backward,
                        const GeneTable& genes, int32_t scan, int64_t& units, bool& changed) {
   GeneMask present;
-  GenesNotEqual<Gene>(row, nullptr, scan, present);
-  WalkGenes(present, backward, [&](int32_t j) {
+  GenesNotEqual<Gene, words>(row, nullptr, scan, present);
+  WalkGenes<words>(present, backward, [&](int32_t j) {
     const int64_t piece = genes.wholeLengthWithKerf[j];
     int32_t given = 0;
     int32_t left = row[j];
@@ -352,8 +355,9 @@ int64_t RepairKnownRow(Gene* row, int64_t length, int64_t wholeLimit, bool backw
 }
 
 // The crossover on rows of known lengths and units (EveryRowKnown), with the planned
-// draws: the same exchanges and repairs, on those numbers alone.
-template <typename Gene>
+// draws: the same exchanges and repairs, on those numbers alone; the gene masks have
+// `words` words, as many as the rows' scan needs.
+template <typename Gene, int32_t words>
 void CrossOverKnownRows(GenerationState<Gene>& state, int32_t generation) {
   const GeneTable& genes = state.genes;
   const int32_t scan = state.to.ScanCount(genes.count);
@@ -368,17 +372,16 @@ void CrossOverKnownRows(GenerationState<Gene>& state, int32_t generation) {
     Gene* rowA = state.to[a];
     Gene* rowB = state.to[b];
     GeneMask exchange;
-    GenesNotEqual<Gene>(rowA, rowB, scan, exchange);
+    GenesNotEqual<Gene, words>(rowA, rowB, scan, exchange);
     bool changed = false;
     const int32_t swapDraws = generation + kSwapDraws + p;
-    for (int32_t w = 0; w < static_cast<int32_t>(std::size(exchange.word)); ++w) {
-      if (exchange.word[w] == 0) continue;
+    for (int32_t w = 0; w < words; ++w) {
       exchange.word[w] &= SwapBitsAt(swapDraws + 64 * w);
       changed |= exchange.word[w] != 0;
     }
     int64_t moved = 0;
     int64_t movedUnits = 0;
-    ForEachGene(exchange, [&](int32_t j) {
+    ForEachGene<words>(exchange, [&](int32_t j) {
       const int64_t difference = int64_t{rowB[j]} - rowA[j];
       std::swap(rowA[j], rowB[j]);
       moved += difference * genes.wholeLengthWithKerf[j];
@@ -390,9 +393,11 @@ void CrossOverKnownRows(GenerationState<Gene>& state, int32_t generation) {
     int64_t unitsB = state.units[b] - movedUnits;
     const bool backward = draws[generation + kDirectionDraws + p] > kHalfDraw;
     if (limitIsNumber && lengthA > wholeLimit)
-      lengthA = RepairKnownRow(rowA, lengthA, wholeLimit, backward, genes, scan, unitsA, changed);
+      lengthA = RepairKnownRow<Gene, words>(rowA, lengthA, wholeLimit, backward, genes, scan,
+                                            unitsA, changed);
     if (limitIsNumber && lengthB > wholeLimit)
-      lengthB = RepairKnownRow(rowB, lengthB, wholeLimit, backward, genes, scan, unitsB, changed);
+      lengthB = RepairKnownRow<Gene, words>(rowB, lengthB, wholeLimit, backward, genes, scan,
+                                            unitsB, changed);
     state.length[a] = lengthA;
     state.length[b] = lengthB;
     state.units[a] = unitsA;
@@ -414,7 +419,16 @@ void CrossOver(GenerationState<Gene>& state) {
   const int32_t generation = ClampedGeneration();
   const int32_t* draws = ws.search.RandomTable;
   if (state.known) {
-    CrossOverKnownRows(state, generation);
+    const int32_t scan = state.to.ScanCount(count);
+    if (scan <= 64) {
+      CrossOverKnownRows<Gene, 1>(state, generation);
+    } else if (scan <= 128) {
+      CrossOverKnownRows<Gene, 2>(state, generation);
+    } else if (scan <= 192) {
+      CrossOverKnownRows<Gene, 3>(state, generation);
+    } else {
+      CrossOverKnownRows<Gene, 4>(state, generation);
+    }
     return;
   }
 
@@ -489,27 +503,38 @@ void MutateKnownRows(GenerationState<Gene>& state, int32_t generation, int32_t b
                      int64_t wholeLimit) {
   const GeneTable& genes = state.genes;
   const int32_t n = genes.count;
-  Gene* const rows = state.to.genes;
+  Gene* __restrict const rows = state.to.genes;
   const ptrdiff_t stride = state.to.stride;
-  int64_t* const length = state.length;
-  int64_t* const units = state.units;
-  int32_t* const origin = state.origin;
-  for (int32_t m = 0; m < budget; ++m) {
-    const MutationDraw drawn = PlannedMutation(generation + 3 * m, n);
-    if (drawn.row < 0) return;
-    const int32_t row = drawn.row;
-    const int32_t k = drawn.gene;
-    Gene& gene = rows[row * stride + k];
-    const int64_t delta = int64_t{drawn.count} - gene;
-    const int64_t change = delta * genes.wholeLengthWithKerf[k];
-    const bool fits = length[row] + change <= wholeLimit;
-    const int64_t stands = -static_cast<int64_t>(fits);
-    gene = static_cast<Gene>(gene + (delta & stands));
-    length[row] += change & stands;
-    units[row] += (delta * genes.fitnessUnits[k]) & stands;
-    origin[row] |= -static_cast<int32_t>(fits & (delta != 0));
-    budget += static_cast<int32_t>(!fits);
-    if (budget > kMaxGenerationMutations) return;
+  int64_t* __restrict const length = state.length;
+  int64_t* __restrict const units = state.units;
+  int32_t* __restrict const origin = state.origin;
+  const int64_t* __restrict const pieces = genes.wholeLengthWithKerf;
+  const int64_t* __restrict const pieceUnits = genes.fitnessUnits;
+  const MutationDraw* __restrict const draws = ws.search.MutationDraws + generation;
+  // The planned draws are worked out a chunk of mutations at a time, ahead of their use.
+  constexpr int32_t kChunk = 32;
+  for (int32_t m = 0; m < budget;) {
+    const int32_t chunkEnd = std::min(m + kChunk, kMaxGenerationMutations);
+    PlanMutationsUpTo(generation + 3 * (chunkEnd - 1), n);
+    for (; m < chunkEnd; ++m) {
+      if (m >= budget) return;
+      const MutationDraw drawn = draws[3 * m];
+      if (drawn.row < 0) return;
+      const int32_t row = drawn.row;
+      const int32_t k = drawn.gene;
+      Gene& gene = rows[row * stride + k];
+      const int64_t delta = int64_t{drawn.count} - gene;
+      const int64_t lengthAfter = length[row] + delta * pieces[k];
+      const bool fits = lengthAfter <= wholeLimit;
+      if (fits) {
+        gene = static_cast<Gene>(drawn.count);
+        length[row] = lengthAfter;
+        units[row] += delta * pieceUnits[k];
+        origin[row] |= -static_cast<int32_t>(delta != 0);
+      } else if (++budget > kMaxGenerationMutations) {
+        return;
+      }
+    }
   }
 }
 

@@ -133,8 +133,9 @@ inline PopulationRows<int32_t> TableRows(int32_t (*table)[kMaxGenes]) {
 }
 
 // The genes of a row, as bits (gene j is bit j % 64 of word j / 64).
+inline constexpr int32_t kGeneMaskWords = (kMaxGenes + 63) / 64;
 struct GeneMask {
-  uint64_t word[(kMaxGenes + 63) / 64];
+  uint64_t word[kGeneMaskWords];
 };
 
 // Bits of the first n genes (n <= 64) in which a differs from b, or (againstZero) that
@@ -189,10 +190,13 @@ inline uint64_t DifferenceWord(const Gene* a, const Gene* b, int32_t n) {
   return word;
 }
 
-// Bits of the genes in which a differs from b, or (b null) that are not 0.
-template <typename Gene>
+// Bits of the genes in which a differs from b, or (b null) that are not 0. With `words`
+// below kGeneMaskWords, only the first words are written (for rows of at most 64 * words
+// genes); the helpers below then visit only those.
+template <typename Gene, int32_t words = kGeneMaskWords>
 inline void GenesNotEqual(const Gene* a, const Gene* b, int32_t count, GeneMask& mask) {
-  for (int32_t w = 0; w < static_cast<int32_t>(std::size(mask.word)); ++w) {
+  static_assert(words >= 1 && words <= kGeneMaskWords);
+  for (int32_t w = 0; w < words; ++w) {
     const int32_t first = w * 64;
     const int32_t n = std::clamp(count - first, 0, 64);
     if (n == 0) {
@@ -206,9 +210,9 @@ inline void GenesNotEqual(const Gene* a, const Gene* b, int32_t count, GeneMask&
 }
 
 // Calls visit(j) for every bit j of the mask, in ascending order.
-template <typename Visit>
+template <int32_t words = kGeneMaskWords, typename Visit>
 inline void ForEachGene(const GeneMask& mask, Visit visit) {
-  for (int32_t w = 0; w < static_cast<int32_t>(std::size(mask.word)); ++w) {
+  for (int32_t w = 0; w < words; ++w) {
     for (uint64_t bits = mask.word[w]; bits != 0; bits &= bits - 1)
       visit(w * 64 + std::countr_zero(bits));
   }
@@ -216,9 +220,8 @@ inline void ForEachGene(const GeneMask& mask, Visit visit) {
 
 // Calls visit(j) for the bits j of the mask, in descending order when `backward`, for as
 // long as it returns true.
-template <typename Visit>
+template <int32_t words = kGeneMaskWords, typename Visit>
 inline void WalkGenes(const GeneMask& mask, bool backward, Visit visit) {
-  const int32_t words = static_cast<int32_t>(std::size(mask.word));
   for (int32_t n = 0; n < words; ++n) {
     const int32_t w = backward ? words - 1 - n : n;
     for (uint64_t bits = mask.word[w]; bits != 0;) {
