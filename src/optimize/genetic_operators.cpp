@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <utility>
 
 #include "optimize/search_steps.h"
@@ -123,61 +124,75 @@ int64_t SwapMask(int32_t draw) {
 constexpr int64_t kNoLengths[kMaxGenes] = {};
 
 // The running fitness sums of the population, for the roulette: when they never fall,
-// the first k with x <= sum[k] is the number of sums below x. That number is counted in
-// three steps without a branch that depends on the data: the groups of kGroup sums
-// whose last sum is below x, then the blocks of kBlock sums of the next group, then the
-// sums of the next block. The count of a step may read one value past its range: the
-// next range's first value, never below x, or a closing infinity.
+// the first k with x <= sum[k] is the number of sums below x. The shares x the roulette
+// draws are single-precision numbers, and a double is below a single-precision x exactly
+// when the largest single-precision number not above it is: so the count is taken on
+// the sums rounded down to single precision, four at a time, in two steps without a
+// branch that depends on the data. First the groups of 16 sums whose last sum is below
+// x, then the sums of the next group below x. Past the last sum stand infinities, which
+// no x exceeds.
 struct RunningSums {
-  static constexpr int32_t kBlock = 8;
-  static constexpr int32_t kGroup = 40;
-  static constexpr int32_t kBlocks = kPopulationSize / kBlock;
-  static constexpr int32_t kGroups = kPopulationSize / kGroup;
-  static constexpr int32_t kBlocksPerGroup = kGroup / kBlock;
-  static_assert(kPopulationSize % kGroup == 0 && kGroup % kBlock == 0 && kBlock % 2 == 0);
+  static constexpr int32_t kGroup = 16;
+  static constexpr int32_t kGroups = (kPopulationSize + kGroup - 1) / kGroup;
+  static constexpr int32_t kPadded = kGroups * kGroup;
+  static constexpr int32_t kGroupSlots = (kGroups + 3) & ~3;
+  static_assert(kGroups < kGroupSlots);  // a group's last sum is below x in fewer than all
   double sum[kPopulationSize];
-  double blockLast[kBlocks + 2];  // the last sum of each block, then infinities
-  double groupLast[kGroups + 1];  // the last sum of each group, then infinities
+  alignas(16) float down[kPadded];           // each sum rounded down, then infinities
+  alignas(16) float groupLast[kGroupSlots];  // the last of each group's, then infinities
 
+  // For sums from 0 up (the roulette rounds only such).
   void Finish() {
-    for (int32_t b = 0; b < kBlocks; ++b)
-      blockLast[b] = sum[b * kBlock + kBlock - 1];
-    blockLast[kBlocks] = blockLast[kBlocks + 1] = kInfinity;
-    for (int32_t g = 0; g < kGroups; ++g)
-      groupLast[g] = sum[g * kGroup + kGroup - 1];
-    groupLast[kGroups] = kInfinity;
-  }
-  int32_t FirstReaching(double x) const {
-    const int32_t group = CountBelow(groupLast, Even(kGroups + 1), x);
-    if (group == kGroups) return kPopulationSize;
-    const int32_t block = group * kBlocksPerGroup +
-                          CountBelow(blockLast + group * kBlocksPerGroup, Even(kBlocksPerGroup), x);
-    return block * kBlock + CountBelow(sum + block * kBlock, kBlock, x);
-  }
-  static constexpr int32_t Even(int32_t count) { return (count + 1) & ~1; }
-  // How many of values[0..count-1] (count even) are below x.
-  static int32_t CountBelow(const double* values, int32_t count, double x) {
-    int32_t below = 0;
+    int32_t i = 0;
 #if defined(__SSE2__)
-    // A true comparison is all ones, -1 in each 64-bit lane: subtracting counts it.
-    const __m128d bound = _mm_set1_pd(x);
-    __m128i counts = _mm_setzero_si128();
-    for (int32_t i = 0; i < count; i += 2) {
-      const __m128d less = _mm_cmplt_pd(_mm_loadu_pd(values + i), bound);
-      counts = _mm_sub_epi64(counts, _mm_castpd_si128(less));
+    for (; i + 2 <= kPopulationSize; i += 2) {
+      const __m128d exact = _mm_loadu_pd(sum + i);
+      const __m128 nearest = _mm_cvtpd_ps(exact);
+      // Where rounding went up, the next single-precision number below: its bits less one.
+      const __m128d above = _mm_cmpgt_pd(_mm_cvtps_pd(nearest), exact);
+      const __m128i step = _mm_shuffle_epi32(_mm_castpd_si128(above), 0x08);
+      const __m128i bits = _mm_add_epi32(_mm_castps_si128(nearest), step);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(down + i), bits);
     }
-    below = _mm_cvtsi128_si32(counts) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(counts, counts));
+#endif
+    for (; i < kPopulationSize; ++i)
+      down[i] = RoundedDown(sum[i]);
+    for (i = kPopulationSize; i < kPadded; ++i)
+      down[i] = std::numeric_limits<float>::infinity();
+    for (int32_t g = 0; g < kGroupSlots; ++g)
+      groupLast[g] =
+          g < kGroups ? down[g * kGroup + kGroup - 1] : std::numeric_limits<float>::infinity();
+  }
+  static float RoundedDown(double value) {
+    const float nearest = static_cast<float>(value);
+    return static_cast<double>(nearest) > value
+               ? std::nextafter(nearest, -std::numeric_limits<float>::infinity())
+               : nearest;
+  }
+  int32_t FirstReaching(float x) const {
+    const int32_t group = CountBelow(groupLast, kGroupSlots, x);
+    return group * kGroup + CountBelow(down + group * kGroup, kGroup, x);
+  }
+  // How many of values[0..count-1] (count a multiple of 4, values aligned) are below x.
+  static int32_t CountBelow(const float* values, int32_t count, float x) {
+#if defined(__SSE2__)
+    const __m128 bound = _mm_set1_ps(x);
+    __m128i counts = _mm_setzero_si128();
+    for (int32_t i = 0; i < count; i += 4) {
+      const __m128 less = _mm_cmplt_ps(_mm_load_ps(values + i), bound);
+      counts = _mm_sub_epi32(counts, _mm_castps_si128(less));
+    }
+    counts = _mm_add_epi32(counts, _mm_shuffle_epi32(counts, 0x4E));
+    counts = _mm_add_epi32(counts, _mm_shuffle_epi32(counts, 0xB1));
+    return _mm_cvtsi128_si32(counts);
 #else
+    int32_t below = 0;
     for (int32_t i = 0; i < count; ++i)
       below += static_cast<int32_t>(values[i] < x);
-#endif
     return below;
+#endif
   }
 };
-static_assert(RunningSums::Even(RunningSums::kGroups + 1) <= RunningSums::kGroups + 1 &&
-              RunningSums::kBlocks - RunningSums::kBlocksPerGroup +
-                      RunningSums::Even(RunningSums::kBlocksPerGroup) <=
-                  RunningSums::kBlocks + 2);
 
 // Row and parent draws: nearest(200 * draw / 32768). Only 0 to 199 are rows; a draw of 200
 // (or one from a value outside 0..32767) is rejected.
@@ -281,36 +296,48 @@ void SelectInto(GenerationState<Gene>& state, bool useEvaluatedLengths) {
     total += fitness[i];
     running.sum[i] = total;
   }
-  running.Finish();
+  if (ascending) running.Finish();
+  // First every slot's individual, then the rows: the choices read nothing the copies write.
+  int32_t chosen[kPopulationSize];
   for (int32_t i = 0; i < kPopulationSize; ++i) {
-    const double x = static_cast<double>(static_cast<float>(
-        ws.search.RandomTable[generation + kSelectionDraws + i] * total / 32768.0));
+    const float share = static_cast<float>(ws.search.RandomTable[generation + kSelectionDraws + i] *
+                                           total / 32768.0);
+    const double x = static_cast<double>(share);
     int32_t k = kPopulationSize;
     if (std::isnan(x)) {
       k = kPopulationSize;
     } else if (ascending) {
-      k = running.FirstReaching(x);
+      k = running.FirstReaching(share);
     } else {
       k = 0;
       while (k < kPopulationSize && !(x <= running.sum[k]))
         ++k;
     }
+    chosen[i] = k;
+  }
+  const GeneTable& genes = state.genes;
+  const PopulationRows<Gene> from = state.from;
+  const PopulationRows<Gene> to = state.to;
+  const double* __restrict const evaluatedLength = state.fromResults.length;
+  const int64_t* __restrict const evaluatedUnits = state.fromResults.units;
+  const bool wholeLengths = useEvaluatedLengths && genes.whole;
+  for (int32_t i = 0; i < kPopulationSize; ++i) {
+    const int32_t k = chosen[i];
     if (k == kPopulationSize) {
-      std::memset(state.to[i], 0, bytes);
-      state.length[i] = state.genes.whole ? 0 : kLengthNotWhole;
-      state.units[i] = state.genes.wholeFitness ? 0 : kUnitsUnknown;
+      std::memset(to[i], 0, bytes);
+      state.length[i] = genes.whole ? 0 : kLengthNotWhole;
+      state.units[i] = genes.wholeFitness ? 0 : kUnitsUnknown;
       state.origin[i] = -1;
       continue;
     }
-    CopyRow(state.to, state.to[i], state.from[k], state.genes.count);
+    CopyRow(to, to[i], from[k], genes.count);
     state.origin[i] = k;
-    state.length[i] = kLengthUnknown;
-    state.units[i] = useEvaluatedLengths ? state.fromResults.units[k] : kUnitsUnknown;
-    const double evaluated = state.fromResults.length[k];
-    if (useEvaluatedLengths && state.genes.whole && evaluated >= 0.0 &&
-        evaluated < static_cast<double>(kExactFloatIntegers)) {
-      state.length[i] = static_cast<int64_t>(evaluated);
-    }
+    state.units[i] = useEvaluatedLengths ? evaluatedUnits[k] : kUnitsUnknown;
+    const double evaluated = evaluatedLength[k];
+    state.length[i] =
+        wholeLengths && evaluated >= 0.0 && evaluated < static_cast<double>(kExactFloatIntegers)
+            ? static_cast<int64_t>(evaluated)
+            : kLengthUnknown;
   }
 }
 

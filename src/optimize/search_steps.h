@@ -256,9 +256,10 @@ inline void CopyGenes(To* to, const From* from, int32_t count) {
 template <typename Gene>
 inline void CopyRow(const PopulationRows<Gene>& rows, Gene* to, const Gene* from, int32_t count) {
 #if defined(__SSE2__)
-  if (rows.scan > 0) {
+  const int32_t scan = rows.scan;
+  if (scan > 0) {
     constexpr int32_t kLanes = 16 / sizeof(Gene);
-    for (int32_t j = 0; j + kLanes <= rows.scan; j += kLanes) {
+    for (int32_t j = 0; j + kLanes <= scan; j += kLanes) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(to + j),
                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + j)));
     }
