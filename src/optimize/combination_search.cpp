@@ -20,6 +20,15 @@
 #include "workspace/workspace.h"
 
 namespace sawline {
+
+// What the evaluation of rests reads: the searched grade's variable-length list, and
+// SearchLength. Unless fixedOnly is 1 the rest rows of every individual of `results` are
+// cleared.
+struct RestContext {
+  OrderView orders;
+  double length;
+};
+
 namespace {
 
 constexpr int32_t kUnlimitedOpenCount = 1000;  // open pieces of an order without quantity
@@ -52,14 +61,6 @@ void FillIndividual(int32_t* genes, const GeneTable& table, int32_t block, int32
   }
 }
 
-// What the evaluation of rests reads: the searched grade's variable-length list, and
-// SearchLength. Unless fixedOnly is 1 the rest rows of every individual of `results` are
-// cleared.
-struct RestContext {
-  OrderView orders;
-  double length;
-};
-
 double RestValue(double used, const RestContext& rest, FillRow* rows, int32_t& rowCount);
 
 // Individual `individual` becomes the best. Results without rest rows (fillRows null, the
@@ -86,8 +87,17 @@ void TakeAsBest(PopulationRows<Gene> rows, const ResultRows& results, int32_t in
 template <typename Gene>
 void BreakTies(PopulationRows<Gene> rows, const ResultRows& results, int32_t from, int32_t to,
                int32_t fixedOnly, int32_t geneCount, const RestContext* rest = nullptr) {
-  for (int32_t i = from; i < to; ++i) {
-    if (!(results.fitness[i] == ws.search.BestFitness)) continue;
+  // The ties are listed first, without a branch: in a population of many equal rows they
+  // are many, in an early one few.
+  int32_t ties[kPopulationSize];
+  int32_t tieCount = 0;
+  const double best = ws.search.BestFitness;
+  for (int32_t i = std::max(from, 0); i < std::min(to, kPopulationSize); ++i) {
+    ties[tieCount] = i;
+    tieCount += static_cast<int32_t>(results.fitness[i] == best);
+  }
+  for (int32_t t = 0; t < tieCount; ++t) {
+    const int32_t i = ties[t];
     const Gene* genes = rows[i];
     int32_t j = 0;
     while (j < geneCount && genes[j] == ws.search.BestGenes[j])
@@ -104,11 +114,19 @@ void KeepBestOf(PopulationRows<Gene> rows, const ResultRows& results, int32_t fi
                 const RestContext* rest = nullptr) {
   const int32_t genes = UsableGeneCount();
   const int32_t count = std::clamp(n, 0, kPopulationSize);
+  // Of the individuals better than the best, each better than those before it becomes
+  // the best in turn: the last of them is the first with the greatest fitness.
+  int32_t better = -1;
+  double best = ws.search.BestFitness;
   for (int32_t i = 0; i < count; ++i) {
-    if (results.fitness[i] > ws.search.BestFitness) {
-      TakeAsBest(rows, results, i, fixedOnly, genes, rest);
-      ws.search.BestFitness = results.fitness[i];
-    }
+    const double fitness = results.fitness[i];
+    const bool above = fitness > best;
+    best = above ? fitness : best;
+    better = above ? i : better;
+  }
+  if (better >= 0) {
+    TakeAsBest(rows, results, better, fixedOnly, genes, rest);
+    ws.search.BestFitness = best;
   }
   BreakTies(rows, results, 0, count, fixedOnly, genes, rest);
 }
@@ -330,13 +348,16 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
   ResultRows currentResults = CurrentResults();
   ResultRows nextResults = NextResults();
   const bool lean = LeanResultsHold(table, currentResults);
+  RestContext rest;
+  rest.length = static_cast<double>(ws.search.SearchLength);
+  if (fixedOnly != 1) LoadOrders(ws.search.SearchGrade, rest.orders);
   if (lean) {
     BeginRestValues();
     currentResults.fillRows = nextResults.fillRows = nullptr;
   }
   ws.search.Generation = 0;
   for (;;) {
-    AdvanceGeneration(fixedOnly, current, next, &table, currentResults, nextResults);
+    AdvanceGeneration(fixedOnly, current, next, &table, currentResults, nextResults, &rest);
     std::swap(current, next);
     std::swap(currentResults, nextResults);
     const double elapsed = static_cast<double>(platform::ClockMilliseconds() - start) / 1000.0;
@@ -597,7 +618,7 @@ void KeepBest(int32_t fixedOnly, int32_t n) {
 
 void RunGeneration(int32_t fixedOnly) {
   AdvanceGeneration(fixedOnly, TableRows(ws.search.Population), TableRows(ws.search.NextPopulation),
-                    nullptr, CurrentResults(), NextResults());
+                    nullptr, CurrentResults(), NextResults(), nullptr);
   const int32_t genes = UsableGeneCount();
   for (int32_t i = 0; i < kPopulationSize; ++i)
     CopyGenes(ws.search.Population[i], ws.search.NextPopulation[i], genes);
@@ -610,7 +631,7 @@ void RunGeneration(int32_t fixedOnly) {
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
                        const GeneTable* genes, const ResultRows& fromResults,
-                       const ResultRows& toResults) {
+                       const ResultRows& toResults, const RestContext* searchRest) {
   GeneTable loaded;
   if (genes == nullptr) LoadGeneTable(loaded);
   GenerationState<Gene> state(genes != nullptr ? *genes : loaded);
@@ -620,7 +641,10 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   state.planned = genes != nullptr;
   // Selection writes every row of `to` (a copy or zeros), which also clears it.
   SelectInto(state, true);
-  state.known = EveryRowKnown(state);
+  // Lean results come with every row's length and units known, and keep them so: the
+  // selection copies them, the operators keep them and the lean evaluation writes them.
+  const bool lean = toResults.fillRows == nullptr;
+  state.known = lean || EveryRowKnown(state);
   CrossOver(state);
   Mutate(state);
 
@@ -637,7 +661,6 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
   }
   // Lean results (the search's own loop on rows of known lengths and units) keep no rest
   // rows: a rest's value depends on the row's length alone.
-  const bool lean = toResults.fillRows == nullptr;
   for (int32_t c = 0; c < copyCount; ++c) {
     const int32_t i = copies[c];
     const int32_t k = state.origin[i];
@@ -657,9 +680,12 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
       }
     }
   }
-  RestContext rest{};
-  if (fixedOnly != 1) LoadOrders(ws.search.SearchGrade, rest.orders);
-  rest.length = static_cast<double>(ws.search.SearchLength);
+  RestContext loadedRest;
+  if (searchRest == nullptr) {
+    if (fixedOnly != 1) LoadOrders(ws.search.SearchGrade, loadedRest.orders);
+    loadedRest.length = static_cast<double>(ws.search.SearchLength);
+  }
+  const RestContext& rest = searchRest != nullptr ? *searchRest : loadedRest;
   const int32_t scan = to.ScanCount(state.genes.count);
   if (lean) {
     for (int32_t c = 0; c < changedCount; ++c) {
@@ -691,11 +717,14 @@ void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationR
 }
 
 template void AdvanceGeneration(int32_t, PopulationRows<int32_t>, PopulationRows<int32_t>,
-                                const GeneTable*, const ResultRows&, const ResultRows&);
+                                const GeneTable*, const ResultRows&, const ResultRows&,
+                                const RestContext*);
 template void AdvanceGeneration(int32_t, PopulationRows<int16_t>, PopulationRows<int16_t>,
-                                const GeneTable*, const ResultRows&, const ResultRows&);
+                                const GeneTable*, const ResultRows&, const ResultRows&,
+                                const RestContext*);
 template void AdvanceGeneration(int32_t, PopulationRows<int8_t>, PopulationRows<int8_t>,
-                                const GeneTable*, const ResultRows&, const ResultRows&);
+                                const GeneTable*, const ResultRows&, const ResultRows&,
+                                const RestContext*);
 
 // Each greedy combination takes as many pieces of its starting entry as fit (within
 // the limit), then as many of each shorter entry in turn as fit into what is left.

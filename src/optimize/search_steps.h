@@ -438,11 +438,13 @@ inline float GiveUpUntilFits(Gene* row, const GeneTable& genes, int32_t from, in
 // The same generation as RunGeneration from the rows `from`, which `fromResults`
 // describe, into the rows `to`, which then hold the population that `toResults`
 // describe; nothing is copied back. Inside a search's own loop `genes` is the search's
-// gene table, loaded once; null loads it afresh.
+// gene table and `rest` what its evaluation of rests reads, both loaded once; null loads
+// them afresh.
+struct RestContext;
 template <typename Gene>
 void AdvanceGeneration(int32_t fixedOnly, PopulationRows<Gene> from, PopulationRows<Gene> to,
                        const GeneTable* genes, const ResultRows& fromResults,
-                       const ResultRows& toResults);
+                       const ResultRows& toResults, const RestContext* rest);
 
 // Tells the observer that ObserveSearches registered, if any, what the current search
 // chose (see search_probe.cpp).
