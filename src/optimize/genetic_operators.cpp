@@ -359,25 +359,34 @@ bool EveryRowKnown(GenerationState<Gene>& state) {
 // The repair of a row of known whole length `length` and fitness units (see Repair):
 // every subtraction is exact then, so it is made in whole numbers. The limit is a
 // number (not NaN).
+// A row mostly fits again after a piece or two of the first genes it walks, so the genes
+// present are found 64 at a time, in the order of the walk.
 template <typename Gene, int32_t words>
-int64_t RepairKnownRow(Gene* row, int64_t length, int64_t wholeLimit, bool backward,
-                       const GeneTable& genes, int32_t scan, int64_t& units, bool& changed) {
-  GeneMask present;
-  GenesNotEqual<Gene, words>(row, nullptr, scan, present);
-  WalkGenes<words>(present, backward, [&](int32_t j) {
-    const int64_t piece = genes.wholeLengthWithKerf[j];
-    int32_t given = 0;
-    int32_t left = row[j];
-    while (length > wholeLimit && left >= 1) {
-      --left;
-      ++given;
-      length -= piece;
+inline int64_t RepairKnownRow(Gene* row, int64_t length, int64_t wholeLimit, bool backward,
+                              const GeneTable& genes, int32_t scan, int64_t& units, bool& changed) {
+  for (int32_t n = 0; n < words && length > wholeLimit; ++n) {
+    const int32_t w = backward ? words - 1 - n : n;
+    const int32_t first = 64 * w;
+    const int32_t count = std::clamp(scan - first, 0, 64);
+    if (count == 0) continue;
+    for (uint64_t bits = DifferenceWord<true>(row + first, row, count); bits != 0;) {
+      const int32_t bit = backward ? 63 - std::countl_zero(bits) : std::countr_zero(bits);
+      bits &= ~(uint64_t{1} << bit);
+      const int32_t j = first + bit;
+      const int64_t piece = genes.wholeLengthWithKerf[j];
+      int32_t given = 0;
+      int32_t left = row[j];
+      while (length > wholeLimit && left >= 1) {
+        --left;
+        ++given;
+        length -= piece;
+      }
+      row[j] = static_cast<Gene>(left);
+      units -= given * genes.fitnessUnits[j];
+      changed |= given != 0;
+      if (length <= wholeLimit) return length;
     }
-    row[j] = static_cast<Gene>(left);
-    units -= given * genes.fitnessUnits[j];
-    changed |= given != 0;
-    return length > wholeLimit;
-  });
+  }
   return length;
 }
 

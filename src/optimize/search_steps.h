@@ -259,10 +259,16 @@ inline void CopyRow(const PopulationRows<Gene>& rows, Gene* to, const Gene* from
   const int32_t scan = rows.scan;
   if (scan > 0) {
     constexpr int32_t kLanes = 16 / sizeof(Gene);
-    for (int32_t j = 0; j + kLanes <= scan; j += kLanes) {
+    const auto copy = [&](int32_t j) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(to + j),
                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + j)));
+    };
+    int32_t j = 0;
+    for (; j + 2 * kLanes <= scan; j += 2 * kLanes) {
+      copy(j);
+      copy(j + kLanes);
     }
+    if (j + kLanes <= scan) copy(j);
     return;
   }
 #endif
