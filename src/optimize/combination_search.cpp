@@ -344,7 +344,7 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
   }
   GeneTable table;
   LoadGeneTable(table);
-  PlanGenerationDraws();
+  PlanGenerationDraws(current.stride);
   ResultRows currentResults = CurrentResults();
   ResultRows nextResults = NextResults();
   const bool lean = LeanResultsHold(table, currentResults);

@@ -225,10 +225,11 @@ MutationDraw DrawMutation(int32_t first, int32_t n) {
     if (IsRow(row) && static_cast<uint32_t>(k) < static_cast<uint32_t>(n)) {
       const int32_t count =
           ScaledDraw(std::max(0, ws.search.GeneLimit[k]), draws[kMutationCountDraws + first + t]);
-      return {count, static_cast<int16_t>(row), static_cast<int16_t>(k)};
+      return {count, static_cast<int16_t>(row), static_cast<int16_t>(k),
+              row * ws.search.MutationStride + k};
     }
   }
-  return {0, -1, 0};
+  return {0, -1, 0, 0};
 }
 
 // The planned mutation whose draws start at `first`, worked out a few ahead when it is
@@ -390,6 +391,45 @@ inline int64_t RepairKnownRow(Gene* row, int64_t length, int64_t wholeLimit, boo
   return length;
 }
 
+#if defined(__SSE2__)
+// The exchange of a pair of compact rows of `scan` genes (a whole number of vectors):
+// where the swap byte of a gene is set the two rows trade it, a vector at a time, and
+// changed(j) is called for each gene j that changed. True when any did.
+template <typename Gene, typename Changed>
+bool ExchangeRows(Gene* a, Gene* b, int32_t scan, const uint8_t* swapBytes, Changed changed) {
+  constexpr int32_t kLanes = 16 / sizeof(Gene);
+  const __m128i zero = _mm_setzero_si128();
+  uint32_t any = 0;
+  for (int32_t j = 0; j < scan; j += kLanes) {
+    __m128i swap;
+    if constexpr (sizeof(Gene) == 1) {
+      swap = _mm_loadu_si128(reinterpret_cast<const __m128i*>(swapBytes + j));
+    } else {
+      const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(swapBytes + j));
+      swap = _mm_unpacklo_epi8(bytes, bytes);
+    }
+    __m128i* const rowA = reinterpret_cast<__m128i*>(a + j);
+    __m128i* const rowB = reinterpret_cast<__m128i*>(b + j);
+    const __m128i geneA = _mm_loadu_si128(rowA);
+    const __m128i geneB = _mm_loadu_si128(rowB);
+    const __m128i traded = _mm_and_si128(_mm_xor_si128(geneA, geneB), swap);
+    _mm_storeu_si128(rowA, _mm_xor_si128(geneA, traded));
+    _mm_storeu_si128(rowB, _mm_xor_si128(geneB, traded));
+    uint32_t bits = 0;
+    if constexpr (sizeof(Gene) == 1) {
+      bits = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(traded, zero))) & 0xFFFFu;
+    } else {
+      const __m128i same = _mm_cmpeq_epi16(traded, zero);
+      bits = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(same, same))) & 0xFFu;
+    }
+    any |= bits;
+    for (; bits != 0; bits &= bits - 1)
+      changed(j + std::countr_zero(bits));
+  }
+  return any != 0;
+}
+#endif
+
 // The crossover on rows of known lengths and units (EveryRowKnown), with the planned
 // draws: the same exchanges and repairs, on those numbers alone; the gene masks have
 // `words` words, as many as the rows' scan needs.
@@ -407,22 +447,36 @@ void CrossOverKnownRows(GenerationState<Gene>& state, int32_t generation) {
     const int32_t b = parents.b;
     Gene* rowA = state.to[a];
     Gene* rowB = state.to[b];
-    GeneMask exchange;
-    GenesNotEqual<Gene, words>(rowA, rowB, scan, exchange);
-    bool changed = false;
     const int32_t swapDraws = generation + kSwapDraws + p;
-    for (int32_t w = 0; w < words; ++w) {
-      exchange.word[w] &= SwapBitsAt(swapDraws + 64 * w);
-      changed |= exchange.word[w] != 0;
-    }
     int64_t moved = 0;
     int64_t movedUnits = 0;
-    ForEachGene<words>(exchange, [&](int32_t j) {
-      const int64_t difference = int64_t{rowB[j]} - rowA[j];
-      std::swap(rowA[j], rowB[j]);
+    // After the exchange row a holds what row b held, so a - b is what row a gained.
+    const auto count = [&](int32_t j) {
+      const int64_t difference = int64_t{rowA[j]} - rowB[j];
       moved += difference * genes.wholeLengthWithKerf[j];
       movedUnits += difference * genes.fitnessUnits[j];
-    });
+    };
+    bool changed = false;
+#if defined(__SSE2__)
+    if constexpr (sizeof(Gene) <= 2) {
+      if (state.to.scan > 0) {
+        changed = ExchangeRows(rowA, rowB, scan, ws.search.SwapBytes + swapDraws, count);
+      }
+    }
+    if (sizeof(Gene) > 2 || state.to.scan == 0)
+#endif
+    {
+      GeneMask exchange;
+      GenesNotEqual<Gene, words>(rowA, rowB, scan, exchange);
+      for (int32_t w = 0; w < words; ++w) {
+        exchange.word[w] &= SwapBitsAt(swapDraws + 64 * w);
+        changed |= exchange.word[w] != 0;
+      }
+      ForEachGene<words>(exchange, [&](int32_t j) {
+        std::swap(rowA[j], rowB[j]);
+        count(j);
+      });
+    }
     int64_t lengthA = state.length[a] + moved;
     int64_t lengthB = state.length[b] - moved;
     int64_t unitsA = state.units[a] + movedUnits;
@@ -540,7 +594,6 @@ void MutateKnownRows(GenerationState<Gene>& state, int32_t generation, int32_t b
   const GeneTable& genes = state.genes;
   const int32_t n = genes.count;
   Gene* __restrict const rows = state.to.genes;
-  const ptrdiff_t stride = state.to.stride;
   int64_t* __restrict const length = state.length;
   int64_t* __restrict const units = state.units;
   int32_t* __restrict const origin = state.origin;
@@ -558,7 +611,7 @@ void MutateKnownRows(GenerationState<Gene>& state, int32_t generation, int32_t b
       if (drawn.row < 0) return;
       const int32_t row = drawn.row;
       const int32_t k = drawn.gene;
-      Gene& gene = rows[row * stride + k];
+      Gene& gene = rows[drawn.at];
       const int64_t delta = int64_t{drawn.count} - gene;
       const int64_t lengthAfter = length[row] + delta * pieces[k];
       const bool fits = lengthAfter <= wholeLimit;
@@ -618,7 +671,8 @@ void Mutate(GenerationState<Gene>& state) {
   }
 }
 
-void PlanGenerationDraws() {
+void PlanGenerationDraws(int32_t stride) {
+  ws.search.MutationStride = stride;
   for (int32_t first = 0; first < static_cast<int32_t>(std::size(ws.search.ParentPairs)); ++first)
     ws.search.ParentPairs[first] = DrawParents(first);
   std::fill(std::begin(ws.search.SwapBits), std::end(ws.search.SwapBits), uint64_t{0});
@@ -626,6 +680,10 @@ void PlanGenerationDraws() {
     ws.search.SwapBits[i >> 6] |= static_cast<uint64_t>(SwapMask(ws.search.RandomTable[i]) & 1)
                                   << (i & 63);
   }
+  for (int32_t i = 0; i < kRandomTableSize; ++i)
+    ws.search.SwapBytes[i] = static_cast<uint8_t>(SwapMask(ws.search.RandomTable[i]) & 0xFF);
+  std::fill(std::begin(ws.search.SwapBytes) + kRandomTableSize, std::end(ws.search.SwapBytes),
+            uint8_t{0});
   ws.search.MutationDrawsReady = 0;
 }
 

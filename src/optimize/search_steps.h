@@ -400,9 +400,10 @@ struct GenerationState {
   bool known;
 };
 
-// Works out ParentPairs and SwapBits from RandomTable, and starts MutationDraws afresh;
-// the search's loop calls it once, after the gene limits are set.
-void PlanGenerationDraws();
+// Works out ParentPairs and SwapBits from RandomTable, and starts MutationDraws afresh
+// for rows of `stride` genes; the search's loop calls it once, after the gene limits are
+// set.
+void PlanGenerationDraws(int32_t stride);
 
 inline constexpr int64_t kLengthNotWhole = -1;
 inline constexpr int64_t kLengthUnknown = -2;

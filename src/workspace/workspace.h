@@ -74,6 +74,7 @@ struct MutationDraw {
   int32_t count;
   int16_t row;
   int16_t gene;
+  int32_t at;  // the gene's place in rows of MutationStride genes: row * stride + gene
 };
 
 // The parents of one crossover pair; a = -1: no attempt drew two different rows.
@@ -256,8 +257,10 @@ struct Search {
   // the crossover's swap draws as bits (bit i: draw i rounds to 1).
   MutationDraw MutationDraws[kMaxGenerations + 3 * kMaxGenerationMutations];
   int32_t MutationDrawsReady;  // entries worked out so far in this search
+  int32_t MutationStride;      // genes from one row to the next in the search's loop
   ParentPair ParentPairs[kMaxGenerations + 2 * kGenerationPairs];
   uint64_t SwapBits[kRandomTableSize / 64 + 2];
+  uint8_t SwapBytes[kRandomTableSize + 16];  // the same as bytes: 0xFF where the bit is set
   // What the rest after the pieces of each whole length adds to a fitness, remembered for
   // searches of one length under one fill memo epoch; kRestValueUnknown bits: not yet
   // worked out.
