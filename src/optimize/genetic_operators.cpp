@@ -399,7 +399,14 @@ template <typename Gene, typename Changed>
 bool ExchangeRows(Gene* a, Gene* b, int32_t scan, const uint8_t* swapBytes, Changed changed) {
   constexpr int32_t kLanes = 16 / sizeof(Gene);
   const __m128i zero = _mm_setzero_si128();
-  uint32_t any = 0;
+  uint64_t traded64 = 0;  // the genes that changed, of the 64 from `first`
+  int32_t first = 0;
+  bool any = false;
+  const auto visit = [&] {
+    any |= traded64 != 0;
+    for (; traded64 != 0; traded64 &= traded64 - 1)
+      changed(first + std::countr_zero(traded64));
+  };
   for (int32_t j = 0; j < scan; j += kLanes) {
     __m128i swap;
     if constexpr (sizeof(Gene) == 1) {
@@ -422,11 +429,14 @@ bool ExchangeRows(Gene* a, Gene* b, int32_t scan, const uint8_t* swapBytes, Chan
       const __m128i same = _mm_cmpeq_epi16(traded, zero);
       bits = ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(same, same))) & 0xFFu;
     }
-    any |= bits;
-    for (; bits != 0; bits &= bits - 1)
-      changed(j + std::countr_zero(bits));
+    if (j - first == 64) {
+      visit();
+      first = j;
+    }
+    traded64 |= static_cast<uint64_t>(bits) << (j - first);
   }
-  return any != 0;
+  visit();
+  return any;
 }
 #endif
 
