@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "interface/block_layout.h"
 #include "reference/search_harness.h"
@@ -105,6 +107,46 @@ TEST(SearchEquivalence, SearchesInSequenceMatchTheReference) {
     Reference().search(step.length, 0, 99u, expected);
     Current().search(step.length, 0, 99u, actual);
     ExpectSameOutcome(expected, actual);
+  }
+}
+
+// Weights decide whether a row's fitness can be kept in whole units: powers of two and
+// ordinary weights can, a mix of tiny and huge ones cannot (the units would not stay
+// below 2^53), zeros add nothing, negative ones let the fitness fall below 0, and values
+// that are not numbers spoil every sum. Each must give the reference's answers.
+TEST(SearchEquivalence, WeightsOfEveryKindMatchTheReference) {
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  struct WeightCase {
+    const char* name;
+    std::vector<float> weights;
+  };
+  const WeightCase cases[] = {
+      {"powers of two", {1.0f, 0.5f, 0.25f, 2.0f}},
+      {"ordinary", {0.1f, 0.7f, 1.3f}},
+      {"tiny and huge", {1e-7f, 3.0e9f}},
+      {"largest", {3.4e38f, 1.0f}},
+      {"subnormal", {1e-40f, 1.0f}},
+      {"zeros", {0.0f, 1.0f, 0.0f}},
+      {"negative", {-1.0f, 0.9f}},
+      {"infinite", {kInf, 1.0f}},
+      {"not a number", {std::numeric_limits<float>::quiet_NaN(), 1.0f}},
+  };
+  for (const WeightCase& c : cases) {
+    for (const int32_t memoOff : {0, 1}) {
+      for (const float length : {6000.0f, 2500.25f}) {
+        SCOPED_TRACE(testing::Message()
+                     << c.name << ", memoOff " << memoOff << ", length " << length);
+        SearchOutcome expected{};
+        SearchOutcome actual{};
+        for (const Build* build : {&Reference(), &Current()}) {
+          build->loadHeavyBook(60, memoOff);
+          build->setFixedWeights(c.weights.data(), static_cast<int32_t>(c.weights.size()));
+        }
+        Reference().search(length, 0, 4242u, expected);
+        Current().search(length, 0, 4242u, actual);
+        ExpectSameOutcome(expected, actual);
+      }
+    }
   }
 }
 

@@ -110,6 +110,14 @@ void ChangeBook(float kerf, int32_t variableOrder, int32_t maxLength) {
   if (maxLength > 0) ws.orders.VariableMaxLength[kHeavyGrade][variableOrder] = maxLength;
 }
 
+void SetFixedWeights(const float* weights, int32_t count) {
+  if (count <= 0) return;
+  for (int32_t i = 0; i < ws.orders.FixedCount[kHeavyGrade]; ++i) {
+    ws.orders.FixedWeight[kHeavyGrade][i] = weights[i % count];
+    ws.orders.FixedStartWeight[kHeavyGrade][i] = weights[(i + 1) % count];
+  }
+}
+
 void CountSearch(const sawline::SearchObservation& search, void* context) {
   auto& count = *static_cast<SearchCount*>(context);
   ++count.searches;
@@ -146,14 +154,16 @@ void Search(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outco
 
 #if defined(SAWLINE_REFERENCE_BUILD)
 const Build& ReferenceBuild() {
-  static const Build build{"reference",    SetLogPath, Compute,       LoadHeavyBook,
-                           LoadRandomBook, ChangeBook, CountSearches, Search};
+  static const Build build{"reference",     SetLogPath,     Compute,
+                           LoadHeavyBook,   LoadRandomBook, ChangeBook,
+                           SetFixedWeights, CountSearches,  Search};
   return build;
 }
 #else
 const Build& CurrentBuild() {
-  static const Build build{"current",      SetLogPath, Compute,       LoadHeavyBook,
-                           LoadRandomBook, ChangeBook, CountSearches, Search};
+  static const Build build{"current",       SetLogPath,     Compute,
+                           LoadHeavyBook,   LoadRandomBook, ChangeBook,
+                           SetFixedWeights, CountSearches,  Search};
   return build;
 }
 #endif

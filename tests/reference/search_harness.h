@@ -50,6 +50,9 @@ struct Build {
   // Changes the loaded book in place, as a later call would: the kerf, and the longest
   // piece of one variable-length order of grade 1 (unless maxLength is 0).
   void (*changeBook)(float kerf, int32_t variableOrder, int32_t maxLength);
+  // Gives the fixed-length orders of grade 1 the weights (and start weights) of
+  // `weights`, in turn from the first order on.
+  void (*setFixedWeights)(const float* weights, int32_t count);
   // Counts every search of the later calls into `count` (nullptr stops counting).
   void (*countSearches)(SearchCount* count);
   // One search of `length` on grade 1 of the loaded book, done counts cleared first.
