@@ -39,6 +39,9 @@ void ExpectSameOutcome(const SearchOutcome& expected, const SearchOutcome& actua
   EXPECT_EQ(0, std::memcmp(&expected.bestFitness, &actual.bestFitness, sizeof(double)))
       << expected.bestFitness << " vs " << actual.bestFitness;
   EXPECT_EQ(expected.generations, actual.generations);
+  // The search finds the same best from many a path: the last generation tells the paths
+  // apart.
+  EXPECT_EQ(expected.population, actual.population) << "the last generation";
 }
 
 struct HeavyCase {
@@ -106,6 +109,42 @@ TEST(SearchEquivalence, SearchesInSequenceMatchTheReference) {
     SearchOutcome actual{};
     Reference().search(step.length, 0, 99u, expected);
     Current().search(step.length, 0, 99u, actual);
+    ExpectSameOutcome(expected, actual);
+  }
+}
+
+// What the rests of one segment length add is remembered from search to search; a
+// search of another length, one without rests, one without the fill memos or a change of
+// the variable-length orders in between must neither lose nor spoil it.
+TEST(SearchEquivalence, SearchesOfMixedKindsInSequenceMatchTheReference) {
+  struct Step {
+    float length;
+    int32_t fixedOnly;
+    int32_t memoOff;
+    int32_t maxLength;  // of every variable-length order from this step on; 0 leaves them
+  };
+  const Step steps[] = {
+      {6000.0f, 0, 0, 0}, {6000.0f, 0, 0, 0},    {6000.0f, 1, 0, 0}, {6000.0f, 0, 0, 0},
+      {6000.0f, 0, 1, 0}, {6000.0f, 0, 0, 0},    {4800.0f, 0, 0, 0}, {6000.0f, 0, 0, 0},
+      {6000.5f, 0, 0, 0}, {6000.0f, 0, 1, 0},    {6000.0f, 0, 1, 0}, {6000.0f, 0, 0, 0},
+      {6000.0f, 0, 0, 0}, {6000.0f, 0, 0, 2500}, {6000.0f, 0, 0, 0}, {6000.0f, 0, 0, 1000},
+  };
+  Reference().loadHeavyBook(60, 0);
+  Current().loadHeavyBook(60, 0);
+  uint32_t seed = 500u;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(testing::Message()
+                 << "length " << step.length << ", fixedOnly " << step.fixedOnly << ", memoOff "
+                 << step.memoOff << ", orders up to " << step.maxLength);
+    SearchOutcome expected{};
+    SearchOutcome actual{};
+    for (const Build* build : {&Reference(), &Current()}) {
+      build->setFillMemoOff(step.memoOff);
+      for (int32_t order = 0; order < search_harness::kHeavyVariableOrders; ++order)
+        build->changeBook(4.0f, order, step.maxLength);
+    }
+    Reference().search(step.length, step.fixedOnly, ++seed, expected);
+    Current().search(step.length, step.fixedOnly, seed, actual);
     ExpectSameOutcome(expected, actual);
   }
 }

@@ -118,6 +118,10 @@ void SetFixedWeights(const float* weights, int32_t count) {
   }
 }
 
+void SetFillMemoOff(int32_t memoOff) {
+  ws.search.FillMemoOff = memoOff;
+}
+
 void CountSearch(const sawline::SearchObservation& search, void* context) {
   auto& count = *static_cast<SearchCount*>(context);
   ++count.searches;
@@ -148,22 +152,35 @@ void Search(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outco
   outcome.remainder = ws.search.RemainderLength;
   outcome.bestFitness = ws.search.BestFitness;
   outcome.generations = ws.search.Generation;
+  uint64_t digest = 14695981039346656037u;
+  const auto add = [&digest](const void* bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      digest ^= static_cast<const unsigned char*>(bytes)[i];
+      digest *= 1099511628211u;
+    }
+  };
+  const int32_t genes = std::clamp(ws.search.GeneCount, 0, sawline::kMaxGenes);
+  for (int32_t i = 0; i < sawline::kPopulationSize; ++i) {
+    add(ws.search.Population[i], sizeof(int32_t) * static_cast<size_t>(genes));
+    add(&ws.search.Fitness[i], sizeof(double));
+  }
+  outcome.population = digest;
 }
 
 }  // namespace
 
 #if defined(SAWLINE_REFERENCE_BUILD)
 const Build& ReferenceBuild() {
-  static const Build build{"reference",     SetLogPath,     Compute,
-                           LoadHeavyBook,   LoadRandomBook, ChangeBook,
-                           SetFixedWeights, CountSearches,  Search};
+  static const Build build{"reference",    SetLogPath, Compute,         LoadHeavyBook,
+                           LoadRandomBook, ChangeBook, SetFixedWeights, SetFillMemoOff,
+                           CountSearches,  Search};
   return build;
 }
 #else
 const Build& CurrentBuild() {
-  static const Build build{"current",       SetLogPath,     Compute,
-                           LoadHeavyBook,   LoadRandomBook, ChangeBook,
-                           SetFixedWeights, CountSearches,  Search};
+  static const Build build{"current",      SetLogPath, Compute,         LoadHeavyBook,
+                           LoadRandomBook, ChangeBook, SetFixedWeights, SetFillMemoOff,
+                           CountSearches,  Search};
   return build;
 }
 #endif

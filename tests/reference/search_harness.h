@@ -11,6 +11,7 @@
 namespace search_harness {
 
 inline constexpr int32_t kHeavyGrade = 1;
+inline constexpr int32_t kHeavyVariableOrders = 24;  // the heavy book's variable-length orders
 inline constexpr float kHeavySegmentLength = 6000.0f;
 inline constexpr int32_t kOutcomeEntries = 200;  // fixed-length entries of one grade
 inline constexpr int32_t kOutcomeFills = 10;     // rest rows of one fill
@@ -23,6 +24,9 @@ struct SearchOutcome {
   float remainder;               // RemainderLength
   double bestFitness;
   int32_t generations;  // the last generation's counter
+  // A digest of the last generation's genes and fitness (the individuals the greedy
+  // combinations did not replace), which differs whenever the search took another path.
+  uint64_t population;
 };
 
 // Searches counted while a count is registered (see Build::countSearches).
@@ -53,6 +57,8 @@ struct Build {
   // Gives the fixed-length orders of grade 1 the weights (and start weights) of
   // `weights`, in turn from the first order on.
   void (*setFixedWeights)(const float* weights, int32_t count);
+  // Switches the fill memos off (1) or on (0) for the later searches.
+  void (*setFillMemoOff)(int32_t memoOff);
   // Counts every search of the later calls into `count` (nullptr stops counting).
   void (*countSearches)(SearchCount* count);
   // One search of `length` on grade 1 of the loaded book, done counts cleared first.
