@@ -272,10 +272,10 @@ bool LeanResultsHold(const GeneTable& table, const ResultRows& results) {
   return true;
 }
 
-// RestValues starts empty for the lengths of this search's segment.
-// It is a fill memo too: without the fill memos (FillMemoOff) nothing is remembered. A
-// search of the same length under the same memo epoch (the same grade, variable-length
-// list and kerf) goes on with the values the last one left.
+// RestValues starts empty for the lengths of this search's segment, unless the last
+// search that used it had the same length under the same fill memo epoch (the same grade,
+// variable-length list and kerf): then this one goes on with the values that one left.
+// It is a fill memo too, so without the fill memos (FillMemoOff) nothing is remembered.
 void BeginRestValues() {
   if (ws.search.FillMemoActive != 1) {
     ws.search.RestValuesEnd = 0;

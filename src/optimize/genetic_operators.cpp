@@ -232,8 +232,8 @@ MutationDraw DrawMutation(int32_t first, int32_t n) {
   return {0, -1, 0, 0};
 }
 
-// The planned mutation whose draws start at `first`, worked out a few ahead when it is
-// not yet.
+// Works out the planned mutations up to the one whose draws start at `last`, and a few
+// beyond, when they are not yet.
 void PlanMutationsUpTo(int32_t last, int32_t n) {
   constexpr int32_t kEntries = static_cast<int32_t>(std::size(ws.search.MutationDraws));
   if (last < ws.search.MutationDrawsReady) return;
@@ -243,6 +243,7 @@ void PlanMutationsUpTo(int32_t last, int32_t n) {
   ws.search.MutationDrawsReady = end;
 }
 
+// The planned mutation whose draws start at `first`.
 MutationDraw PlannedMutation(int32_t first, int32_t n) {
   PlanMutationsUpTo(first, n);
   return ws.search.MutationDraws[first];
@@ -359,9 +360,8 @@ bool EveryRowKnown(GenerationState<Gene>& state) {
 
 // The repair of a row of known whole length `length` and fitness units (see Repair):
 // every subtraction is exact then, so it is made in whole numbers. The limit is a
-// number (not NaN).
-// A row mostly fits again after a piece or two of the first genes it walks, so the genes
-// present are found 64 at a time, in the order of the walk.
+// number (not NaN). A row mostly fits again after a piece or two of the first genes it walks, so
+// the genes present are found 64 at a time, in the order of the walk.
 template <typename Gene, int32_t words>
 inline int64_t RepairKnownRow(Gene* row, int64_t length, int64_t wholeLimit, bool backward,
                               const GeneTable& genes, int32_t scan, int64_t& units, bool& changed) {
