@@ -143,31 +143,12 @@ struct RunningSums {
 
   // For sums from 0 up (the roulette rounds only such).
   void Finish() {
-    int32_t i = 0;
-#if defined(__SSE2__)
-    for (; i + 2 <= kPopulationSize; i += 2) {
-      const __m128d exact = _mm_loadu_pd(sum + i);
-      const __m128 nearest = _mm_cvtpd_ps(exact);
-      // Where rounding went up, the next single-precision number below: its bits less one.
-      const __m128d above = _mm_cmpgt_pd(_mm_cvtps_pd(nearest), exact);
-      const __m128i step = _mm_shuffle_epi32(_mm_castpd_si128(above), 0x08);
-      const __m128i bits = _mm_add_epi32(_mm_castps_si128(nearest), step);
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(down + i), bits);
-    }
-#endif
-    for (; i < kPopulationSize; ++i)
-      down[i] = RoundedDown(sum[i]);
-    for (i = kPopulationSize; i < kPadded; ++i)
+    RoundDownToSingle(sum, down, kPopulationSize);
+    for (int32_t i = kPopulationSize; i < kPadded; ++i)
       down[i] = std::numeric_limits<float>::infinity();
     for (int32_t g = 0; g < kGroupSlots; ++g)
       groupLast[g] =
           g < kGroups ? down[g * kGroup + kGroup - 1] : std::numeric_limits<float>::infinity();
-  }
-  static float RoundedDown(double value) {
-    const float nearest = static_cast<float>(value);
-    return static_cast<double>(nearest) > value
-               ? std::nextafter(nearest, -std::numeric_limits<float>::infinity())
-               : nearest;
   }
   int32_t FirstReaching(float x) const {
     const int32_t group = CountBelow(groupLast, kGroupSlots, x);

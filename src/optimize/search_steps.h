@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <type_traits>
 
 #if defined(__SSE2__)
@@ -65,6 +66,30 @@ inline int32_t ScaledDraw(int64_t n, int32_t draw) {
     return static_cast<int32_t>(std::clamp<int64_t>(scaled, INT32_MIN, INT32_MAX));
   }
   return TruncToInt(std::floor(static_cast<double>(product) / 32768.0 + 0.5));
+}
+
+// Each of `count` values from 0 up rounded down to single precision: the largest single-
+// precision number not above it (FLT_MAX for a finite value beyond it). A double is below
+// a single-precision x exactly when its value rounded down is.
+inline void RoundDownToSingle(const double* values, float* down, int32_t count) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 2 <= count; i += 2) {
+    const __m128d exact = _mm_loadu_pd(values + i);
+    const __m128 nearest = _mm_cvtpd_ps(exact);
+    // Where rounding went up, the next single-precision number below: its bits less one.
+    const __m128d above = _mm_cmpgt_pd(_mm_cvtps_pd(nearest), exact);
+    const __m128i step = _mm_shuffle_epi32(_mm_castpd_si128(above), 0x08);
+    const __m128i bits = _mm_add_epi32(_mm_castps_si128(nearest), step);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(down + i), bits);
+  }
+#endif
+  for (; i < count; ++i) {
+    const float nearest = static_cast<float>(values[i]);
+    down[i] = static_cast<double>(nearest) > values[i]
+                  ? std::nextafter(nearest, -std::numeric_limits<float>::infinity())
+                  : nearest;
+  }
 }
 
 // Range tables for InRanges and AboveLowInRanges hold their entries from 0 to count - 1

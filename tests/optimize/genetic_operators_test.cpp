@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
+#include <limits>
 #include <utility>
 #include <vector>
 
+#include "optimize/search_steps.h"
 #include "optimize/search_testing.h"
 #include "optimize/segment_searches.h"
 #include "platform/platform.h"
@@ -229,3 +232,46 @@ TEST_F(GeneticOperators, DrawsOutsideTheTableRangeSelectNothing) {
 
 }  // namespace
 }  // namespace sawline
+
+// The roulette counts the running sums below its single-precision draw on the sums
+// rounded down to single precision; the count agrees only if every value is rounded to the
+// largest single-precision number not above it. Values just above, at and just below
+// single-precision numbers, from 0 and the subnormals to beyond the largest, go through
+// the paths two at a time and one at a time alike.
+TEST(RouletteSums, RoundDownToTheLargestSingleBelow) {
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  const double values[] = {
+      0.0,
+      1e-310,  // a double far below the smallest single-precision number
+      static_cast<double>(std::numeric_limits<float>::denorm_min()) * 1.5,
+      1.0,
+      std::nextafter(1.0, 2.0),
+      std::nextafter(1.0, 0.0),
+      16777217.0,  // 2^24 + 1: nearest rounds down
+      16777219.0,  // 2^24 + 3: nearest rounds up
+      6882.1422321796417,
+      3.0e38,
+      3.5e38,  // beyond the largest single-precision number
+      std::numeric_limits<double>::max(),
+      std::numeric_limits<double>::infinity(),
+  };
+  constexpr int32_t kCount = static_cast<int32_t>(std::size(values));
+  for (const int32_t offset : {0, 1}) {  // pairs start at even and at odd values
+    std::vector<double> input(values, values + kCount);
+    input.insert(input.begin(), offset, 0.0);
+    std::vector<float> down(input.size());
+    sawline::RoundDownToSingle(input.data(), down.data(), static_cast<int32_t>(input.size()));
+    for (size_t i = 0; i < input.size(); ++i) {
+      SCOPED_TRACE(testing::Message() << "value " << input[i] << ", offset " << offset);
+      const double value = input[i];
+      EXPECT_LE(static_cast<double>(down[i]), value);
+      if (down[i] != kInf && down[i] != std::numeric_limits<float>::max()) {
+        EXPECT_GT(static_cast<double>(std::nextafter(down[i], kInf)), value);
+      }
+      // The comparison the roulette relies on, against the single-precision numbers around.
+      const float near = static_cast<float>(value);
+      for (const float x : {std::nextafter(near, 0.0f), near, std::nextafter(near, kInf)})
+        EXPECT_EQ(value < static_cast<double>(x), down[i] < x) << "x " << x;
+    }
+  }
+}
