@@ -113,6 +113,23 @@ TEST(SearchEquivalence, SearchesInSequenceMatchTheReference) {
   }
 }
 
+// Quantities beyond 32,767 pieces on a long enough segment let a gene's limit pass what
+// 16-bit rows hold: the search keeps its 32-bit rows then.
+TEST(SearchEquivalence, LimitsBeyondSixteenBitsMatchTheReference) {
+  for (const float length : {1.2e7f, 4.0e7f}) {
+    SCOPED_TRACE(testing::Message() << "length " << length);
+    SearchOutcome expected{};
+    SearchOutcome actual{};
+    for (const Build* build : {&Reference(), &Current()}) {
+      build->loadHeavyBook(12, 0);
+      build->setFixedQuantities(40000);
+    }
+    Reference().search(length, 0, 31u, expected);
+    Current().search(length, 0, 31u, actual);
+    ExpectSameOutcome(expected, actual);
+  }
+}
+
 // What the rests of one segment length add is remembered from search to search; a
 // search of another length, one without rests, one without the fill memos or a change of
 // the variable-length orders in between must neither lose nor spoil it.

@@ -122,6 +122,11 @@ void SetFillMemoOff(int32_t memoOff) {
   ws.search.FillMemoOff = memoOff;
 }
 
+void SetFixedQuantities(int32_t quantity) {
+  for (int32_t i = 0; i < ws.orders.FixedCount[kHeavyGrade]; ++i)
+    ws.orders.FixedQuantity[kHeavyGrade][i] = quantity;
+}
+
 void CountSearch(const sawline::SearchObservation& search, void* context) {
   auto& count = *static_cast<SearchCount*>(context);
   ++count.searches;
@@ -171,16 +176,16 @@ void Search(float length, int32_t fixedOnly, uint32_t seed, SearchOutcome& outco
 
 #if defined(SAWLINE_REFERENCE_BUILD)
 const Build& ReferenceBuild() {
-  static const Build build{"reference",    SetLogPath, Compute,         LoadHeavyBook,
-                           LoadRandomBook, ChangeBook, SetFixedWeights, SetFillMemoOff,
-                           CountSearches,  Search};
+  static const Build build{"reference",        SetLogPath,    Compute,         LoadHeavyBook,
+                           LoadRandomBook,     ChangeBook,    SetFixedWeights, SetFillMemoOff,
+                           SetFixedQuantities, CountSearches, Search};
   return build;
 }
 #else
 const Build& CurrentBuild() {
-  static const Build build{"current",      SetLogPath, Compute,         LoadHeavyBook,
-                           LoadRandomBook, ChangeBook, SetFixedWeights, SetFillMemoOff,
-                           CountSearches,  Search};
+  static const Build build{"current",          SetLogPath,    Compute,         LoadHeavyBook,
+                           LoadRandomBook,     ChangeBook,    SetFixedWeights, SetFillMemoOff,
+                           SetFixedQuantities, CountSearches, Search};
   return build;
 }
 #endif

@@ -59,6 +59,8 @@ struct Build {
   void (*setFixedWeights)(const float* weights, int32_t count);
   // Switches the fill memos off (1) or on (0) for the later searches.
   void (*setFillMemoOff)(int32_t memoOff);
+  // Gives every fixed-length order of grade 1 the quantity `quantity` (0: unlimited).
+  void (*setFixedQuantities)(int32_t quantity);
   // Counts every search of the later calls into `count` (nullptr stops counting).
   void (*countSearches)(SearchCount* count);
   // One search of `length` on grade 1 of the loaded book, done counts cleared first.
