@@ -407,9 +407,9 @@ void RunGeneticSearch(int32_t grade, float length, int32_t fixedOnly) {
 }
 
 // A piece's fitness, its length times its weight, is an odd whole number times a power of
-// two (or 0). The unit is the least of those powers over the genes; the check of the sum
-// of full rows is made in double precision against 2^52, which leaves room for its own
-// rounding.
+// two (or 0). The unit is the least of those powers over the genes; the sum of full rows
+// is checked in double precision against 2^52, which leaves room for its own rounding.
+// The weights are single-precision numbers: their bits give the odd number and the power.
 void LoadFitnessUnits(GeneTable& genes) {
   genes.wholeFitness = false;
   genes.fitnessUnit = 1.0;
@@ -419,30 +419,33 @@ void LoadFitnessUnits(GeneTable& genes) {
   int32_t exponent[kMaxGenes] = {};
   int32_t unit = INT32_MAX;
   for (int32_t j = 0; j < genes.count; ++j) {
-    const double weight = genes.weight[j];
-    if (!std::isfinite(weight)) return;
-    if (weight == 0.0 || genes.length[j] == 0) continue;
-    int32_t e = 0;
-    const double fraction = std::frexp(weight, &e);  // weight = fraction * 2^e, |fraction| < 1
-    // A single-precision weight has 24 significant bits: fraction * 2^24 is whole.
-    int64_t significand = static_cast<int64_t>(std::ldexp(fraction, 24));
-    e -= 24;
+    const uint32_t bits = std::bit_cast<uint32_t>(static_cast<float>(genes.weight[j]));
+    const int32_t field = static_cast<int32_t>((bits >> 23) & 0xFF);
+    if (field == 0xFF) return;  // infinite or not a number
+    int64_t significand = bits & 0x7FFFFF;
+    if (field != 0) significand |= 0x800000;
+    if (significand == 0 || genes.length[j] == 0) continue;
     const int32_t zeros = std::countr_zero(static_cast<uint64_t>(significand));
-    significand /= int64_t{1} << zeros;
+    significand >>= zeros;
+    if ((bits >> 31) != 0) significand = -significand;
     odd[j] = significand * genes.length[j];  // below 2^24 * 2^31
-    exponent[j] = e + zeros;
+    exponent[j] = std::max(field, 1) - 150 + zeros;
     unit = std::min(unit, exponent[j]);
   }
-  if (unit == INT32_MAX) unit = 0;               // no piece has a fitness
-  constexpr double kBound = 4503599627370496.0;  // 2^52
+  if (unit == INT32_MAX) unit = 0;  // no piece has a fitness
+  constexpr int32_t kBoundBits = 52;
   double fullRow = 0.0;
   for (int32_t j = 0; j < genes.count; ++j) {
     if (odd[j] == 0) continue;
     const int32_t shift = exponent[j] - unit;
-    const double piece = std::ldexp(std::fabs(static_cast<double>(odd[j])), shift);
-    fullRow += piece * std::max(0, ws.search.GeneLimit[j]);
-    if (!(piece < kBound && fullRow < kBound)) return;
-    genes.fitnessUnits[j] = odd[j] * (int64_t{1} << shift);
+    const uint64_t magnitude = static_cast<uint64_t>(odd[j] < 0 ? -odd[j] : odd[j]);
+    if (shift >= kBoundBits || static_cast<int32_t>(std::bit_width(magnitude)) + shift > kBoundBits)
+      return;
+    const int64_t units = odd[j] * (int64_t{1} << shift);
+    fullRow +=
+        static_cast<double>(units < 0 ? -units : units) * std::max(0, ws.search.GeneLimit[j]);
+    if (!(fullRow < 4503599627370496.0)) return;  // 2^52
+    genes.fitnessUnits[j] = units;
   }
   genes.fitnessUnit = std::ldexp(1.0, unit);
   genes.wholeFitness = true;

@@ -248,6 +248,27 @@ uint64_t SwapBitsOf(const int32_t* draws, int32_t n) {
   return bits;
 }
 
+// The crossover's planned draws are worked out as the generations reach them, so that a
+// search the clock stops after a few generations works out no more than it uses: the
+// pairs of this generation, and every swap draw its pairs can read (whole vectors and
+// words included).
+void PlanCrossoverDraws(int32_t generation) {
+  const int32_t pairsEnd =
+      std::min(generation + 2 * kPairs, static_cast<int32_t>(std::size(ws.search.ParentPairs)));
+  for (int32_t first = ws.search.ParentPairsReady; first < pairsEnd; ++first)
+    ws.search.ParentPairs[first] = DrawParents(first);
+  ws.search.ParentPairsReady = std::max(ws.search.ParentPairsReady, pairsEnd);
+  const int32_t swapEnd =
+      std::min(generation + kSwapDraws + kPairs + kMaxGenes + 128, kRandomTableSize);
+  for (int32_t i = ws.search.SwapDrawsReady; i < swapEnd; ++i) {
+    const int64_t swap = SwapMask(ws.search.RandomTable[i]);
+    if ((i & 63) == 0) ws.search.SwapBits[i >> 6] = 0;
+    ws.search.SwapBits[i >> 6] |= static_cast<uint64_t>(swap & 1) << (i & 63);
+    ws.search.SwapBytes[i] = static_cast<uint8_t>(swap & 0xFF);
+  }
+  ws.search.SwapDrawsReady = std::max(ws.search.SwapDrawsReady, swapEnd);
+}
+
 // A public operator's state: nothing known about the rows yet.
 void BeginUnknown(GenerationState<int32_t>& state) {
   state.from = TableRows(ws.search.Population);
@@ -499,6 +520,7 @@ void CrossOver(GenerationState<Gene>& state) {
   const int32_t count = genes.count;
   const int32_t generation = ClampedGeneration();
   const int32_t* draws = ws.search.RandomTable;
+  if (state.planned) PlanCrossoverDraws(generation);
   if (state.known) {
     const int32_t scan = state.to.ScanCount(count);
     if (scan <= 64) {
@@ -664,18 +686,11 @@ void Mutate(GenerationState<Gene>& state) {
 
 void PlanGenerationDraws(int32_t stride) {
   ws.search.MutationStride = stride;
-  for (int32_t first = 0; first < static_cast<int32_t>(std::size(ws.search.ParentPairs)); ++first)
-    ws.search.ParentPairs[first] = DrawParents(first);
-  std::fill(std::begin(ws.search.SwapBits), std::end(ws.search.SwapBits), uint64_t{0});
-  for (int32_t i = 0; i < kRandomTableSize; ++i) {
-    ws.search.SwapBits[i >> 6] |= static_cast<uint64_t>(SwapMask(ws.search.RandomTable[i]) & 1)
-                                  << (i & 63);
-  }
-  for (int32_t i = 0; i < kRandomTableSize; ++i)
-    ws.search.SwapBytes[i] = static_cast<uint8_t>(SwapMask(ws.search.RandomTable[i]) & 0xFF);
+  ws.search.ParentPairsReady = 0;
+  ws.search.SwapDrawsReady = 0;
+  ws.search.MutationDrawsReady = 0;
   std::fill(std::begin(ws.search.SwapBytes) + kRandomTableSize, std::end(ws.search.SwapBytes),
             uint8_t{0});
-  ws.search.MutationDrawsReady = 0;
 }
 
 template bool EveryRowKnown(GenerationState<int32_t>&);

@@ -425,9 +425,9 @@ struct GenerationState {
   bool known;
 };
 
-// Works out ParentPairs and SwapBits from RandomTable, and starts MutationDraws afresh
-// for rows of `stride` genes; the search's loop calls it once, after the gene limits are
-// set.
+// Starts the plan of ParentPairs, SwapBits, SwapBytes and MutationDraws afresh for rows
+// of `stride` genes (each is worked out from RandomTable as the generations reach it);
+// the search's loop calls it once, after the gene limits are set.
 void PlanGenerationDraws(int32_t stride);
 
 inline constexpr int64_t kLengthNotWhole = -1;

@@ -259,6 +259,8 @@ struct Search {
   int32_t MutationDrawsReady;  // entries worked out so far in this search
   int32_t MutationStride;      // genes from one row to the next in the search's loop
   ParentPair ParentPairs[kMaxGenerations + 2 * kGenerationPairs];
+  int32_t ParentPairsReady;  // ParentPairs worked out so far in this search
+  int32_t SwapDrawsReady;    // swap draws (SwapBits, SwapBytes) worked out so far
   uint64_t SwapBits[kRandomTableSize / 64 + 2];
   uint8_t SwapBytes[kRandomTableSize + 16];  // the same as bytes: 0xFF where the bit is set
   // What the rest after the pieces of each whole length adds to a fitness, remembered for
