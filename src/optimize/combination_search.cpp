@@ -296,10 +296,10 @@ void BeginRestValues() {
 }
 
 // The rest rows of every individual after a lean loop, as their evaluation leaves them.
-void RestoreRestRows(int32_t fixedOnly, const ResultRows& results) {
+// `rest` is the search's own, loaded once for its loop.
+void RestoreRestRows(int32_t fixedOnly, const ResultRows& results, const RestContext& rest) {
   if (fixedOnly == 1) return;
-  RestContext rest{};
-  LoadRestContext(fixedOnly, rest, results);
+  std::memset(results.fillCount, 0, sizeof(int32_t) * kPopulationSize);
   for (int32_t i = 0; i < kPopulationSize; ++i)
     RestValue(results.length[i], rest, results.fillRows[i], results.fillCount[i]);
 }
@@ -370,7 +370,7 @@ void RunGenerations(int32_t fixedOnly, int64_t start) {
   }
   const bool inCurrent = currentResults.fitness == ws.search.Fitness;
   currentResults = inCurrent ? CurrentResults() : NextResults();
-  if (lean) RestoreRestRows(fixedOnly, currentResults);
+  if (lean) RestoreRestRows(fixedOnly, currentResults, rest);
   if (!inCurrent) CopyResults(currentResults, CurrentResults());
 }
 
